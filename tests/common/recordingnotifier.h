@@ -1,0 +1,46 @@
+#pragma once
+
+#include "notifier.h"
+
+#include <QList>
+#include <QString>
+#include <QUrl>
+
+#include <functional>
+
+// Records every message, beep and link instead of showing them, and answers a failed
+// write's question from a script (CloseWithoutReport when the script is empty).
+class RecordingNotifier : public Notifier {
+public:
+    struct Message {
+        Icon icon;
+        QString title;
+        QString text;
+    };
+
+    QList<Message> messages;
+    QList<FailedWriteChoice> scriptedChoices;
+    int beeps = 0;
+    QList<QUrl> openedUrls;
+    // Runs while a failed write's question is open, as an operator fixing the fault would.
+    std::function<void()> onQuestion;
+
+    void information(const QString &title, const QString &text) override
+    {
+        messages.append({Icon::Information, title, text});
+    }
+    void warning(const QString &title, const QString &text) override
+    {
+        messages.append({Icon::Warning, title, text});
+    }
+    FailedWriteChoice askAfterFailedWrite(const QString &title, const QString &text) override
+    {
+        messages.append({Icon::Question, title, text});
+        if (onQuestion)
+            onQuestion();
+        return scriptedChoices.isEmpty() ? FailedWriteChoice::CloseWithoutReport
+                                         : scriptedChoices.takeFirst();
+    }
+    void beep() override { ++beeps; }
+    void openUrl(const QUrl &url) override { openedUrls.append(url); }
+};
