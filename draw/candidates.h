@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// The pool of names still in the draw. It tells apart a pool that was never filled
+// (no list has given it a name yet) from one that has been drawn empty.
+class Candidates {
+public:
+    enum class Condition { NeverFilled, Empty, One, TwoOrMore };
+
+    Condition condition() const;
+    bool isFilled() const { return filled_; }
+    qsizetype size() const { return names_.size(); }
+    const QString &at(qsizetype index) const { return names_.at(index); }
+    const QStringList &names() const { return names_; }
+
+    // Takes the names a list file gave. An empty list keeps the pool as it was, so a
+    // list emptied in the middle of an event leaves the names not yet drawn.
+    void fill(QStringList names);
+
+    // Removes every entry that contains the winner's text, ignoring letter case
+    // (Unicode case folding), keeping the order of the rest. An empty text removes
+    // nothing: a plain substring test would match every entry and wipe the draw.
+    void removeContaining(const QString &winner);
+
+private:
+    QStringList names_;
+    bool filled_ = false;
+};

@@ -1,0 +1,153 @@
+#include "drawengine.h"
+
+#include <QtNumeric>
+
+std::array<QString, 4> DrawState::startCaptions()
+{
+    std::array<QString, 4> captions;
+    for (PrizeTier tier : AllTiers)
+        captions[tierIndex(tier)] = tierRow(tier).startCaption.toString();
+    return captions;
+}
+
+DrawEngine::DrawEngine(RandomSource &random) : random_(random) {}
+
+DrawOutcome DrawEngine::click(PrizeTier tier)
+{
+    const std::size_t i = tierIndex(tier);
+    // The caption is the tier's state: anything but the start caption means it rolls.
+    if (state_.captions[i] == tierRow(tier).startCaption) {
+        state_.timerInterval = TickIntervalMs;
+        resetCaptions();
+        state_.captions[i] = StopCaption.toString();
+        return DrawOutcome::Started;
+    }
+    state_.captions[i] = tierRow(tier).startCaption.toString();
+    state_.timerInterval = 0;
+    return record(tier) ? DrawOutcome::Recorded : DrawOutcome::CounterFull;
+}
+
+DrawOutcome DrawEngine::shortcut()
+{
+    const std::optional<PrizeTier> tier = shortcutTier();
+    if (!tier)
+        return DrawOutcome::AllTiersDone;
+    return click(*tier);
+}
+
+std::optional<PrizeTier> DrawEngine::shortcutTier() const
+{
+    for (PrizeTier tier : AllTiers) {
+        if (state_.enabled[tierIndex(tier)])
+            return tier;
+    }
+    return std::nullopt;
+}
+
+TickOutcome DrawEngine::tick()
+{
+    // While the notice is open the timer still runs; ignoring its ticks keeps one
+    // notice from turning into a stack of them.
+    if (state_.timerInterval == 0 || singleCandidateNoticeOpen_)
+        return TickOutcome::Idle;
+    random_.reseed();
+    const Candidates &pool = state_.candidates;
+    switch (pool.condition()) {
+    case Candidates::Condition::TwoOrMore:
+        state_.display = pool.at(pickIndex(random_.next(), pool.size()));
+        return TickOutcome::Shown;
+    case Candidates::Condition::One:
+        singleCandidateNoticeOpen_ = true;
+        return TickOutcome::SingleCandidate;
+    case Candidates::Condition::Empty:
+    case Candidates::Condition::NeverFilled:
+        break;
+    }
+    return TickOutcome::EmptyPool;
+}
+
+void DrawEngine::singleCandidateNoticeClosed()
+{
+    // A close that arrives after a reset must not stop a draw started since.
+    if (!singleCandidateNoticeOpen_)
+        return;
+    singleCandidateNoticeOpen_ = false;
+    state_.timerInterval = 0;
+}
+
+void DrawEngine::resetCaptions()
+{
+    state_.captions = DrawState::startCaptions();
+}
+
+void DrawEngine::clearForReset()
+{
+    state_.timerInterval = 0;
+    singleCandidateNoticeOpen_ = false;
+    state_.enabled.fill(true);
+    state_.display.clear();
+    state_.status.clear();
+    state_.log.clear();
+    state_.drawnCount.fill(0);
+}
+
+void DrawEngine::clearTexts()
+{
+    state_.display.clear();
+    state_.log.clear();
+    state_.status.clear();
+}
+
+void DrawEngine::applySettings(const QString &title, const std::array<qint32, 4> &quotas)
+{
+    state_.eventTitle = title;
+    state_.quota = quotas;
+}
+
+bool DrawEngine::record(PrizeTier tier)
+{
+    qint32 &count = state_.drawnCount[tierIndex(tier)];
+    qint32 increased = 0;
+    // A full counter refuses the winner outright rather than log a name it cannot count.
+    if (qAddOverflow(count, qint32(1), &increased))
+        return false;
+    const QString winner = state_.display;
+    state_.log.prepend(logLine(tier, winner));
+    count = increased;
+    state_.candidates.removeContaining(winner);
+    state_.status = statusLine(state_.drawnCount);
+    applyQuotaTests();
+    return true;
+}
+
+void DrawEngine::applyQuotaTests()
+{
+    // Only ever disables: a tier comes back through a reset or a new window alone.
+    for (PrizeTier tier : AllTiers) {
+        const std::size_t i = tierIndex(tier);
+        if (state_.drawnCount[i] >= state_.quota[i])
+            state_.enabled[i] = false;
+    }
+}
+
+QString logLine(PrizeTier tier, const QString &winner)
+{
+    QString line = tierRow(tier).logLabel.toString();
+    line += winner;
+    line += u"\r\n";
+    return line;
+}
+
+QString statusLine(const std::array<qint32, 4> &drawnCount)
+{
+    QString line(10, u' ');
+    line += u"已抽取：";
+    for (PrizeTier tier : AllTiers) {
+        if (tier != AllTiers.front())
+            line += u'，';
+        line += tierRow(tier).statusLabel;
+        line += QString::number(drawnCount[tierIndex(tier)]);
+        line += u'名';
+    }
+    return line;
+}

@@ -1,0 +1,87 @@
+#pragma once
+
+#include "candidates.h"
+#include "prizetier.h"
+#include "randomsource.h"
+
+#include <QString>
+
+#include <array>
+#include <optional>
+
+// Everything a main window's draw works on: the pool, the counters and quotas, and the
+// state its controls show (tier captions and enabled flags, the timer, the rolling
+// display, the results log and the status line). The window only renders it.
+struct DrawState {
+    QString eventTitle;
+    Candidates candidates;
+    std::array<qint32, 4> drawnCount{};
+    std::array<qint32, 4> quota{};
+
+    std::array<QString, 4> captions{startCaptions()};
+    std::array<bool, 4> enabled{true, true, true, true};
+    int timerInterval = 0;
+    QString display; // Text1: the winner is whatever it shows when a tier stops
+    QString log;     // T1: newest line first, every line ending in CR LF
+    QString status;  // Text2
+
+    static std::array<QString, 4> startCaptions();
+};
+
+inline constexpr int TickIntervalMs = 30;
+
+// What a click or a key did, for the window to render and to tell the operator.
+enum class DrawOutcome {
+    Started,      // a tier began rolling (another one may have stopped without a winner)
+    Recorded,     // a tier stopped and its winner was recorded
+    CounterFull,  // a tier stopped but its counter is at the 32-bit limit: nothing recorded
+    AllTiersDone, // the shortcut found no enabled tier: "抽奖任务已完成"
+};
+
+enum class TickOutcome {
+    Idle,            // timer stopped, or the single-candidate notice is still open
+    Shown,           // a name was picked into the display
+    SingleCandidate, // one name left: tell the operator, then call singleCandidateNoticeClosed()
+    EmptyPool,       // nothing to show; the timer keeps running
+};
+
+class DrawEngine {
+public:
+    explicit DrawEngine(RandomSource &random);
+
+    DrawState &state() { return state_; }
+    const DrawState &state() const { return state_; }
+
+    // A click on tier t's button: starts it (switching from any rolling tier without a
+    // winner) when it shows its start caption, else stops it and records the winner.
+    DrawOutcome click(PrizeTier tier);
+    // Space, Enter or a remote's "next": clicks the lowest enabled tier.
+    DrawOutcome shortcut();
+    // The tier the shortcut would click, if any is enabled.
+    std::optional<PrizeTier> shortcutTier() const;
+
+    TickOutcome tick();
+    void singleCandidateNoticeClosed();
+
+    // FW: every tier button back to its start caption; the enabled flags stay.
+    void resetCaptions();
+    // The reset's first steps: stop the timer, enable every tier, clear the three
+    // texts and the counters. The caller then runs the load routine and resetCaptions().
+    void clearForReset();
+
+    // The load routine's part: clear the three texts; then the settings and the pool.
+    void clearTexts();
+    void applySettings(const QString &title, const std::array<qint32, 4> &quotas);
+
+private:
+    bool record(PrizeTier tier);
+    void applyQuotaTests();
+
+    RandomSource &random_;
+    DrawState state_;
+    bool singleCandidateNoticeOpen_ = false;
+};
+
+// The pieces a recording builds, exposed for the window and the report.
+QString logLine(PrizeTier tier, const QString &winner);
+QString statusLine(const std::array<qint32, 4> &drawnCount);

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "randomsource.h"
+
+#include <QList>
+
+#include <random>
+
+// Hands out the values a test lines up, then 0; counts the reseeds.
+class ScriptedRandom : public RandomSource {
+public:
+    QList<double> values;
+    int reseeds = 0;
+
+    void reseed() override { ++reseeds; }
+    double next() override { return values.isEmpty() ? 0.0 : values.takeFirst(); }
+};
+
+// A fixed-seed generator, so statistical checks give the same answer on every run.
+class SeededRandom : public RandomSource {
+public:
+    explicit SeededRandom(quint64 seed) : generator_(seed) {}
+
+    void reseed() override {}
+    double next() override { return static_cast<double>(generator_() >> 11) * 0x1.0p-53; }
+
+private:
+    std::mt19937_64 generator_;
+};
+
+// A source that favours the first entry one time in a hundred: the uniformity
+// check has to catch a bias this small.
+class BiasedRandom : public SeededRandom {
+public:
+    using SeededRandom::SeededRandom;
+
+    double next() override
+    {
+        const double r = SeededRandom::next();
+        return ++calls_ % 100 == 0 ? 0.0 : r;
+    }
+
+private:
+    int calls_ = 0;
+};
