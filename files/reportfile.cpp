@@ -1,0 +1,36 @@
+#include "reportfile.h"
+
+#include "atomicwrite.h"
+#include "textcodec.h"
+#include "webaddress.h"
+
+namespace {
+
+const QString LineEnd = QStringLiteral("\r\n");
+
+// Only U+0020 is stripped: that is what the status line is padded with.
+QString withoutSurroundingSpaces(const QString &text)
+{
+    qsizetype first = 0;
+    qsizetype last = text.size();
+    while (first < last && text.at(first) == u' ')
+        ++first;
+    while (last > first && text.at(last - 1) == u' ')
+        --last;
+    return text.sliced(first, last - first);
+}
+
+} // namespace
+
+QString reportText(const QString &log, const QString &status)
+{
+    return log + LineEnd + QString(48, u'-') + LineEnd + withoutSurroundingSpaces(status) +
+           LineEnd + LineEnd + QStringLiteral("欢迎访问") + WebAddress + LineEnd + LineEnd +
+           QStringLiteral("prizedraw 现场抽奖：名单随机滚动，按下即停，结果当场公布并存档。") +
+           LineEnd;
+}
+
+FileResult writeReportFile(const QString &path, const QString &log, const QString &status)
+{
+    return writeFileAtomically(path, encodeText(reportText(log, status)));
+}

@@ -1,0 +1,123 @@
+#include "textcodec.h"
+
+#include "plausibility.h"
+
+#include <QStringDecoder>
+#include <QTextCodec>
+
+namespace {
+
+QTextCodec *gb18030()
+{
+    static QTextCodec *const codec = QTextCodec::codecForName("GB18030");
+    return codec;
+}
+
+bool isContinuation(unsigned char byte)
+{
+    return (byte & 0xC0) == 0x80;
+}
+
+// Strict UTF-8 (no overlong forms, no surrogates, nothing above U+10FFFF). Stops at the
+// first bad sequence, so a GBK file of any size is rejected after a few bytes.
+bool isValidUtf8(const QByteArray &bytes, bool *hasNonAscii)
+{
+    const auto *p = reinterpret_cast<const unsigned char *>(bytes.constData());
+    const auto *end = p + bytes.size();
+    *hasNonAscii = false;
+    while (p < end) {
+        const unsigned char lead = *p;
+        if (lead < 0x80) {
+            ++p;
+            continue;
+        }
+        *hasNonAscii = true;
+        int length = 0;
+        unsigned char low = 0x80;
+        unsigned char high = 0xBF;
+        if (lead >= 0xC2 && lead <= 0xDF) {
+            length = 2;
+        } else if (lead >= 0xE0 && lead <= 0xEF) {
+            length = 3;
+            low = lead == 0xE0 ? 0xA0 : 0x80;
+            high = lead == 0xED ? 0x9F : 0xBF;
+        } else if (lead >= 0xF0 && lead <= 0xF4) {
+            length = 4;
+            low = lead == 0xF0 ? 0x90 : 0x80;
+            high = lead == 0xF4 ? 0x8F : 0xBF;
+        } else {
+            return false;
+        }
+        if (end - p < length || p[1] < low || p[1] > high)
+            return false;
+        for (int i = 2; i < length; ++i) {
+            if (!isContinuation(p[i]))
+                return false;
+        }
+        p += length;
+    }
+    return true;
+}
+
+QString decodeUtf16(const QByteArray &bytes, QStringDecoder::Encoding encoding)
+{
+    QStringDecoder decoder(encoding);
+    return decoder(bytes.sliced(2));
+}
+
+// UTF-8 wins a tie: a GB18030 reading of UTF-8 Chinese is often all ideographs too.
+QString moreLikely(const QString &utf8, const QString &gbReading)
+{
+    return isAtLeastAsPlausible(utf8, gbReading) ? utf8 : gbReading;
+}
+
+} // namespace
+
+QString decodeText(const QByteArray &bytes)
+{
+    if (bytes.startsWith("\xFF\xFE"))
+        return decodeUtf16(bytes, QStringDecoder::Utf16LE);
+    if (bytes.startsWith("\xFE\xFF"))
+        return decodeUtf16(bytes, QStringDecoder::Utf16BE);
+
+    bool hasNonAscii = false;
+    if (bytes.startsWith("\xEF\xBB\xBF")) {
+        const QByteArray rest = bytes.sliced(3);
+        const QString utf8 = QString::fromUtf8(rest);
+        if (isValidUtf8(rest, &hasNonAscii))
+            return utf8;
+        // The same three bytes begin a GBK text whose first character is 锘.
+        return moreLikely(utf8, gb18030()->toUnicode(bytes));
+    }
+    if (!isValidUtf8(bytes, &hasNonAscii))
+        return gb18030()->toUnicode(bytes);
+    const QString utf8 = QString::fromUtf8(bytes);
+    if (!hasNonAscii)
+        return utf8;
+    // Short GBK text can be valid UTF-8 as well.
+    return moreLikely(utf8, gb18030()->toUnicode(bytes));
+}
+
+QByteArray encodeText(const QString &text)
+{
+    return gb18030()->fromUnicode(text);
+}
+
+QStringList splitLines(const QString &text)
+{
+    QStringList lines;
+    qsizetype start = 0;
+    const qsizetype size = text.size();
+    for (qsizetype i = 0; i < size; ++i) {
+        const QChar c = text.at(i);
+        if (c != u'\r' && c != u'\n')
+            continue;
+        lines.append(text.sliced(start, i - start));
+        if (c == u'\r' && i + 1 < size && text.at(i + 1) == u'\n')
+            ++i;
+        start = i + 1;
+    }
+    if (start < size)
+        lines.append(text.sliced(start));
+    return lines;
+}

@@ -1,0 +1,13 @@
+#include "testsuites.h"
+
+#include <QCoreApplication>
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    int failed = 0;
+    for (auto run : {runProgramPathsTest, runNumericConversionsTest, runTextCodecTest,
+                     runGbkNamesTest, runSettingsFileTest, runCandidateFileTest, runWriteTest})
+        failed |= run(argc, argv);
+    return failed;
+}

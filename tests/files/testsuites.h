@@ -1,0 +1,10 @@
+#pragma once
+
+// Each test class of tst_files, run by main() one after another.
+int runProgramPathsTest(int argc, char *argv[]);
+int runNumericConversionsTest(int argc, char *argv[]);
+int runTextCodecTest(int argc, char *argv[]);
+int runGbkNamesTest(int argc, char *argv[]);
+int runSettingsFileTest(int argc, char *argv[]);
+int runCandidateFileTest(int argc, char *argv[]);
+int runWriteTest(int argc, char *argv[]);
