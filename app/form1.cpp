@@ -1,0 +1,301 @@
+#include "form1.h"
+
+#include "candidatefile.h"
+#include "module1.h"
+#include "notifier.h"
+#include "programpaths.h"
+#include "reportfile.h"
+#include "settingsfile.h"
+#include "webaddress.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTimer>
+
+#include <limits>
+
+namespace {
+
+const QString Notice = QStringLiteral("提示");
+const QString ReportNotice = QStringLiteral("提示:");
+
+// The results log keeps CR LF for the report; the text box shows plain line breaks.
+QString forDisplay(QString text)
+{
+    return text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+}
+
+bool isShortcutKey(const QKeyEvent &key)
+{
+    // Ctrl+Space and Shift+Space switch a Chinese input method; they are not the draw's.
+    const auto modifiers = key.modifiers() & ~Qt::KeypadModifier;
+    return modifiers == Qt::NoModifier &&
+           (key.key() == Qt::Key_Space || key.key() == Qt::Key_Return ||
+            key.key() == Qt::Key_Enter);
+}
+
+} // namespace
+
+Form1::Form1(Notifier &notifier, RandomSource &random, const QString &programDirectory,
+             QWidget *parent)
+    : QWidget(parent), notifier_(notifier), programDirectory_(programDirectory), engine_(random),
+      c_(buildForm1Controls(this))
+{
+    setWindowTitle(QString());
+    resize(Form1ClientWidth, Form1ClientHeight);
+
+    for (PrizeTier tier : AllTiers)
+        connect(c_.tierButtons[tierIndex(tier)], &QPushButton::clicked, this,
+                [this, tier] { clickTier(tier); });
+    connect(c_.Timer1, &QTimer::timeout, this, &Form1::tick);
+    connect(c_.Text1, &QLineEdit::textEdited, this,
+            [this](const QString &text) { engine_.state().display = text; });
+    connect(c_.settxt, &QPushButton::clicked, this, &Form1::settingsRequested);
+    connect(c_.Format, &QPushButton::clicked, this, &Form1::Format);
+    connect(c_.sava, &QPushButton::clicked, this, [this] {
+        QString error;
+        if (sava(&error) == ReportOutcome::Failed)
+            notifier_.warning(ReportNotice, error);
+    });
+    connect(c_.Exit, &QPushButton::clicked, this, &Form1::Exit);
+
+    // Key preview: the window sees Space and Enter before whichever control has the focus.
+    qApp->installEventFilter(this);
+    c_.tierButtons[0]->setFocus();
+    load();
+}
+
+Form1::~Form1()
+{
+    qApp->removeEventFilter(this);
+}
+
+bool Form1::eventFilter(QObject *watched, QEvent *event)
+{
+    auto *widget = qobject_cast<QWidget *>(watched);
+    if (!widget || widget->window() != this)
+        return false;
+    if (event->type() == QEvent::KeyPress) {
+        const auto &key = static_cast<const QKeyEvent &>(*event);
+        if (!isShortcutKey(key))
+            return false;
+        // Consumed: a focused button or the display must not react a second time. A held
+        // key's repeats do nothing, so one press is one start or one stop.
+        if (!key.isAutoRepeat())
+            runShortcut();
+        return true;
+    }
+    if (event->type() == QEvent::MouseButtonRelease &&
+        static_cast<const QMouseEvent &>(*event).button() == Qt::LeftButton &&
+        (watched == c_.L2 || watched == c_.L3 || watched == c_.Image1 || watched == c_.Image2))
+        openWebLink();
+    return false;
+}
+
+void Form1::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    Module1::ScaleLayout(*this);
+    bt();
+}
+
+void Form1::closeEvent(QCloseEvent *event)
+{
+    if (leaving_ || writeReportBeforeLeaving())
+        event->accept();
+    else
+        event->ignore();
+}
+
+void Form1::load()
+{
+    engine_.clearTexts();
+    renderTexts();
+    const QChar separator = nativeSeparator();
+    const QString settingsPath = readerPath(programDirectory_, SettingsFileName, separator);
+    const QString candidatesPath = readerPath(programDirectory_, CandidateFileName, separator);
+
+    const SettingsLines settings = readSettingsFile(settingsPath);
+    engine_.applySettings(settings.title(), settings.quotas());
+    for (QLabel *title : {c_.L2, c_.L3}) {
+        title->setText(settings.title());
+        title->adjustSize();
+    }
+    bt();
+
+    CandidateList list = readCandidateFile(candidatesPath);
+    engine_.state().candidates.fill(std::move(list.names));
+    Module1::RecordLayout(*this);
+
+    for (const FileResult &result : {settings.result, list.result})
+        if (!result.ok())
+            notifier_.warning(Notice, result.error);
+}
+
+void Form1::bt()
+{
+    // Centred on the banner picture; L3 stands one pixel (15 twips) up and left of L2.
+    const QRect banner = c_.Image1->geometry();
+    const float top = banner.y() + (banner.height() - c_.L2->height()) / 2.0f;
+    const float left = banner.x() + (banner.width() - c_.L2->width()) / 2.0f;
+    c_.L2->move(qRound(left), qRound(top));
+    c_.L3->move(c_.L2->x() - 1, c_.L2->y() - 1);
+}
+
+void Form1::T1setup()
+{
+    // The newest winner stands at the top: caret there, and that line in view.
+    c_.T1->setFocus();
+    c_.T1->moveCursor(QTextCursor::Start);
+    c_.T1->ensureCursorVisible();
+}
+
+void Form1::clickTier(PrizeTier tier)
+{
+    handle(engine_.click(tier));
+}
+
+void Form1::runShortcut()
+{
+    handle(engine_.shortcut());
+}
+
+void Form1::handle(DrawOutcome outcome)
+{
+    renderButtons();
+    syncTimer();
+    const DrawState &state = engine_.state();
+    switch (outcome) {
+    case DrawOutcome::Started:
+        break;
+    case DrawOutcome::Recorded: {
+        // Only the new line is put in front: the log is never rebuilt as a whole.
+        const QString newest = state.log.left(state.log.indexOf(QLatin1String("\r\n")));
+        QTextCursor cursor(c_.T1->document());
+        cursor.insertText(newest + QLatin1Char('\n'));
+        c_.Text2->setText(state.status);
+        T1setup();
+        break;
+    }
+    case DrawOutcome::CounterFull:
+        notifier_.warning(Notice, QStringLiteral("该奖项的中奖人数已达计数上限 %1，不能再记录。")
+                                      .arg(std::numeric_limits<qint32>::max()));
+        break;
+    case DrawOutcome::AllTiersDone:
+        notifier_.information(Notice, QStringLiteral("抽奖任务已完成"));
+        break;
+    }
+}
+
+void Form1::tick()
+{
+    switch (engine_.tick()) {
+    case TickOutcome::Shown:
+        c_.Text1->setText(engine_.state().display);
+        break;
+    case TickOutcome::SingleCandidate:
+        notifier_.information(
+            Notice, QStringLiteral("现在只剩下一人参与抽奖，中奖率为100%,抽奖已失去意义！"));
+        engine_.singleCandidateNoticeClosed();
+        syncTimer();
+        break;
+    case TickOutcome::Idle:
+    case TickOutcome::EmptyPool:
+        break;
+    }
+}
+
+void Form1::Format()
+{
+    engine_.clearForReset();
+    syncTimer();
+    renderButtons();
+    renderTexts();
+    load();
+    engine_.resetCaptions();
+    renderButtons();
+    notifier_.information(Notice, QStringLiteral("初始化完毕,计数器已清零"));
+}
+
+Form1::ReportOutcome Form1::sava(QString *error)
+{
+    if (ys_ && ys_())
+        return ReportOutcome::Suppressed;
+    const QString path = writerPath(programDirectory_, ReportFileName, nativeSeparator());
+    const FileResult result = writeReportFile(path, engine_.state().log, engine_.state().status);
+    if (!result.ok()) {
+        if (error)
+            *error = result.error;
+        return ReportOutcome::Failed;
+    }
+    notifier_.beep();
+    notifier_.information(ReportNotice, QStringLiteral("获奖数据已保存在") + path);
+    return ReportOutcome::Written;
+}
+
+bool Form1::writeReportBeforeLeaving()
+{
+    // The results are never dropped silently: a failed report asks before the window goes.
+    for (;;) {
+        QString error;
+        if (sava(&error) != ReportOutcome::Failed)
+            return true;
+        const QString question =
+            error + QStringLiteral("\n\n“重试”再次保存获奖名单；“不保存，关闭”放弃保存并关闭；"
+                                   "“取消”保留窗口和全部抽奖结果。");
+        switch (notifier_.askAfterFailedWrite(ReportNotice, question)) {
+        case Notifier::FailedWriteChoice::Retry:
+            continue;
+        case Notifier::FailedWriteChoice::CloseWithoutReport:
+            return true;
+        case Notifier::FailedWriteChoice::KeepWindowOpen:
+            return false;
+        }
+    }
+}
+
+void Form1::Exit()
+{
+    if (!writeReportBeforeLeaving())
+        return;
+    leaving_ = true;
+    emit exitRequested();
+}
+
+void Form1::openWebLink()
+{
+    notifier_.openUrl(QUrl(WebAddress));
+}
+
+void Form1::renderButtons()
+{
+    const DrawState &state = engine_.state();
+    for (std::size_t i = 0; i < c_.tierButtons.size(); ++i) {
+        c_.tierButtons[i]->setText(state.captions[i]);
+        c_.tierButtons[i]->setEnabled(state.enabled[i]);
+    }
+}
+
+void Form1::renderTexts()
+{
+    const DrawState &state = engine_.state();
+    c_.Text1->setText(state.display);
+    c_.T1->setPlainText(forDisplay(state.log));
+    c_.Text2->setText(state.status);
+}
+
+void Form1::syncTimer()
+{
+    const int interval = engine_.state().timerInterval;
+    if (interval == 0)
+        c_.Timer1->stop();
+    else if (!c_.Timer1->isActive() || c_.Timer1->interval() != interval)
+        c_.Timer1->start(interval);
+}

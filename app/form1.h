@@ -1,0 +1,70 @@
+#pragma once
+
+#include "drawengine.h"
+#include "form1controls.h"
+
+#include <QWidget>
+
+#include <functional>
+
+class Notifier;
+
+// The main window the audience sees. Form1Controls builds its controls; a DrawEngine
+// holds the draw and its rules, and Form1 only renders the engine's state and wires the
+// events: tier clicks, the Space/Enter shortcut and the 30 ms tick go to the engine; the
+// load routine reads bt.txt and cjk.txt through files/; `bt` centres the title on the
+// banner; Module1 rescales the controls on resize. The report, the reset and the web link
+// are handlers here. ProgramHost owns the windows and opens the settings window (Form2).
+class Form1 : public QWidget {
+    Q_OBJECT
+public:
+    Form1(Notifier &notifier, RandomSource &random, const QString &programDirectory,
+          QWidget *parent = nullptr);
+    ~Form1() override;
+
+    // Read at every report: while it answers true (a settings save is re-creating the
+    // main window) the report routine writes nothing.
+    void setReportSuppressed(std::function<bool()> ys) { ys_ = std::move(ys); }
+
+    const DrawEngine &engine() const { return engine_; }
+    const Form1Controls &controls() const { return c_; }
+
+    // One tick of Timer1; the timer calls it every 30 ms while a tier rolls.
+    void tick();
+
+signals:
+    void settingsRequested();
+    // Exit has written the report (or the operator chose to leave without it).
+    void exitRequested();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    enum class ReportOutcome { Written, Suppressed, Failed };
+
+    void load();
+    void bt();
+    void T1setup();
+    void clickTier(PrizeTier tier);
+    void runShortcut();
+    void handle(DrawOutcome outcome);
+    void Format();
+    ReportOutcome sava(QString *error = nullptr);
+    bool writeReportBeforeLeaving();
+    void Exit();
+    void openWebLink();
+
+    void renderButtons();
+    void renderTexts();
+    void syncTimer();
+
+    Notifier &notifier_;
+    QString programDirectory_;
+    DrawEngine engine_;
+    Form1Controls c_;
+    std::function<bool()> ys_;
+    bool leaving_ = false;
+};

@@ -1,0 +1,51 @@
+#include "messageboxnotifier.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QMessageBox>
+#include <QPushButton>
+
+void MessageBoxNotifier::information(const QString &title, const QString &text)
+{
+    QMessageBox box(QMessageBox::Information, title, text, QMessageBox::Ok,
+                    QApplication::activeWindow());
+    box.exec();
+}
+
+void MessageBoxNotifier::warning(const QString &title, const QString &text)
+{
+    QMessageBox box(QMessageBox::Warning, title, text, QMessageBox::Ok,
+                    QApplication::activeWindow());
+    box.exec();
+}
+
+Notifier::FailedWriteChoice MessageBoxNotifier::askAfterFailedWrite(const QString &title,
+                                                                    const QString &text)
+{
+    QMessageBox box(QMessageBox::Warning, title, text, QMessageBox::NoButton,
+                    QApplication::activeWindow());
+    QPushButton *retry = box.addButton(QStringLiteral("重试"), QMessageBox::AcceptRole);
+    QPushButton *discard =
+        box.addButton(QStringLiteral("不保存，关闭"), QMessageBox::DestructiveRole);
+    QPushButton *keep = box.addButton(QStringLiteral("取消"), QMessageBox::RejectRole);
+    // Keeping the window is the safe answer to Esc or a stray Enter.
+    box.setDefaultButton(keep);
+    box.setEscapeButton(keep);
+    box.exec();
+    if (box.clickedButton() == retry)
+        return FailedWriteChoice::Retry;
+    if (box.clickedButton() == discard)
+        return FailedWriteChoice::CloseWithoutReport;
+    return FailedWriteChoice::KeepWindowOpen;
+}
+
+void MessageBoxNotifier::beep()
+{
+    QApplication::beep();
+}
+
+void MessageBoxNotifier::openUrl(const QUrl &url)
+{
+    // Whether a browser could be started is not the draw's concern.
+    QDesktopServices::openUrl(url);
+}

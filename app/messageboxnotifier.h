@@ -1,0 +1,13 @@
+#pragma once
+
+#include "notifier.h"
+
+// The real thing: modal message boxes, the system beep and the desktop's browser.
+class MessageBoxNotifier : public Notifier {
+public:
+    void information(const QString &title, const QString &text) override;
+    void warning(const QString &title, const QString &text) override;
+    FailedWriteChoice askAfterFailedWrite(const QString &title, const QString &text) override;
+    void beep() override;
+    void openUrl(const QUrl &url) override;
+};

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QString>
+#include <QUrl>
+
+// Every message box, the beep and the web link go through this, so the windows can be
+// driven in tests without a modal loop.
+class Notifier {
+public:
+    enum class Icon { Information, Warning, Question };
+    // What the operator chose after a report failed on the way out.
+    enum class FailedWriteChoice { Retry, CloseWithoutReport, KeepWindowOpen };
+
+    virtual ~Notifier() = default;
+    virtual void information(const QString &title, const QString &text) = 0;
+    virtual void warning(const QString &title, const QString &text) = 0;
+    virtual FailedWriteChoice askAfterFailedWrite(const QString &title, const QString &text) = 0;
+    virtual void beep() = 0;
+    virtual void openUrl(const QUrl &url) = 0;
+};

@@ -1,0 +1,79 @@
+#include "programhost.h"
+
+#include "form1.h"
+#include "form2.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+
+ProgramHost::ProgramHost(Notifier &notifier, RandomSource &random, const QString &programDirectory)
+    : notifier_(notifier), random_(random), programDirectory_(programDirectory)
+{
+}
+
+ProgramHost::~ProgramHost()
+{
+    // Windows still open when the program ends go without a report: Exit wrote it.
+    for (QObject *window :
+         {static_cast<QObject *>(mainWindow_), static_cast<QObject *>(settingsWindow_)}) {
+        if (window) {
+            disconnect(window, nullptr, this, nullptr);
+            delete window;
+        }
+    }
+}
+
+void ProgramHost::start()
+{
+    showNewMainWindow();
+}
+
+void ProgramHost::showNewMainWindow()
+{
+    auto *window = new Form1(notifier_, random_, programDirectory_);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->setReportSuppressed([this] { return settingsWindow_ && settingsWindow_->ys(); });
+    connect(window, &Form1::settingsRequested, this, &ProgramHost::openSettingsWindow);
+    connect(window, &Form1::exitRequested, this, &ProgramHost::programEnded);
+    connect(window, &QObject::destroyed, this, &ProgramHost::windowGone);
+    mainWindow_ = window;
+
+    if (QScreen *screen = QGuiApplication::primaryScreen())
+        window->move(screen->availableGeometry().center() - window->rect().center());
+    window->show();
+}
+
+void ProgramHost::openSettingsWindow()
+{
+    // One settings window: a second click shows the same one, edits and all.
+    if (!settingsWindow_) {
+        settingsWindow_ = new Form2(notifier_, programDirectory_);
+        connect(settingsWindow_, &Form2::settingsSaved, this, &ProgramHost::replaceMainWindow);
+        connect(settingsWindow_, &QObject::destroyed, this, &ProgramHost::windowGone);
+    }
+    settingsWindow_->show();
+    settingsWindow_->raise();
+    settingsWindow_->activateWindow();
+}
+
+void ProgramHost::replaceMainWindow()
+{
+    // The old window's close request finds ys raised and writes no report; its draw
+    // state goes with it.
+    if (Form1 *old = mainWindow_) {
+        mainWindow_ = nullptr;
+        old->close();
+        delete old;
+    }
+    showNewMainWindow();
+}
+
+void ProgramHost::windowGone(QObject *window)
+{
+    if (window == mainWindow_)
+        mainWindow_ = nullptr;
+    if (window == settingsWindow_)
+        settingsWindow_ = nullptr;
+    if (!mainWindow_ && !settingsWindow_)
+        emit programEnded();
+}

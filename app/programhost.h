@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+class Form1;
+class Form2;
+class Notifier;
+class RandomSource;
+
+// Owns the program's windows: the main window, re-created after a settings save, and the
+// one settings window, opened without an owner. The program ends at Exit, or when its
+// last window has closed.
+class ProgramHost : public QObject {
+    Q_OBJECT
+public:
+    ProgramHost(Notifier &notifier, RandomSource &random, const QString &programDirectory);
+    ~ProgramHost() override;
+
+    // Creates the main window and shows it centred on the screen.
+    void start();
+
+    Form1 *mainWindow() const { return mainWindow_; }
+    Form2 *settingsWindow() const { return settingsWindow_; }
+
+signals:
+    void programEnded();
+
+private:
+    void showNewMainWindow();
+    void openSettingsWindow();
+    void replaceMainWindow();
+    void windowGone(QObject *window);
+
+    Notifier &notifier_;
+    RandomSource &random_;
+    QString programDirectory_;
+    Form1 *mainWindow_ = nullptr;
+    Form2 *settingsWindow_ = nullptr;
+};

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "form1.h"
+#include "randomsource.h"
+#include "recordingnotifier.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <memory>
+
+// Hands out the values a test queues, then 0: the first name of the pool.
+class ScriptedRandom : public RandomSource {
+public:
+    QList<double> values;
+    int reseeds = 0;
+    void reseed() override { ++reseeds; }
+    double next() override { return values.isEmpty() ? 0.0 : values.takeFirst(); }
+};
+
+// A program directory with bt.txt and cjk.txt, and a main window over it.
+struct AppFixture {
+    QTemporaryDir directory;
+    RecordingNotifier notifier;
+    ScriptedRandom random;
+
+    void writeFile(const QString &name, const QByteArray &bytes) const;
+    void writeSettings(const QString &title, const QStringList &quotas) const;
+    void writeCandidates(const QStringList &names) const;
+    QByteArray readFile(const QString &name) const;
+    QString path(const QString &name) const;
+
+    std::unique_ptr<Form1> openMainWindow();
+};
+
+// The button, line edit or other control of a window by its name.
+template <typename T> T *control(QObject *window, const char *name)
+{
+    return window->findChild<T *>(QString::fromLatin1(name));
+}

@@ -1,0 +1,20 @@
+#include <QApplication>
+#include <QTest>
+
+#include "tst_drawwindow.h"
+#include "tst_reportresetsettings.h"
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    int failed = 0;
+    {
+        TestDrawWindow test;
+        failed |= QTest::qExec(&test, argc, argv);
+    }
+    {
+        TestReportResetSettings test;
+        failed |= QTest::qExec(&test, argc, argv);
+    }
+    return failed;
+}
