@@ -55,6 +55,8 @@ QPushButton *button(QWidget *parent, const char *name, const QString &caption, i
                     int h)
 {
     auto *b = place(new QPushButton(caption, parent), name, l, t, w, h);
+    // Buttons use the window's font, also inside a frame that has a smaller one.
+    b->setFont(parent->window()->font());
     b->setAutoDefault(false);
     return b;
 }

@@ -5,18 +5,26 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+namespace {
+
+void showMessage(QMessageBox::Icon icon, const QString &title, const QString &text)
+{
+    QMessageBox box(icon, title, text, QMessageBox::Ok, QApplication::activeWindow());
+    // The operator's screen is Chinese throughout, the OK button included.
+    box.button(QMessageBox::Ok)->setText(QStringLiteral("确定"));
+    box.exec();
+}
+
+} // namespace
+
 void MessageBoxNotifier::information(const QString &title, const QString &text)
 {
-    QMessageBox box(QMessageBox::Information, title, text, QMessageBox::Ok,
-                    QApplication::activeWindow());
-    box.exec();
+    showMessage(QMessageBox::Information, title, text);
 }
 
 void MessageBoxNotifier::warning(const QString &title, const QString &text)
 {
-    QMessageBox box(QMessageBox::Warning, title, text, QMessageBox::Ok,
-                    QApplication::activeWindow());
-    box.exec();
+    showMessage(QMessageBox::Warning, title, text);
 }
 
 Notifier::FailedWriteChoice MessageBoxNotifier::askAfterFailedWrite(const QString &title,

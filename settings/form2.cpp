@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QShowEvent>
 
+#include <algorithm>
 #include <limits>
 
 namespace {
@@ -79,6 +80,9 @@ Form2::Form2(Notifier &notifier, const QString &programDirectory, QWidget *paren
     auto *title =
         addLabel(frame1, 0, QStringLiteral("此次抽奖活动名称"), twips(240, 360, 735, 375));
     title->setWordWrap(true);
+    // Its two lines must both show, also where the default font is taller than the one
+    // the box was measured for.
+    title->resize(title->width(), std::max(title->height(), title->heightForWidth(title->width())));
     addLabel(frame1, 1, QStringLiteral("设置获取3等奖人数"), twips(120, 960, 1815, 255));
     addLabel(frame1, 4, QStringLiteral("设置获得1等奖人数"), twips(120, 1320, 1695, 255));
     addLabel(frame1, 5, QStringLiteral("设置获取特等奖人数"), twips(2760, 1320, 1695, 255));

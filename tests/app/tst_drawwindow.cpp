@@ -90,6 +90,8 @@ void TestDrawWindow::fontsColoursAndCaptions()
     QCOMPARE(c.Exit->text(), QStringLiteral("退　    　出"));
     QCOMPARE(c.Format->text(), QStringLiteral("初 始 化"));
     QCOMPARE(tierButton(*window_, PrizeTier::Special)->text(), QStringLiteral("抽取特等奖"));
+    QCOMPARE(tierButton(*window_, PrizeTier::Third)->font().pointSizeF(), 10.5);
+    QCOMPARE(c.Frame1->font().pointSizeF(), 9.0);
     QVERIFY(!c.Timer1->isActive());
     QCOMPARE(c.Timer1->timerType(), Qt::PreciseTimer);
 }
