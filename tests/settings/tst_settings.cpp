@@ -129,8 +129,6 @@ void TestSettings::controlGeometryAndCaptions_data()
         << "Text3" << -1 << frame << QRect(120, 80, 65, 25) << QByteArray("toolTip") << "";
     QTest::newRow("special-prize box")
         << "Text4" << -1 << frame << QRect(296, 80, 65, 25) << QByteArray("toolTip") << "";
-    QTest::newRow("title label") << "Label1" << 0 << frame << QRect(16, 24, 49, 25)
-                                 << QByteArray("text") << "此次抽奖活动名称";
     QTest::newRow("third-prize label") << "Label1" << 1 << frame << QRect(8, 64, 121, 17)
                                        << QByteArray("text") << "设置获取3等奖人数";
     QTest::newRow("second-prize label") << "Label1" << 2 << frame << QRect(192, 64, 105, 17)
@@ -163,6 +161,24 @@ void TestSettings::controlGeometryAndCaptions()
     QCOMPARE(control->parentWidget()->objectName(), container);
     QCOMPARE(control->geometry(), geometry);
     QCOMPARE(control->property(property.constData()).toString(), caption);
+}
+
+void TestSettings::titleLabelShowsBothLines()
+{
+    writeSettings("Title\r\n1\r\n1\r\n1\r\n1\r\n");
+    Form2 *form = openForm();
+    QLabel *label = nullptr;
+    for (QLabel *candidate : form->findChildren<QLabel *>(QStringLiteral("Label1")))
+        if (candidate->property("index") == QVariant(0))
+            label = candidate;
+    QVERIFY(label);
+    QCOMPARE(label->text(), QStringLiteral("此次抽奖活动名称"));
+    QVERIFY(label->wordWrap());
+    QCOMPARE(label->pos(), QPoint(16, 24));
+    QCOMPARE(label->width(), 49);
+    // At least the designed 25 pixels, and tall enough for its two lines in any font.
+    QVERIFY(label->height() >= 25);
+    QVERIFY(label->height() >= label->heightForWidth(label->width()));
 }
 
 void TestSettings::focusStartsOnSaveAndFollowsTabOrder()

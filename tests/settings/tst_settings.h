@@ -41,6 +41,7 @@ private slots:
     void windowFrame();
     void controlGeometryAndCaptions_data();
     void controlGeometryAndCaptions();
+    void titleLabelShowsBothLines();
     void focusStartsOnSaveAndFollowsTabOrder();
 
     // Loading bt.txt
