@@ -1,6 +1,7 @@
 #include "form1.h"
 
 #include "candidatefile.h"
+#include "journal.h"
 #include "module1.h"
 #include "notifier.h"
 #include "programpaths.h"
@@ -19,6 +20,7 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include <algorithm>
 #include <limits>
 
 namespace {
@@ -35,18 +37,19 @@ QString forDisplay(QString text)
 bool isShortcutKey(const QKeyEvent &key)
 {
     // Ctrl+Space and Shift+Space switch a Chinese input method; they are not the draw's.
+    // A presenter remote's "next" button sends PageDown.
     const auto modifiers = key.modifiers() & ~Qt::KeypadModifier;
     return modifiers == Qt::NoModifier &&
            (key.key() == Qt::Key_Space || key.key() == Qt::Key_Return ||
-            key.key() == Qt::Key_Enter);
+            key.key() == Qt::Key_Enter || key.key() == Qt::Key_PageDown);
 }
 
 } // namespace
 
-Form1::Form1(Notifier &notifier, RandomSource &random, const QString &programDirectory,
-             QWidget *parent)
-    : QWidget(parent), notifier_(notifier), programDirectory_(programDirectory), engine_(random),
-      c_(buildForm1Controls(this))
+Form1::Form1(Notifier &notifier, RandomSource &random, JournalWriter &journal,
+             const QString &programDirectory, QWidget *parent)
+    : QWidget(parent), notifier_(notifier), journal_(journal), programDirectory_(programDirectory),
+      engine_(random), c_(buildForm1Controls(this))
 {
     setWindowTitle(QString());
     resize(Form1ClientWidth, Form1ClientHeight);
@@ -131,6 +134,8 @@ void Form1::load()
     bt();
 
     CandidateList list = readCandidateFile(candidatesPath);
+    journalDrawStart(loaded_ ? JournalEvent::Reset : JournalEvent::DrawStart, candidatesPath, list);
+    loaded_ = true;
     engine_.state().candidates.fill(std::move(list.names));
     Module1::RecordLayout(*this);
 
@@ -159,15 +164,20 @@ void Form1::T1setup()
 
 void Form1::clickTier(PrizeTier tier)
 {
-    handle(engine_.click(tier));
+    const qsizetype poolBefore = engine_.state().candidates.size();
+    handle(engine_.click(tier), tier, poolBefore);
 }
 
 void Form1::runShortcut()
 {
-    handle(engine_.shortcut());
+    // Which tier the shortcut drives is known before it acts; with every tier done the
+    // tier is not used.
+    const PrizeTier tier = engine_.shortcutTier().value_or(PrizeTier::Third);
+    const qsizetype poolBefore = engine_.state().candidates.size();
+    handle(engine_.shortcut(), tier, poolBefore);
 }
 
-void Form1::handle(DrawOutcome outcome)
+void Form1::handle(DrawOutcome outcome, PrizeTier tier, qsizetype poolBefore)
 {
     renderButtons();
     syncTimer();
@@ -176,6 +186,7 @@ void Form1::handle(DrawOutcome outcome)
     case DrawOutcome::Started:
         break;
     case DrawOutcome::Recorded: {
+        journalWinner(tier, state.display, poolBefore);
         // Only the new line is put in front: the log is never rebuilt as a whole.
         const QString newest = state.log.left(state.log.indexOf(QLatin1String("\r\n")));
         QTextCursor cursor(c_.T1->document());
@@ -231,10 +242,13 @@ Form1::ReportOutcome Form1::sava(QString *error)
     const QString path = writerPath(programDirectory_, ReportFileName, nativeSeparator());
     const FileResult result = writeReportFile(path, engine_.state().log, engine_.state().status);
     if (!result.ok()) {
+        journal_.write({JournalEvent::ReportFailed, escapeJournalField(path),
+                        escapeJournalField(result.error)});
         if (error)
             *error = result.error;
         return ReportOutcome::Failed;
     }
+    journal_.write({JournalEvent::ReportSaved, escapeJournalField(path)});
     notifier_.beep();
     notifier_.information(ReportNotice, QStringLiteral("获奖数据已保存在") + path);
     return ReportOutcome::Written;
@@ -267,6 +281,60 @@ void Form1::Exit()
         return;
     leaving_ = true;
     emit exitRequested();
+}
+
+void Form1::resume(const InterruptedDraw &draw)
+{
+    journal_.write({JournalEvent::Resumed, QStringLiteral("人数=%1").arg(draw.winners.size())});
+    for (const JournalWinner &winner : draw.winners) {
+        const auto row = std::find_if(TierTable.begin(), TierTable.end(), [&](const TierRow &r) {
+            return r.logLabel == winner.logLabel;
+        });
+        if (row == TierTable.end())
+            continue;
+        const qsizetype poolBefore = engine_.state().candidates.size();
+        const auto tier = static_cast<PrizeTier>(row - TierTable.begin());
+        if (engine_.restoreWinner(tier, winner.name))
+            journalWinner(tier, winner.name, poolBefore);
+    }
+    renderButtons();
+    renderTexts();
+    T1setup();
+    if (!draw.listSha256.isEmpty() && draw.listSha256 != listSha256_)
+        notifier_.warning(
+            Notice, QStringLiteral("名单文件 %1 与中断的那次抽奖时不同（SHA-256 不一致）。"
+                                   "已中奖的人照样按名字移出了奖池，请核对名单。")
+                        .arg(readerPath(programDirectory_, CandidateFileName, nativeSeparator())));
+}
+
+void Form1::journalDrawStart(const QString &event, const QString &listPath,
+                             const CandidateList &list)
+{
+    QStringList quotas;
+    for (qint32 quota : engine_.state().quota)
+        quotas << QString::number(quota);
+    QStringList duplicates;
+    for (const DuplicateName &duplicate : list.duplicates) {
+        QStringList lines;
+        for (qsizetype line : duplicate.lineNumbers)
+            lines << QString::number(line);
+        duplicates << escapeJournalField(duplicate.name) + QLatin1Char('@') +
+                          lines.join(QLatin1Char(','));
+    }
+    listSha256_ = QString::fromLatin1(list.sha256);
+    journal_.write({event, QStringLiteral("标题=") + escapeJournalField(engine_.state().eventTitle),
+                    QStringLiteral("名额=") + quotas.join(QLatin1Char(',')),
+                    QStringLiteral("名单=") + escapeJournalField(listPath),
+                    QStringLiteral("人数=%1").arg(list.names.size()),
+                    QStringLiteral("SHA-256=") + listSha256_,
+                    QStringLiteral("重复=") + duplicates.join(QLatin1Char(';'))});
+}
+
+void Form1::journalWinner(PrizeTier tier, const QString &name, qsizetype poolBefore)
+{
+    journal_.write({JournalEvent::Winner, tierRow(tier).logLabel.toString(),
+                    escapeJournalField(name), QStringLiteral("抽前=%1").arg(poolBefore),
+                    QStringLiteral("抽后=%1").arg(engine_.state().candidates.size())});
 }
 
 void Form1::openWebLink()

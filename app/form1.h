@@ -2,10 +2,14 @@
 
 #include "drawengine.h"
 #include "form1controls.h"
+#include "journalwriter.h"
 
 #include <QWidget>
 
 #include <functional>
+
+struct CandidateList;
+struct InterruptedDraw;
 
 class Notifier;
 
@@ -14,12 +18,13 @@ class Notifier;
 // events: tier clicks, the Space/Enter shortcut and the 30 ms tick go to the engine; the
 // load routine reads bt.txt and cjk.txt through files/; `bt` centres the title on the
 // banner; Module1 rescales the controls on resize. The report, the reset and the web link
-// are handlers here. ProgramHost owns the windows and opens the settings window (Form2).
+// are handlers here; every recorded winner, report and start goes into the draw journal
+// first. ProgramHost owns the windows and opens the settings window (Form2).
 class Form1 : public QWidget {
     Q_OBJECT
 public:
-    Form1(Notifier &notifier, RandomSource &random, const QString &programDirectory,
-          QWidget *parent = nullptr);
+    Form1(Notifier &notifier, RandomSource &random, JournalWriter &journal,
+          const QString &programDirectory, QWidget *parent = nullptr);
     ~Form1() override;
 
     // Read at every report: while it answers true (a settings save is re-creating the
@@ -31,6 +36,10 @@ public:
 
     // One tick of Timer1; the timer calls it every 30 ms while a tier rolls.
     void tick();
+
+    // Continues a draw that the last run left without a clean end: its winners go back
+    // into the log, the counters and out of the pool, as their stops did.
+    void resume(const InterruptedDraw &draw);
 
 signals:
     void settingsRequested();
@@ -50,7 +59,9 @@ private:
     void T1setup();
     void clickTier(PrizeTier tier);
     void runShortcut();
-    void handle(DrawOutcome outcome);
+    void handle(DrawOutcome outcome, PrizeTier tier, qsizetype poolBefore);
+    void journalDrawStart(const QString &event, const QString &listPath, const CandidateList &list);
+    void journalWinner(PrizeTier tier, const QString &name, qsizetype poolBefore);
     void Format();
     ReportOutcome sava(QString *error = nullptr);
     bool writeReportBeforeLeaving();
@@ -62,9 +73,12 @@ private:
     void syncTimer();
 
     Notifier &notifier_;
+    JournalWriter &journal_;
     QString programDirectory_;
     DrawEngine engine_;
     Form1Controls c_;
     std::function<bool()> ys_;
     bool leaving_ = false;
+    bool loaded_ = false;
+    QString listSha256_;
 };

@@ -47,6 +47,17 @@ Notifier::FailedWriteChoice MessageBoxNotifier::askAfterFailedWrite(const QStrin
     return FailedWriteChoice::KeepWindowOpen;
 }
 
+Notifier::ResumeChoice MessageBoxNotifier::askResume(const QString &title, const QString &text)
+{
+    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::NoButton,
+                    QApplication::activeWindow());
+    QPushButton *resume = box.addButton(QStringLiteral("继续上次的抽奖"), QMessageBox::YesRole);
+    box.addButton(QStringLiteral("重新开始"), QMessageBox::NoRole);
+    box.setDefaultButton(resume);
+    box.exec();
+    return box.clickedButton() == resume ? ResumeChoice::Resume : ResumeChoice::StartAfresh;
+}
+
 void MessageBoxNotifier::beep()
 {
     QApplication::beep();

@@ -8,6 +8,7 @@ public:
     void information(const QString &title, const QString &text) override;
     void warning(const QString &title, const QString &text) override;
     FailedWriteChoice askAfterFailedWrite(const QString &title, const QString &text) override;
+    ResumeChoice askResume(const QString &title, const QString &text) override;
     void beep() override;
     void openUrl(const QUrl &url) override;
 };

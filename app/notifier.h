@@ -10,11 +10,14 @@ public:
     enum class Icon { Information, Warning, Question };
     // What the operator chose after a report failed on the way out.
     enum class FailedWriteChoice { Retry, CloseWithoutReport, KeepWindowOpen };
+    // What the operator chose when the last run ended in the middle of a draw.
+    enum class ResumeChoice { Resume, StartAfresh };
 
     virtual ~Notifier() = default;
     virtual void information(const QString &title, const QString &text) = 0;
     virtual void warning(const QString &title, const QString &text) = 0;
     virtual FailedWriteChoice askAfterFailedWrite(const QString &title, const QString &text) = 0;
+    virtual ResumeChoice askResume(const QString &title, const QString &text) = 0;
     virtual void beep() = 0;
     virtual void openUrl(const QUrl &url) = 0;
 };

@@ -1,13 +1,18 @@
 #include "programhost.h"
 
+#include "fileaccess.h"
 #include "form1.h"
 #include "form2.h"
+#include "programpaths.h"
+#include "textcodec.h"
 
 #include <QGuiApplication>
 #include <QScreen>
 
 ProgramHost::ProgramHost(Notifier &notifier, RandomSource &random, const QString &programDirectory)
-    : notifier_(notifier), random_(random), programDirectory_(programDirectory)
+    : notifier_(notifier), random_(random), programDirectory_(programDirectory),
+      journal_(writerPath(programDirectory, JournalFileName, nativeSeparator())),
+      journalWriter_(journal_, notifier)
 {
 }
 
@@ -25,16 +30,30 @@ ProgramHost::~ProgramHost()
 
 void ProgramHost::start()
 {
+    FileResult read;
+    const InterruptedDraw interrupted =
+        findInterruptedDraw(decodeText(readFileBytes(journal_.path(), read)));
+    const bool resume =
+        !interrupted.winners.isEmpty() &&
+        notifier_.askResume(QStringLiteral("提示"),
+                            QStringLiteral("上次抽奖没有正常结束。抽奖日志 %1 记录了 %2 "
+                                           "名中奖者。\n要接着那次抽奖继续吗？选“重新开始”"
+                                           "则从头抽奖，日志照旧保留。")
+                                .arg(journal_.path())
+                                .arg(interrupted.winners.size())) == Notifier::ResumeChoice::Resume;
+    journalWriter_.write({JournalEvent::ProgramStart});
     showNewMainWindow();
+    if (resume)
+        mainWindow_->resume(interrupted);
 }
 
 void ProgramHost::showNewMainWindow()
 {
-    auto *window = new Form1(notifier_, random_, programDirectory_);
+    auto *window = new Form1(notifier_, random_, journalWriter_, programDirectory_);
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->setReportSuppressed([this] { return settingsWindow_ && settingsWindow_->ys(); });
     connect(window, &Form1::settingsRequested, this, &ProgramHost::openSettingsWindow);
-    connect(window, &Form1::exitRequested, this, &ProgramHost::programEnded);
+    connect(window, &Form1::exitRequested, this, &ProgramHost::end);
     connect(window, &QObject::destroyed, this, &ProgramHost::windowGone);
     mainWindow_ = window;
 
@@ -58,6 +77,9 @@ void ProgramHost::openSettingsWindow()
 
 void ProgramHost::replaceMainWindow()
 {
+    journalWriter_.write(
+        {JournalEvent::SettingsSaved,
+         escapeJournalField(writerPath(programDirectory_, SettingsFileName, nativeSeparator()))});
     // The old window's close request finds ys raised and writes no report; its draw
     // state goes with it.
     if (Form1 *old = mainWindow_) {
@@ -75,5 +97,11 @@ void ProgramHost::windowGone(QObject *window)
     if (window == settingsWindow_)
         settingsWindow_ = nullptr;
     if (!mainWindow_ && !settingsWindow_)
-        emit programEnded();
+        end();
+}
+
+void ProgramHost::end()
+{
+    journalWriter_.write({JournalEvent::CleanEnd});
+    emit programEnded();
 }

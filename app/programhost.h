@@ -1,5 +1,8 @@
 #pragma once
 
+#include "journal.h"
+#include "journalwriter.h"
+
 #include <QObject>
 #include <QString>
 
@@ -10,14 +13,16 @@ class RandomSource;
 
 // Owns the program's windows: the main window, re-created after a settings save, and the
 // one settings window, opened without an owner. The program ends at Exit, or when its
-// last window has closed.
+// last window has closed. It keeps the draw journal: a run starts and ends there, and a
+// run that ended in the middle of a draw is offered for resuming at the next start.
 class ProgramHost : public QObject {
     Q_OBJECT
 public:
     ProgramHost(Notifier &notifier, RandomSource &random, const QString &programDirectory);
     ~ProgramHost() override;
 
-    // Creates the main window and shows it centred on the screen.
+    // Creates the main window and shows it centred on the screen, continuing the last
+    // run's draw if it was interrupted and the operator wants that.
     void start();
 
     Form1 *mainWindow() const { return mainWindow_; }
@@ -31,10 +36,13 @@ private:
     void openSettingsWindow();
     void replaceMainWindow();
     void windowGone(QObject *window);
+    void end();
 
     Notifier &notifier_;
     RandomSource &random_;
     QString programDirectory_;
+    Journal journal_;
+    JournalWriter journalWriter_;
     Form1 *mainWindow_ = nullptr;
     Form2 *settingsWindow_ = nullptr;
 };

@@ -24,7 +24,7 @@ DrawOutcome DrawEngine::click(PrizeTier tier)
     }
     state_.captions[i] = tierRow(tier).startCaption.toString();
     state_.timerInterval = 0;
-    return record(tier) ? DrawOutcome::Recorded : DrawOutcome::CounterFull;
+    return record(tier, state_.display) ? DrawOutcome::Recorded : DrawOutcome::CounterFull;
 }
 
 DrawOutcome DrawEngine::shortcut()
@@ -104,14 +104,13 @@ void DrawEngine::applySettings(const QString &title, const std::array<qint32, 4>
     state_.quota = quotas;
 }
 
-bool DrawEngine::record(PrizeTier tier)
+bool DrawEngine::record(PrizeTier tier, const QString &winner)
 {
     qint32 &count = state_.drawnCount[tierIndex(tier)];
     qint32 increased = 0;
     // A full counter refuses the winner outright rather than log a name it cannot count.
     if (qAddOverflow(count, qint32(1), &increased))
         return false;
-    const QString winner = state_.display;
     state_.log.prepend(logLine(tier, winner));
     count = increased;
     state_.candidates.removeContaining(winner);

@@ -73,8 +73,12 @@ public:
     void clearTexts();
     void applySettings(const QString &title, const std::array<qint32, 4> &quotas);
 
+    // Puts back a winner that an interrupted run recorded, as its stop did: log line,
+    // count, pool removal, status line and quota tests. False when the counter is full.
+    bool restoreWinner(PrizeTier tier, const QString &name) { return record(tier, name); }
+
 private:
-    bool record(PrizeTier tier);
+    bool record(PrizeTier tier, const QString &winner);
     void applyQuotaTests();
 
     RandomSource &random_;

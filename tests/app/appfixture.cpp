@@ -37,7 +37,7 @@ QString AppFixture::path(const QString &name) const
 
 std::unique_ptr<Form1> AppFixture::openMainWindow()
 {
-    auto window = std::make_unique<Form1>(notifier, random, directory.path());
+    auto window = std::make_unique<Form1>(notifier, random, journalWriter, directory.path());
     window->show();
     return window;
 }

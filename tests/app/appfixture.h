@@ -25,6 +25,8 @@ struct AppFixture {
     QTemporaryDir directory;
     RecordingNotifier notifier;
     ScriptedRandom random;
+    Journal journal{directory.filePath(QStringLiteral("抽奖日志.txt"))};
+    JournalWriter journalWriter{journal, notifier};
 
     void writeFile(const QString &name, const QByteArray &bytes) const;
     void writeSettings(const QString &title, const QStringList &quotas) const;

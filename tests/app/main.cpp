@@ -2,6 +2,7 @@
 #include <QTest>
 
 #include "tst_drawwindow.h"
+#include "tst_journal.h"
 #include "tst_reportresetsettings.h"
 
 int main(int argc, char *argv[])
@@ -14,6 +15,10 @@ int main(int argc, char *argv[])
     }
     {
         TestReportResetSettings test;
+        failed |= QTest::qExec(&test, argc, argv);
+    }
+    {
+        TestJournal test;
         failed |= QTest::qExec(&test, argc, argv);
     }
     return failed;

@@ -170,6 +170,12 @@ void TestDrawWindow::shortcutTakesTheLowestEnabledTier()
     QCOMPARE(tierButton(w, PrizeTier::Second)->text(), Stop);
     press(c.T1, Qt::Key_Enter);
     QCOMPARE(w.engine().state().drawnCount, (std::array<qint32, 4>{2, 1, 0, 0}));
+
+    // A presenter remote's PageDown drives the first prize now, and the log does not page.
+    press(c.T1, Qt::Key_PageDown);
+    QCOMPARE(tierButton(w, PrizeTier::First)->text(), Stop);
+    press(c.T1, Qt::Key_PageDown);
+    QCOMPARE(w.engine().state().drawnCount, (std::array<qint32, 4>{2, 1, 1, 0}));
 }
 
 void TestDrawWindow::shortcutKeysAreConsumed()

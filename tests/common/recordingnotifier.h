@@ -20,6 +20,7 @@ public:
 
     QList<Message> messages;
     QList<FailedWriteChoice> scriptedChoices;
+    ResumeChoice resumeChoice = ResumeChoice::StartAfresh;
     int beeps = 0;
     QList<QUrl> openedUrls;
     // Runs while a failed write's question is open, as an operator fixing the fault would.
@@ -40,6 +41,11 @@ public:
             onQuestion();
         return scriptedChoices.isEmpty() ? FailedWriteChoice::CloseWithoutReport
                                          : scriptedChoices.takeFirst();
+    }
+    ResumeChoice askResume(const QString &title, const QString &text) override
+    {
+        messages.append({Icon::Question, title, text});
+        return resumeChoice;
     }
     void beep() override { ++beeps; }
     void openUrl(const QUrl &url) override { openedUrls.append(url); }

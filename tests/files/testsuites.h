@@ -8,3 +8,4 @@ int runGbkNamesTest(int argc, char *argv[]);
 int runSettingsFileTest(int argc, char *argv[]);
 int runCandidateFileTest(int argc, char *argv[]);
 int runWriteTest(int argc, char *argv[]);
+int runJournalTest(int argc, char *argv[]);
