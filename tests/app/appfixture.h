@@ -3,6 +3,7 @@
 #include "form1.h"
 #include "randomsource.h"
 #include "recordingnotifier.h"
+#include "scriptedrandom.h"
 
 #include <QByteArray>
 #include <QList>
@@ -10,15 +11,6 @@
 #include <QTemporaryDir>
 
 #include <memory>
-
-// Hands out the values a test queues, then 0: the first name of the pool.
-class ScriptedRandom : public RandomSource {
-public:
-    QList<double> values;
-    int reseeds = 0;
-    void reseed() override { ++reseeds; }
-    double next() override { return values.isEmpty() ? 0.0 : values.takeFirst(); }
-};
 
 // A program directory with bt.txt and cjk.txt, and a main window over it.
 struct AppFixture {

@@ -1,20 +1,9 @@
 #pragma once
 
 #include "randomsource.h"
-
-#include <QList>
+#include "scriptedrandom.h"
 
 #include <random>
-
-// Hands out the values a test lines up, then 0; counts the reseeds.
-class ScriptedRandom : public RandomSource {
-public:
-    QList<double> values;
-    int reseeds = 0;
-
-    void reseed() override { ++reseeds; }
-    double next() override { return values.isEmpty() ? 0.0 : values.takeFirst(); }
-};
 
 // A fixed-seed generator, so statistical checks give the same answer on every run.
 class SeededRandom : public RandomSource {
