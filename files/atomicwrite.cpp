@@ -4,15 +4,59 @@
 
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QThread>
 
 namespace {
 
-// A short write often leaves no error behind in QFile, only "Unknown error".
-QString shortWriteReason(const QSaveFile &file)
+#ifdef Q_OS_WIN
+// Virus scanners and search indexers open a freshly written file for a moment; the rename
+// over the target is then refused (access denied, sharing violation) and works a little
+// later. Qt does not say which system error refused it, so every refused rename is tried
+// again: a lasting cause costs the operator half a second.
+constexpr int RenameAttempts = 5;
+#else
+constexpr int RenameAttempts = 1;
+#endif
+constexpr unsigned long RenamePauseMs = 100;
+
+// Qt keeps no reason when the system writes only part of the bytes: the file says
+// "Unknown error" or nothing. Writing the rest once more makes the system refuse it
+// outright, and that refusal names the cause (disk full, file too large).
+QString shortWriteReason(QSaveFile &file, const QByteArray &bytes, qint64 written)
 {
-    if (file.error() != QFileDevice::NoError)
-        return file.errorString();
-    return QStringLiteral("只写入了部分内容");
+    if (written >= 0 && written < bytes.size())
+        file.write(bytes.constData() + written, bytes.size() - written);
+    file.flush();
+    const QString reason = file.errorString();
+    if (file.error() == QFileDevice::NoError || reason.isEmpty() ||
+        reason == QLatin1String("Unknown error"))
+        return QStringLiteral("只写入了部分内容");
+    return reason;
+}
+
+struct Attempt {
+    FileResult result;
+    bool renameRefused = false;
+};
+
+Attempt writeOnce(const QString &path, const QByteArray &bytes)
+{
+    QSaveFile file(path);
+    // Never fall back to writing over the old file in place: that is what loses it.
+    file.setDirectWriteFallback(false);
+    if (!file.open(QIODevice::WriteOnly))
+        return {{writeError(path, file.errorString())}};
+    // QSaveFile takes neither a short write() nor a failed flush of its buffer as an
+    // error: commit() would put the truncated file in place. Both are checked here.
+    const qint64 written = file.write(bytes);
+    if (written != bytes.size() || !file.flush()) {
+        const QString reason = shortWriteReason(file, bytes, written);
+        file.cancelWriting();
+        return {{writeError(path, reason)}};
+    }
+    if (!file.commit())
+        return {{writeError(path, file.errorString())}, file.error() == QFileDevice::RenameError};
+    return {};
 }
 
 } // namespace
@@ -22,19 +66,10 @@ FileResult writeFileAtomically(const QString &path, const QByteArray &bytes)
     if (QFileInfo(path).isDir())
         return {writeError(path, folderReason())};
 
-    QSaveFile file(path);
-    // Never fall back to writing over the old file in place: that is what loses it.
-    file.setDirectWriteFallback(false);
-    if (!file.open(QIODevice::WriteOnly))
-        return {writeError(path, file.errorString())};
-    // QSaveFile takes neither a short write() nor a failed flush of its buffer as an
-    // error: commit() would put the truncated file in place. Both are checked here.
-    if (file.write(bytes) != bytes.size() || !file.flush()) {
-        const QString reason = shortWriteReason(file);
-        file.cancelWriting();
-        return {writeError(path, reason)};
+    for (int attempt = 1;; ++attempt) {
+        const Attempt result = writeOnce(path, bytes);
+        if (!result.renameRefused || attempt >= RenameAttempts)
+            return result.result;
+        QThread::msleep(RenamePauseMs);
     }
-    if (!file.commit())
-        return {writeError(path, file.errorString())};
-    return {};
 }

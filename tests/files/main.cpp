@@ -6,9 +6,9 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     int failed = 0;
-    for (auto run :
-         {runProgramPathsTest, runNumericConversionsTest, runTextCodecTest, runGbkNamesTest,
-          runSettingsFileTest, runCandidateFileTest, runWriteTest, runJournalTest})
+    for (auto run : {runProgramPathsTest, runNumericConversionsTest, runTextCodecTest,
+                     runGbkNamesTest, runSettingsFileTest, runCandidateFileTest, runWriteTest,
+                     runJournalTest, runBadInputTest, runWriteFaultTest})
         failed |= run(argc, argv);
     return failed;
 }

@@ -9,3 +9,5 @@ int runSettingsFileTest(int argc, char *argv[]);
 int runCandidateFileTest(int argc, char *argv[]);
 int runWriteTest(int argc, char *argv[]);
 int runJournalTest(int argc, char *argv[]);
+int runBadInputTest(int argc, char *argv[]);
+int runWriteFaultTest(int argc, char *argv[]);
