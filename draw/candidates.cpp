@@ -16,7 +16,7 @@ Candidates::Condition Candidates::condition() const
     }
 }
 
-void Candidates::fill(QStringList names)
+void Candidates::fill(NameList names)
 {
     if (names.isEmpty())
         return;
@@ -28,8 +28,8 @@ void Candidates::removeContaining(const QString &winner)
 {
     if (winner.isEmpty())
         return;
-    // The matcher folds the winner's text once; each entry is then scanned in a single
-    // pass, so a large pool costs one linear sweep per recorded winner.
+    // The matcher folds the winner's text once; the names are then scanned and packed
+    // in a single pass, so a large pool costs one linear sweep per recorded winner.
     const QStringMatcher matcher(winner, Qt::CaseInsensitive);
-    names_.removeIf([&matcher](const QString &name) { return matcher.indexIn(name) >= 0; });
+    names_.keepIf([&matcher](QStringView name) { return matcher.indexIn(name) < 0; });
 }

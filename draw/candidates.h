@@ -1,5 +1,7 @@
 #pragma once
 
+#include "namelist.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -12,12 +14,12 @@ public:
     Condition condition() const;
     bool isFilled() const { return filled_; }
     qsizetype size() const { return names_.size(); }
-    const QString &at(qsizetype index) const { return names_.at(index); }
-    const QStringList &names() const { return names_; }
+    QString at(qsizetype index) const { return names_.at(index).toString(); }
+    QStringList names() const { return names_.toStringList(); }
 
     // Takes the names a list file gave. An empty list keeps the pool as it was, so a
     // list emptied in the middle of an event leaves the names not yet drawn.
-    void fill(QStringList names);
+    void fill(NameList names);
 
     // Removes every entry that contains the winner's text, ignoring letter case
     // (Unicode case folding), keeping the order of the rest. An empty text removes
@@ -25,6 +27,6 @@ public:
     void removeContaining(const QString &winner);
 
 private:
-    QStringList names_;
+    NameList names_;
     bool filled_ = false;
 };

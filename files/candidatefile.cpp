@@ -1,62 +1,75 @@
 #include "candidatefile.h"
 
 #include "fileaccess.h"
+#include "sha256.h"
 #include "textcodec.h"
 
-#include <QCryptographicHash>
-#include <QHash>
+#include <algorithm>
+#include <vector>
 
 namespace {
 
-void dropEmptyLines(QStringList &lines)
+// The lines of the text as splitLines() cuts them, packed in place over the line ends
+// so that a big list needs no second copy. Only a line with nothing on it is skipped; a
+// line of spaces is a name.
+NameList namesOf(QString text, QList<qsizetype> &emptyLines)
 {
-    // Only a line with nothing on it is skipped; a line of spaces is a name.
-    lines.removeIf([](const QString &line) { return line.isEmpty(); });
-}
-
-QList<DuplicateName> findDuplicates(const QStringList &lines)
-{
-    QHash<QString, qsizetype> firstLine;
-    firstLine.reserve(lines.size());
-    QHash<QString, qsizetype> duplicateIndex;
-    QList<DuplicateName> duplicates;
-    for (qsizetype i = 0; i < lines.size(); ++i) {
-        const QString &name = lines[i];
-        if (name.isEmpty())
-            continue;
-        const auto first = firstLine.constFind(name);
-        if (first == firstLine.cend()) {
-            firstLine.insert(name, i + 1);
+    const qsizetype size = text.size();
+    QChar *data = text.data();
+    std::vector<qsizetype> starts;
+    starts.reserve(std::size_t(std::count(data, data + size, u'\n') + 1));
+    qsizetype packed = 0;
+    qsizetype lineStart = 0;
+    qsizetype line = 1;
+    const auto endLine = [&] {
+        if (packed > lineStart)
+            starts.push_back(lineStart);
+        else
+            emptyLines.append(line);
+        ++line;
+        lineStart = packed;
+    };
+    for (qsizetype i = 0; i < size; ++i) {
+        const QChar c = data[i];
+        if (c != u'\r' && c != u'\n') {
+            data[packed++] = c;
             continue;
         }
-        auto known = duplicateIndex.constFind(name);
-        if (known == duplicateIndex.cend()) {
-            known = duplicateIndex.insert(name, duplicates.size());
-            duplicates.append({name, {first.value()}});
-        }
-        duplicates[known.value()].lineNumbers.append(i + 1);
+        endLine();
+        if (c == u'\r' && i + 1 < size && data[i + 1] == u'\n')
+            ++i;
     }
-    return duplicates;
+    if (packed > lineStart)
+        endLine();
+    text.truncate(packed);
+    return NameList(std::move(text), std::move(starts));
 }
 
 } // namespace
 
-QStringList parseCandidateNames(const QByteArray &bytes)
+CandidatePool readCandidatePool(const QString &path)
 {
-    QStringList names = splitLines(decodeText(bytes));
-    dropEmptyLines(names);
-    return names;
+    CandidatePool pool;
+    const QByteArray bytes = readFileBytes(path, pool.result);
+    if (pool.result.ok())
+        pool.sha256 = sha256Hex(bytes);
+    pool.names = namesOf(decodeText(bytes), pool.emptyLines);
+    return pool;
+}
+
+QList<DuplicateName> findDuplicateNames(const CandidatePool &pool)
+{
+    return findDuplicateNames(pool.names, pool.emptyLines);
 }
 
 CandidateList readCandidateFile(const QString &path)
 {
-    CandidateList list;
-    const QByteArray bytes = readFileBytes(path, list.result);
-    if (list.result.ok())
-        list.sha256 = QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex();
-    QStringList lines = splitLines(decodeText(bytes));
-    list.duplicates = findDuplicates(lines);
-    dropEmptyLines(lines);
-    list.names = std::move(lines);
-    return list;
+    const CandidatePool pool = readCandidatePool(path);
+    return {pool.names.toStringList(), pool.result, pool.sha256, findDuplicateNames(pool)};
+}
+
+QStringList parseCandidateNames(const QByteArray &bytes)
+{
+    QList<qsizetype> emptyLines;
+    return namesOf(decodeText(bytes), emptyLines).toStringList();
 }

@@ -1,9 +1,12 @@
 #include "textcodec.h"
 
+#include "gb18030decoder.h"
 #include "plausibility.h"
 
 #include <QStringDecoder>
 #include <QTextCodec>
+
+#include <algorithm>
 
 namespace {
 
@@ -87,15 +90,15 @@ QString decodeText(const QByteArray &bytes)
         if (isValidUtf8(rest, &hasNonAscii))
             return utf8;
         // The same three bytes begin a GBK text whose first character is 锘.
-        return moreLikely(utf8, gb18030()->toUnicode(bytes));
+        return moreLikely(utf8, decodeGb18030(bytes));
     }
     if (!isValidUtf8(bytes, &hasNonAscii))
-        return gb18030()->toUnicode(bytes);
+        return decodeGb18030(bytes);
     const QString utf8 = QString::fromUtf8(bytes);
     if (!hasNonAscii)
         return utf8;
     // Short GBK text can be valid UTF-8 as well.
-    return moreLikely(utf8, gb18030()->toUnicode(bytes));
+    return moreLikely(utf8, decodeGb18030(bytes));
 }
 
 QByteArray encodeText(const QString &text)
@@ -106,14 +109,17 @@ QByteArray encodeText(const QString &text)
 QStringList splitLines(const QString &text)
 {
     QStringList lines;
-    qsizetype start = 0;
     const qsizetype size = text.size();
+    const QChar *data = text.constData();
+    // Exact for CR LF and LF text; lone CRs only make the list grow.
+    lines.reserve(std::count(data, data + size, u'\n') + 1);
+    qsizetype start = 0;
     for (qsizetype i = 0; i < size; ++i) {
-        const QChar c = text.at(i);
+        const QChar c = data[i];
         if (c != u'\r' && c != u'\n')
             continue;
         lines.append(text.sliced(start, i - start));
-        if (c == u'\r' && i + 1 < size && text.at(i + 1) == u'\n')
+        if (c == u'\r' && i + 1 < size && data[i + 1] == u'\n')
             ++i;
         start = i + 1;
     }

@@ -1,0 +1,109 @@
+// The program's own start-up and main window, driven from inside for what cannot be seen
+// from outside: when the window is first painted, and when the timer really ticks.
+//   prizedraw_probe startup DIR        exits as soon as the main window has been painted
+//   prizedraw_probe cadence DIR TICKS  rolls the third prize, prints the tick intervals
+// DIR holds bt.txt and cjk.txt, as the program's own directory does.
+#include "form1.h"
+#include "messageboxnotifier.h"
+#include "programhost.h"
+#include "randomsource.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QPushButton>
+#include <QTimer>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <vector>
+
+namespace {
+
+// Calls `then` once, at the main window's first paint.
+class FirstPaint : public QObject {
+public:
+    FirstPaint(ProgramHost &host, std::function<void()> then) : host_(host), then_(std::move(then))
+    {
+        qApp->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint && watched == host_.mainWindow() && then_) {
+            // Run after this paint has finished, and only once.
+            QTimer::singleShot(0, this, std::exchange(then_, {}));
+        }
+        return false;
+    }
+
+private:
+    ProgramHost &host_;
+    std::function<void()> then_;
+};
+
+double percentile(std::vector<double> values, double share)
+{
+    std::sort(values.begin(), values.end());
+    const auto index = static_cast<std::size_t>(share * double(values.size() - 1) + 0.5);
+    return values[std::min(index, values.size() - 1)];
+}
+
+// Starts the third prize rolling and prints the intervals between `ticks` timeouts.
+void measureCadence(Form1 &window, int ticks)
+{
+    auto *times = new std::vector<qint64>;
+    auto *clock = new QElapsedTimer;
+    const std::clock_t cpuStart = std::clock();
+    clock->start();
+    QObject::connect(window.controls().Timer1, &QTimer::timeout, &window, [=] {
+        times->push_back(clock->nsecsElapsed());
+        if (int(times->size()) <= ticks)
+            return;
+        std::vector<double> intervals;
+        for (std::size_t i = 1; i < times->size(); ++i)
+            intervals.push_back(double((*times)[i] - (*times)[i - 1]) / 1e6);
+        const double wall = double(times->back() - times->front()) / 1e9;
+        const double cpu = double(std::clock() - cpuStart) / CLOCKS_PER_SEC;
+        std::printf("tick_median_ms %.3f\ntick_p95_ms %.3f\ntick_max_ms %.3f\n",
+                    percentile(intervals, 0.5), percentile(intervals, 0.95),
+                    percentile(intervals, 1.0));
+        std::printf("probe_cpu_percent %.2f\n", 100.0 * cpu / wall);
+        std::fflush(stdout);
+        std::_Exit(EXIT_SUCCESS);
+    });
+    window.controls().tierButtons[0]->click();
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    if (argc < 3) {
+        std::fprintf(stderr, "usage: %s startup|cadence DIR [TICKS]\n", argv[0]);
+        return EXIT_FAILURE;
+    }
+    const QByteArray mode = argv[1];
+    const int ticks = argc > 3 ? std::atoi(argv[3]) : 300;
+
+    // The same start as the program's main().
+    QApplication app(argc, argv);
+    QApplication::setQuitOnLastWindowClosed(false);
+    MessageBoxNotifier notifier;
+    const auto random = makeClockSeededRandom();
+    ProgramHost host(notifier, *random, QString::fromLocal8Bit(argv[2]));
+
+    FirstPaint firstPaint(host, [&] {
+        if (mode == "cadence") {
+            measureCadence(*host.mainWindow(), ticks);
+            return;
+        }
+        // Leaving without tearing down the pool: only the way in is measured.
+        std::fflush(stdout);
+        std::_Exit(EXIT_SUCCESS);
+    });
+    host.start();
+    return QApplication::exec();
+}

@@ -1,0 +1,107 @@
+#!/usr/bin/env bash
+# The figures only the running program shows: start-up to the window shown (offscreen),
+# peak memory and CPU while rolling (the real program under Xvfb, read from /proc), and
+# the tick cadence in the real event loop (prizedraw_probe under Xvfb).
+#   processes.sh BUILD_DIR OUTPUT_FILE      writes "key value" lines
+# Needs Xvfb and xdotool; every process it starts is ended by its id.
+set -euo pipefail
+build=$1
+out=$2
+bench=$build/bench
+work=$(mktemp -d)
+xvfb_pid=""
+program_pid=""
+cleanup() {
+    [ -z "$program_pid" ] || kill "$program_pid" 2>/dev/null || true
+    [ -z "$xvfb_pid" ] || kill "$xvfb_pid" 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+journal=抽奖日志.txt
+
+# A program directory: the program beside a bt.txt and a cjk.txt of COUNT names.
+prepare() {
+    local dir=$work/$1
+    mkdir -p "$dir"
+    "$bench/bench_input" "$dir" "$2"
+    cp "$build/app/prizedraw" "$dir/"
+}
+
+median() {
+    sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'
+}
+
+# Milliseconds from starting the probe to the main window's first paint, median of five.
+# Each start finds no journal, as on a fresh machine.
+startup_ms() {
+    for _ in 1 2 3 4 5; do
+        rm -f "$1/$journal"
+        local start end
+        start=$(date +%s%N)
+        QT_QPA_PLATFORM=offscreen "$bench/prizedraw_probe" startup "$1" >/dev/null 2>&1
+        end=$(date +%s%N)
+        echo $(((end - start) / 1000000))
+    done | median
+}
+
+start_xvfb() {
+    local n
+    for n in $(seq 90 130); do
+        [ -e "/tmp/.X$n-lock" ] || break
+    done
+    export DISPLAY=:$n
+    Xvfb "$DISPLAY" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
+    xvfb_pid=$!
+    for _ in $(seq 50); do
+        xdotool getdisplaygeometry >/dev/null 2>&1 && return
+        sleep 0.1
+    done
+    echo "Xvfb did not start" >&2
+    exit 1
+}
+
+cpu_ticks() {
+    awk '{ print $14 + $15 }' "/proc/$program_pid/stat"
+}
+
+# Percent of one core the program used over SECONDS.
+cpu_percent() {
+    local c0 c1 t0 t1
+    c0=$(cpu_ticks)
+    t0=$(date +%s%N)
+    sleep "$1"
+    c1=$(cpu_ticks)
+    t1=$(date +%s%N)
+    awk -v ticks=$((c1 - c0)) -v hz="$(getconf CLK_TCK)" -v ns=$((t1 - t0)) \
+        'BEGIN { printf "%.2f", 100 * ticks / hz / (ns / 1e9) }'
+}
+
+prepare empty 0
+prepare million 1000000
+{
+    echo "startup_empty_ms $(startup_ms "$work/empty")"
+    echo "startup_million_ms $(startup_ms "$work/million")"
+} >"$out"
+
+start_xvfb
+rm -f "$work/million/$journal"
+"$work/million/prizedraw" >/dev/null 2>&1 &
+program_pid=$!
+window=$(xdotool search --sync --onlyvisible --pid "$program_pid" | head -n 1)
+xdotool windowfocus --sync "$window"
+sleep 2
+echo "cpu_idle_percent $(cpu_percent 5)" >>"$out"
+xdotool key space
+sleep 2
+echo "cpu_rolling_percent $(cpu_percent 10)" >>"$out"
+# The stop records a winner: the pool removal over a million names is part of the peak.
+xdotool key space
+sleep 2
+echo "peak_rss_mb $(awk '/VmHWM/ { printf "%.1f", $2 / 1024 }' "/proc/$program_pid/status")" >>"$out"
+kill "$program_pid"
+wait "$program_pid" 2>/dev/null || true
+program_pid=""
+
+rm -f "$work/million/$journal"
+"$bench/prizedraw_probe" cadence "$work/million" 300 2>/dev/null | sed -n 's/^\(tick_[a-z0-9_]*\) /\1 /p' >>"$out"

@@ -1,0 +1,213 @@
+// Prints every figure beside its floor or target, as a Markdown table:
+//   bench_summary FILES.json DRAW.json PROCESS.txt
+// The JSON files are Google Benchmark's output (medians of repeated runs); PROCESS.txt
+// holds "key value" lines from processes.sh.
+#include <QCoreApplication>
+#include <QDate>
+#include <QFile>
+#include <QHash>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QRegularExpression>
+#include <QSysInfo>
+#include <QThread>
+
+#include <cstdio>
+#include <cstdlib>
+#include <optional>
+
+namespace {
+
+using Figures = QHash<QString, double>;
+
+double toMilliseconds(double value, const QString &unit)
+{
+    if (unit == u"ns")
+        return value / 1e6;
+    if (unit == u"us")
+        return value / 1e3;
+    if (unit == u"s")
+        return value * 1e3;
+    return value;
+}
+
+// Benchmark name (without the "/manual_time" suffix) to its median real time in ms.
+bool readBenchmarks(const QString &path, Figures &figures)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QJsonArray runs = QJsonDocument::fromJson(file.readAll())["benchmarks"].toArray();
+    for (const QJsonValue &run : runs) {
+        const QJsonObject object = run.toObject();
+        const QString aggregate = object["aggregate_name"].toString();
+        if (!aggregate.isEmpty() && aggregate != u"median")
+            continue;
+        QString name = object["run_name"].toString();
+        name.remove(QStringLiteral("/manual_time"));
+        figures[name] =
+            toMilliseconds(object["real_time"].toDouble(), object["time_unit"].toString());
+    }
+    return true;
+}
+
+bool readProcessFigures(const QString &path, Figures &figures)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+        return false;
+    while (!file.atEnd()) {
+        const QStringList fields = QString::fromUtf8(file.readLine()).simplified().split(u' ');
+        if (fields.size() == 2)
+            figures[fields[0]] = fields[1].toDouble();
+    }
+    return true;
+}
+
+QString machine()
+{
+    QString model;
+    qint64 memoryKb = 0;
+    QFile cpu(QStringLiteral("/proc/cpuinfo"));
+    if (cpu.open(QIODevice::ReadOnly | QIODevice::Text)) {
+        const auto match = QRegularExpression(QStringLiteral("model name\\s*:\\s*(.*)"))
+                               .match(QString::fromUtf8(cpu.readAll()));
+        model = match.captured(1).trimmed();
+    }
+    QFile memory(QStringLiteral("/proc/meminfo"));
+    if (memory.open(QIODevice::ReadOnly | QIODevice::Text)) {
+        const auto match = QRegularExpression(QStringLiteral("MemTotal:\\s*(\\d+)"))
+                               .match(QString::fromUtf8(memory.readAll()));
+        memoryKb = match.captured(1).toLongLong();
+    }
+    return QStringLiteral("%1, %2 cores, %3 GB memory, %4")
+        .arg(model.isEmpty() ? QSysInfo::currentCpuArchitecture() : model)
+        .arg(QThread::idealThreadCount())
+        .arg(double(memoryKb) / (1024 * 1024), 0, 'f', 1)
+        .arg(QSysInfo::prettyProductName());
+}
+
+class Table {
+public:
+    explicit Table(const Figures &figures) : figures_(figures) {}
+
+    // A figure against its floor, the ratio against the highest allowed.
+    void ratio(const QString &what, const QString &measured, const QString &floor,
+               std::optional<double> limit)
+    {
+        const auto m = value(measured);
+        const auto f = value(floor);
+        const std::optional<double> r = m && f && *f > 0 ? std::optional(*m / *f) : std::nullopt;
+        row(what, time(m), time(f), r ? QStringLiteral("%1×").arg(*r, 0, 'f', 2) : QString(),
+            limit ? QStringLiteral("≤ %1×").arg(*limit) : QStringLiteral("—"),
+            limit ? verdict(r && *r <= *limit) : QString());
+    }
+
+    // A figure against a range of its own unit.
+    void bounded(const QString &what, const QString &measured, const QString &unit, double low,
+                 double high, const QString &target)
+    {
+        const auto m = value(measured);
+        row(what, m ? QStringLiteral("%1 %2").arg(*m, 0, 'f', 2).arg(unit) : QString(), QString(),
+            QString(), target, verdict(m && *m >= low && *m <= high));
+    }
+
+    void startUp()
+    {
+        const auto full = value(QStringLiteral("startup_million_ms"));
+        const auto empty = value(QStringLiteral("startup_empty_ms"));
+        const std::optional<double> more =
+            full && empty ? std::optional(*full - *empty) : std::nullopt;
+        row(QStringLiteral("Start-up to the window shown, 1,000,000 names"), time(full),
+            time(empty) + QStringLiteral(" (no names)"),
+            more ? QStringLiteral("+%1 ms").arg(*more, 0, 'f', 0) : QString(),
+            QStringLiteral("≤ +1000 ms"), verdict(more && *more <= 1000));
+    }
+
+    bool allMet() const { return allMet_; }
+
+private:
+    std::optional<double> value(const QString &key) const
+    {
+        const auto found = figures_.constFind(key);
+        return found == figures_.cend() ? std::nullopt : std::optional(*found);
+    }
+
+    static QString time(std::optional<double> ms)
+    {
+        if (!ms)
+            return QStringLiteral("missing");
+        if (*ms < 0.1)
+            return QStringLiteral("%1 µs").arg(*ms * 1000, 0, 'f', 2);
+        return QStringLiteral("%1 ms").arg(*ms, 0, 'f', *ms < 10 ? 2 : 1);
+    }
+
+    QString verdict(bool met)
+    {
+        allMet_ = allMet_ && met;
+        return met ? QStringLiteral("met") : QStringLiteral("**missed**");
+    }
+
+    static void row(const QString &what, const QString &measured, const QString &floor,
+                    const QString &ratio, const QString &target, const QString &verdict)
+    {
+        std::printf("| %s | %s | %s | %s | %s | %s |\n", qPrintable(what), qPrintable(measured),
+                    qPrintable(floor), qPrintable(ratio), qPrintable(target), qPrintable(verdict));
+    }
+
+    const Figures &figures_;
+    bool allMet_ = true;
+};
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    if (argc != 4) {
+        std::fprintf(stderr, "usage: %s FILES.json DRAW.json PROCESS.txt\n", argv[0]);
+        return EXIT_FAILURE;
+    }
+    Figures figures;
+    if (!readBenchmarks(QString::fromLocal8Bit(argv[1]), figures) ||
+        !readBenchmarks(QString::fromLocal8Bit(argv[2]), figures) ||
+        !readProcessFigures(QString::fromLocal8Bit(argv[3]), figures)) {
+        std::fprintf(stderr, "cannot read the benchmark results\n");
+        return EXIT_FAILURE;
+    }
+
+    std::printf("Measured %s on %s\n\n", qPrintable(QDate::currentDate().toString(Qt::ISODate)),
+                qPrintable(machine()));
+    std::printf("| Figure | Measured | Floor | Ratio | Target | |\n|---|---|---|---|---|---|\n");
+    Table table(figures);
+    for (const char *n : {"1000", "100000", "1000000"}) {
+        const QString count = QString::fromLatin1(n);
+        table.ratio(QStringLiteral("Read cjk.txt into the pool, %1 names")
+                        .arg(QLocale::c().toString(count.toLongLong())),
+                    QStringLiteral("readPool/") + count, QStringLiteral("decodeFloor/") + count,
+                    count == u"1000000" ? std::optional(2.0) : std::nullopt);
+    }
+    table.ratio(QStringLiteral("Duplicate scan for the journal, 1,000,000 names"),
+                QStringLiteral("duplicateScan/1000000"), QStringLiteral("decodeFloor/1000000"),
+                std::nullopt);
+    table.ratio(QStringLiteral("Record a winner, 1,000,000 names, 10,000-line log"),
+                QStringLiteral("recordWinner/1000000"), QStringLiteral("scanFloor/1000000"), 2.0);
+    table.ratio(QStringLiteral("One tick, 1,000,000 names (floor: 1,000 names)"),
+                QStringLiteral("tick/1000000"), QStringLiteral("tick/1000"), 1.5);
+    table.ratio(QStringLiteral("Write the report, 10,000-line log (floor: plain write)"),
+                QStringLiteral("writeReport/10000"), QStringLiteral("writeFloor/10000"),
+                std::nullopt);
+    table.startUp();
+    table.bounded(QStringLiteral("Peak memory, 1,000,000 names"), QStringLiteral("peak_rss_mb"),
+                  QStringLiteral("MB"), 0, 150, QStringLiteral("≤ 150 MB"));
+    table.bounded(QStringLiteral("CPU while rolling, 10 s under Xvfb"),
+                  QStringLiteral("cpu_rolling_percent"), QStringLiteral("%"), 0, 3,
+                  QStringLiteral("≤ 3% of one core"));
+    table.bounded(QStringLiteral("Tick interval, median of 300"), QStringLiteral("tick_median_ms"),
+                  QStringLiteral("ms"), 29, 31, QStringLiteral("30 ± 1 ms"));
+    table.bounded(QStringLiteral("Tick interval, 95th percentile"), QStringLiteral("tick_p95_ms"),
+                  QStringLiteral("ms"), 0, 35, QStringLiteral("≤ 35 ms"));
+    std::printf("\n%s\n", table.allMet() ? "Every target met." : "Some targets missed.");
+    return EXIT_SUCCESS;
+}
