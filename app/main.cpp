@@ -6,8 +6,20 @@
 #include <QApplication>
 #include <QIcon>
 
+#ifdef Q_OS_WIN
+#include <qt_windows.h>
+
+#include <commctrl.h>
+#endif
+
 int main(int argc, char *argv[])
 {
+#ifdef Q_OS_WIN
+    // Registers the themed (version 6) common controls that the manifest selects, before
+    // any window exists: Qt draws its own widgets, but whatever Windows draws for the
+    // program then takes the themed style.
+    InitCommonControls();
+#endif
     QApplication app(argc, argv);
     // The host decides when the program ends: the settings window alone keeps it running.
     QApplication::setQuitOnLastWindowClosed(false);
@@ -16,6 +28,8 @@ int main(int argc, char *argv[])
     for (const char *size : {"16", "32", "48"})
         icon.addFile(QStringLiteral(":/icon%1.png").arg(QLatin1String(size)));
     QApplication::setWindowIcon(icon);
+    // Desktops match the window to prizedraw.desktop, and so to its name and icon, by this.
+    QGuiApplication::setDesktopFileName(QStringLiteral("prizedraw"));
 
     MessageBoxNotifier notifier;
     const auto random = makeClockSeededRandom();

@@ -1,13 +1,16 @@
 // Draws the program's pictures into the directory given on the command line: the banner,
-// the maker's logo, the web-address picture and the program icon in three sizes. The
+// the maker's logo, the web-address picture, the program icon in three sizes for the
+// window, a large one for desktop menus and all of them as a Windows icon file. The
 // build runs it, so the pictures are made from this code alone (and, for the address, the
 // installed fonts); nothing in it depends on the clock or on chance, so every run writes
 // the same bytes.
 
+#include "icofile.h"
 #include "webaddress.h"
 
 #include <QColor>
 #include <QDir>
+#include <QFile>
 #include <QFont>
 #include <QFontMetrics>
 #include <QGuiApplication>
@@ -169,6 +172,19 @@ QImage address()
     return image;
 }
 
+// The window's three sizes in 16 colours, 256 colours and full colour, as older and newer
+// Windows pick from, and a large one for Explorer's big views.
+QByteArray windowsIcon()
+{
+    QList<IconPicture> pictures;
+    for (const int size : {16, 32, 48})
+        for (const IconColours colours :
+             {IconColours::Full, IconColours::TwoFiftySix, IconColours::Sixteen})
+            pictures.append({icon(size), colours});
+    pictures.append({icon(256), IconColours::Full});
+    return icoFileBytes(pictures);
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -185,9 +201,10 @@ int main(int argc, char *argv[])
         return 1;
     }
     const QList<std::pair<QString, QImage>> pictures{
-        {QStringLiteral("banner.png"), banner()},   {QStringLiteral("logo.png"), logo()},
-        {QStringLiteral("address.png"), address()}, {QStringLiteral("icon16.png"), icon(16)},
-        {QStringLiteral("icon32.png"), icon(32)},   {QStringLiteral("icon48.png"), icon(48)},
+        {QStringLiteral("banner.png"), banner()},     {QStringLiteral("logo.png"), logo()},
+        {QStringLiteral("address.png"), address()},   {QStringLiteral("icon16.png"), icon(16)},
+        {QStringLiteral("icon32.png"), icon(32)},     {QStringLiteral("icon48.png"), icon(48)},
+        {QStringLiteral("prizedraw.png"), icon(256)},
     };
     for (const auto &[name, image] : pictures) {
         const QString path = out.filePath(name);
@@ -195,6 +212,12 @@ int main(int argc, char *argv[])
             err << "cannot write " << path << '\n';
             return 1;
         }
+    }
+    QFile ico(out.filePath(QStringLiteral("prizedraw.ico")));
+    const QByteArray icoBytes = windowsIcon();
+    if (!ico.open(QIODevice::WriteOnly) || ico.write(icoBytes) != icoBytes.size()) {
+        err << "cannot write " << ico.fileName() << '\n';
+        return 1;
     }
     return 0;
 }
