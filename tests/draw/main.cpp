@@ -1,4 +1,5 @@
 #include "drawcycletest.h"
+#include "millionrecordingtest.h"
 #include "randomnesstest.h"
 #include "recordingtest.h"
 
@@ -11,8 +12,10 @@ int main(int argc, char *argv[])
     DrawCycleTest cycle;
     RecordingTest recording;
     RandomnessTest randomness;
+    MillionRecordingTest million;
     int failed = QTest::qExec(&cycle, argc, argv);
     failed |= QTest::qExec(&recording, argc, argv);
     failed |= QTest::qExec(&randomness, argc, argv);
+    failed |= QTest::qExec(&million, argc, argv);
     return failed;
 }

@@ -8,7 +8,7 @@ int main(int argc, char *argv[])
     int failed = 0;
     for (auto run : {runProgramPathsTest, runNumericConversionsTest, runTextCodecTest,
                      runGbkNamesTest, runSettingsFileTest, runCandidateFileTest, runWriteTest,
-                     runJournalTest, runBadInputTest, runWriteFaultTest})
+                     runJournalTest, runBadInputTest, runWriteFaultTest, runMillionNamesTest})
         failed |= run(argc, argv);
     return failed;
 }

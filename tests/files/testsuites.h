@@ -11,3 +11,4 @@ int runWriteTest(int argc, char *argv[]);
 int runJournalTest(int argc, char *argv[]);
 int runBadInputTest(int argc, char *argv[]);
 int runWriteFaultTest(int argc, char *argv[]);
+int runMillionNamesTest(int argc, char *argv[]);
