@@ -28,10 +28,25 @@ namespace {
 const QString Notice = QStringLiteral("提示");
 const QString ReportNotice = QStringLiteral("提示:");
 
-// The results log keeps CR LF for the report; the text box shows plain line breaks.
-QString forDisplay(QString text)
+// A name or title of many megabytes (a file whose line ends were lost) would keep the text
+// layout busy for minutes; the window shows such a line cut short, the log and the report
+// keep it whole.
+constexpr qsizetype LongestShownLine = 1000;
+
+QString shownLine(const QString &line)
 {
-    return text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    if (line.size() <= LongestShownLine)
+        return line;
+    return line.left(LongestShownLine) + QChar(0x2026);
+}
+
+// The results log keeps CR LF for the report; the text box shows plain line breaks.
+QString forDisplay(const QString &text)
+{
+    QStringList lines = text.split(QLatin1String("\r\n"));
+    for (QString &line : lines)
+        line = shownLine(line);
+    return lines.join(QLatin1Char('\n'));
 }
 
 bool isShortcutKey(const QKeyEvent &key)
@@ -128,7 +143,7 @@ void Form1::load()
     const SettingsLines settings = readSettingsFile(settingsPath);
     engine_.applySettings(settings.title(), settings.quotas());
     for (QLabel *title : {c_.L2, c_.L3}) {
-        title->setText(settings.title());
+        title->setText(shownLine(settings.title()));
         title->adjustSize();
     }
     bt();
@@ -190,7 +205,7 @@ void Form1::handle(DrawOutcome outcome, PrizeTier tier, qsizetype poolBefore)
         // Only the new line is put in front: the log is never rebuilt as a whole.
         const QString newest = state.log.left(state.log.indexOf(QLatin1String("\r\n")));
         QTextCursor cursor(c_.T1->document());
-        cursor.insertText(newest + QLatin1Char('\n'));
+        cursor.insertText(shownLine(newest) + QLatin1Char('\n'));
         c_.Text2->setText(state.status);
         T1setup();
         break;
