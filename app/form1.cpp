@@ -148,7 +148,7 @@ void Form1::load()
     }
     bt();
 
-    CandidateList list = readCandidateFile(candidatesPath);
+    CandidatePool list = readCandidatePool(candidatesPath);
     journalDrawStart(loaded_ ? JournalEvent::Reset : JournalEvent::DrawStart, candidatesPath, list);
     loaded_ = true;
     engine_.state().candidates.fill(std::move(list.names));
@@ -323,26 +323,31 @@ void Form1::resume(const InterruptedDraw &draw)
 }
 
 void Form1::journalDrawStart(const QString &event, const QString &listPath,
-                             const CandidateList &list)
+                             const CandidatePool &list)
 {
     QStringList quotas;
     for (qint32 quota : engine_.state().quota)
         quotas << QString::number(quota);
-    QStringList duplicates;
-    for (const DuplicateName &duplicate : list.duplicates) {
-        QStringList lines;
-        for (qsizetype line : duplicate.lineNumbers)
-            lines << QString::number(line);
-        duplicates << escapeJournalField(duplicate.name) + QLatin1Char('@') +
-                          lines.join(QLatin1Char(','));
+    // One string, appended in place: a big list has a duplicate for every few names.
+    QString duplicates = QStringLiteral("重复=");
+    const QList<DuplicateName> found = findDuplicateNames(list);
+    for (qsizetype g = 0; g < found.size(); ++g) {
+        if (g > 0)
+            duplicates += QLatin1Char(';');
+        duplicates += escapeJournalField(found[g].name);
+        duplicates += QLatin1Char('@');
+        for (qsizetype i = 0; i < found[g].lineNumbers.size(); ++i) {
+            if (i > 0)
+                duplicates += QLatin1Char(',');
+            duplicates += QString::number(found[g].lineNumbers[i]);
+        }
     }
     listSha256_ = QString::fromLatin1(list.sha256);
     journal_.write({event, QStringLiteral("标题=") + escapeJournalField(engine_.state().eventTitle),
                     QStringLiteral("名额=") + quotas.join(QLatin1Char(',')),
                     QStringLiteral("名单=") + escapeJournalField(listPath),
                     QStringLiteral("人数=%1").arg(list.names.size()),
-                    QStringLiteral("SHA-256=") + listSha256_,
-                    QStringLiteral("重复=") + duplicates.join(QLatin1Char(';'))});
+                    QStringLiteral("SHA-256=") + listSha256_, duplicates});
 }
 
 void Form1::journalWinner(PrizeTier tier, const QString &name, qsizetype poolBefore)

@@ -8,7 +8,7 @@
 
 #include <functional>
 
-struct CandidateList;
+struct CandidatePool;
 struct InterruptedDraw;
 
 class Notifier;
@@ -60,7 +60,7 @@ private:
     void clickTier(PrizeTier tier);
     void runShortcut();
     void handle(DrawOutcome outcome, PrizeTier tier, qsizetype poolBefore);
-    void journalDrawStart(const QString &event, const QString &listPath, const CandidateList &list);
+    void journalDrawStart(const QString &event, const QString &listPath, const CandidatePool &list);
     void journalWinner(PrizeTier tier, const QString &name, qsizetype poolBefore);
     void Format();
     ReportOutcome sava(QString *error = nullptr);

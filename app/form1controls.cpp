@@ -108,6 +108,10 @@ Form1Controls buildForm1Controls(QWidget *window)
     c.Text1 = place(new QLineEdit(c.Frame2), "Text1", 120, 240, 8295, 735);
     c.Text1->setFont(font(SongTi, 26.25, QFont::Bold));
     colour(c.Text1, QColor(255, 192, 255), QColor(0, 0, 255));
+    // The name changes 33 times a second: a flat box paints its whole rectangle, so
+    // nothing behind it (the frame, the window) has to be painted again with it.
+    c.Text1->setFrame(false);
+    c.Text1->setAttribute(Qt::WA_OpaquePaintEvent);
 
     c.Frame4 = frame(window, "Frame4", 240, 2400, 8505, 4815);
     c.Frame4->setFont(frameFont);

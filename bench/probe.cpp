@@ -17,6 +17,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <functional>
+#include <utility>
 #include <vector>
 
 namespace {

@@ -16,8 +16,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
-#include <string_view>
 #include <utility>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -115,6 +116,15 @@ public:
             QString(), target, verdict(m && *m >= low && *m <= high));
     }
 
+    // A figure shown for context, with no target of its own.
+    void info(const QString &what, const QString &measured, const QString &unit)
+    {
+        const auto m = value(measured);
+        row(what,
+            m ? QStringLiteral("%1 %2").arg(*m, 0, 'f', 2).arg(unit) : QStringLiteral("missing"),
+            QString(), QString(), QStringLiteral("—"), QString());
+    }
+
     void startUp()
     {
         const auto full = value(QStringLiteral("startup_million_ms"));
@@ -183,11 +193,11 @@ int main(int argc, char *argv[])
                 qPrintable(machine()));
     std::printf("| Figure | Measured | Floor | Ratio | Target | |\n|---|---|---|---|---|---|\n");
     Table table(figures);
-    for (const char *n : {"1000", "100000", "1000000"}) {
-        const QString count = QString::fromLatin1(n);
-        table.ratio(QStringLiteral("Read cjk.txt into the pool, %1 names")
-                        .arg(QLocale::c().toString(count.toLongLong())),
-                    QStringLiteral("readPool/") + count, QStringLiteral("decodeFloor/") + count,
+    const std::pair<QString, QString> sizes[] = {
+        {u"1000"_s, u"1,000"_s}, {u"100000"_s, u"100,000"_s}, {u"1000000"_s, u"1,000,000"_s}};
+    for (const auto &[count, label] : sizes) {
+        table.ratio(u"Read cjk.txt into the pool, %1 names"_s.arg(label), u"readPool/"_s + count,
+                    u"decodeFloor/"_s + count,
                     count == u"1000000" ? std::optional(2.0) : std::nullopt);
     }
     table.ratio(QStringLiteral("Duplicate scan for the journal, 1,000,000 names"),
@@ -203,9 +213,8 @@ int main(int argc, char *argv[])
     table.startUp();
     table.bounded(QStringLiteral("Peak memory, 1,000,000 names"), QStringLiteral("peak_rss_mb"),
                   QStringLiteral("MB"), 0, 150, QStringLiteral("≤ 150 MB"));
-    table.bounded(QStringLiteral("CPU with the window idle, 5 s under Xvfb"),
-                  QStringLiteral("cpu_idle_percent"), QStringLiteral("%"), 0, 100,
-                  QStringLiteral("—"));
+    table.info(QStringLiteral("CPU with the window idle, 5 s under Xvfb"),
+               QStringLiteral("cpu_idle_percent"), QStringLiteral("%"));
     table.bounded(QStringLiteral("CPU while rolling, 10 s under Xvfb"),
                   QStringLiteral("cpu_rolling_percent"), QStringLiteral("%"), 0, 3,
                   QStringLiteral("≤ 3% of one core"));
