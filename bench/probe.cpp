@@ -2,6 +2,8 @@
 // from outside: when the window is first painted, and when the timer really ticks.
 //   prizedraw_probe startup DIR        exits as soon as the main window has been painted
 //   prizedraw_probe cadence DIR TICKS  rolls the third prize, prints the tick intervals
+//   prizedraw_probe stop DIR STOPS     rolls and stops the third prize, prints the median
+//                                      time from the stop to the winner painted
 // DIR holds bt.txt and cjk.txt, as the program's own directory does.
 #include "form1.h"
 #include "messageboxnotifier.h"
@@ -79,16 +81,44 @@ void measureCadence(Form1 &window, int ticks)
     window.controls().tierButtons[0]->click();
 }
 
+// Rolls the third prize and stops it `stops` times, each after a few ticks. A stop is
+// timed from the click to the window painted with the winner: the recording, the journal
+// line synced to disk and the repaint of the log, the status line and the buttons.
+void measureStops(Form1 &window, int stops)
+{
+    auto *durations = new std::vector<double>;
+    QPushButton *third = window.controls().tierButtons[0];
+    auto *pause = new QTimer(&window);
+    pause->setInterval(150);
+    QObject::connect(pause, &QTimer::timeout, &window, [=] {
+        QElapsedTimer clock;
+        clock.start();
+        third->click();
+        QCoreApplication::processEvents();
+        durations->push_back(double(clock.nsecsElapsed()) / 1e6);
+        if (int(durations->size()) < stops) {
+            third->click();
+            return;
+        }
+        std::printf("stop_median_ms %.3f\nstop_max_ms %.3f\n", percentile(*durations, 0.5),
+                    percentile(*durations, 1.0));
+        std::fflush(stdout);
+        std::_Exit(EXIT_SUCCESS);
+    });
+    third->click();
+    pause->start();
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
     if (argc < 3) {
-        std::fprintf(stderr, "usage: %s startup|cadence DIR [TICKS]\n", argv[0]);
+        std::fprintf(stderr, "usage: %s startup|cadence|stop DIR [COUNT]\n", argv[0]);
         return EXIT_FAILURE;
     }
     const QByteArray mode = argv[1];
-    const int ticks = argc > 3 ? std::atoi(argv[3]) : 300;
+    const int count = argc > 3 ? std::max(1, std::atoi(argv[3])) : 300;
 
     // The same start as the program's main().
     QApplication app(argc, argv);
@@ -99,7 +129,11 @@ int main(int argc, char *argv[])
 
     FirstPaint firstPaint(host, [&] {
         if (mode == "cadence") {
-            measureCadence(*host.mainWindow(), ticks);
+            measureCadence(*host.mainWindow(), count);
+            return;
+        }
+        if (mode == "stop") {
+            measureStops(*host.mainWindow(), count);
             return;
         }
         // Leaving without tearing down the pool: only the way in is measured.

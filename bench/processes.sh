@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The figures only the running program shows: start-up to the window shown (offscreen),
 # peak memory and CPU while rolling (the real program under Xvfb, read from /proc), and
-# the tick cadence in the real event loop (prizedraw_probe under Xvfb).
+# the tick cadence in the real event loop (prizedraw_probe under Xvfb), and the time from a
+# stop to the winner shown (prizedraw_probe, offscreen) with 1,000 and 1,000,000 names.
 #   processes.sh BUILD_DIR OUTPUT_FILE      writes "key value" lines
 # Needs Xvfb and xdotool; every process it starts is ended by its id.
 set -euo pipefail
@@ -77,11 +78,21 @@ cpu_percent() {
         'BEGIN { printf "%.2f", 100 * ticks / hz / (ns / 1e9) }'
 }
 
+# Median milliseconds from a stop's click to the winner painted, over 15 stops.
+stop_ms() {
+    rm -f "$1/$journal"
+    QT_QPA_PLATFORM=offscreen "$bench/prizedraw_probe" stop "$1" 15 2>/dev/null |
+        awk '/^stop_median_ms / { print $2 }'
+}
+
 prepare empty 0
+prepare thousand 1000
 prepare million 1000000
 {
     echo "startup_empty_ms $(startup_ms "$work/empty")"
     echo "startup_million_ms $(startup_ms "$work/million")"
+    echo "stop_thousand_ms $(stop_ms "$work/thousand")"
+    echo "stop_million_ms $(stop_ms "$work/million")"
 } >"$out"
 
 start_xvfb

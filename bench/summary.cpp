@@ -211,6 +211,9 @@ int main(int argc, char *argv[])
                 QStringLiteral("writeReport/10000"), QStringLiteral("writeFloor/10000"),
                 std::nullopt);
     table.startUp();
+    table.ratio(QStringLiteral("Stop to the winner shown, 1,000,000 names (floor: 1,000 names)"),
+                QStringLiteral("stop_million_ms"), QStringLiteral("stop_thousand_ms"),
+                std::nullopt);
     table.bounded(QStringLiteral("Peak memory, 1,000,000 names"), QStringLiteral("peak_rss_mb"),
                   QStringLiteral("MB"), 0, 150, QStringLiteral("≤ 150 MB"));
     table.info(QStringLiteral("CPU with the window idle, 5 s under Xvfb"),
