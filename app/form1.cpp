@@ -37,7 +37,10 @@ QString shownLine(const QString &line)
 {
     if (line.size() <= LongestShownLine)
         return line;
-    return line.left(LongestShownLine) + QChar(0x2026);
+    // Never cut between the two halves of a character outside the Basic Multilingual Plane.
+    const qsizetype cut =
+        line.at(LongestShownLine - 1).isHighSurrogate() ? LongestShownLine - 1 : LongestShownLine;
+    return line.left(cut) + QChar(0x2026);
 }
 
 // The results log keeps CR LF for the report; the text box shows plain line breaks.

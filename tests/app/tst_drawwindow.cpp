@@ -279,6 +279,31 @@ void TestDrawWindow::missingFilesAreNamedAndTheWindowWorks()
         QVERIFY(!button->isEnabled());
 }
 
+// A line of over 1,000 characters is shown cut short, never between the two halves of a
+// character beyond the Basic Multilingual Plane; the log (and so the report) keeps it whole.
+void TestDrawWindow::longLinesAreShownCutShortAndKeptWhole()
+{
+    const QString wide = QStringLiteral("\U00020000"); // two UTF-16 units
+    // With the log label in front, the pair stands at 999 and 1000, where the cut falls.
+    const QString name = QString(995, u'a') + wide + QString(500, u'b');
+    const QString title = QString(1500, u'年');
+    fixture_->writeSettings(title, {QStringLiteral("1"), QStringLiteral("0"), QStringLiteral("0"),
+                                    QStringLiteral("0")});
+    fixture_->writeCandidates({name, QStringLiteral("Bob")});
+    window_ = fixture_->openMainWindow();
+    const Form1Controls &c = window_->controls();
+    QCOMPARE(c.L2->text(), QString(1000, u'年') + QChar(0x2026));
+
+    press(c.T1, Qt::Key_Space);
+    fixture_->random.values = {0.0};
+    window_->tick();
+    press(c.T1, Qt::Key_Space);
+    QCOMPARE(c.T1->toPlainText(),
+             QStringLiteral("3等奖:") + QString(995, u'a') + QChar(0x2026) + u'\n');
+    QCOMPARE(window_->engine().state().log,
+             QStringLiteral("3等奖:") + name + QStringLiteral("\r\n"));
+}
+
 void TestDrawWindow::resizeScalesControlsAndRecentresTitle()
 {
     const Form1Controls &c = window_->controls();

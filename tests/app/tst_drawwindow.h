@@ -27,6 +27,7 @@ private slots:
     void singleCandidateStopsOnce();
     void emptyPoolRollsOnSilently();
     void missingFilesAreNamedAndTheWindowWorks();
+    void longLinesAreShownCutShortAndKeptWhole();
     void resizeScalesControlsAndRecentresTitle();
     void webLinkOnBannerTitleAndLogoOnly();
 
