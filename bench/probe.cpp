@@ -1,5 +1,6 @@
 // The program's own start-up and main window, driven from inside for what cannot be seen
-// from outside: when the window is first painted, and when the timer really ticks.
+// from outside: when the window is first painted, when the timer really ticks, and when a
+// stop's winner stands in the window.
 //   prizedraw_probe startup DIR        exits as soon as the main window has been painted
 //   prizedraw_probe cadence DIR TICKS  rolls the third prize, prints the tick intervals
 //   prizedraw_probe stop DIR STOPS     rolls and stops the third prize, prints the median
