@@ -85,9 +85,7 @@ void DrawEngine::clearForReset()
     state_.timerInterval = 0;
     singleCandidateNoticeOpen_ = false;
     state_.enabled.fill(true);
-    state_.display.clear();
-    state_.status.clear();
-    state_.log.clear();
+    clearTexts();
     state_.drawnCount.fill(0);
 }
 

@@ -62,12 +62,6 @@ QList<DuplicateName> findDuplicateNames(const CandidatePool &pool)
     return findDuplicateNames(pool.names, pool.emptyLines);
 }
 
-CandidateList readCandidateFile(const QString &path)
-{
-    const CandidatePool pool = readCandidatePool(path);
-    return {pool.names.toStringList(), pool.result, pool.sha256, findDuplicateNames(pool)};
-}
-
 QStringList parseCandidateNames(const QByteArray &bytes)
 {
     QList<qsizetype> emptyLines;

@@ -23,15 +23,5 @@ struct CandidatePool {
 CandidatePool readCandidatePool(const QString &path);
 // The duplicates of a pool just read, with their lines in the file.
 QList<DuplicateName> findDuplicateNames(const CandidatePool &pool);
-
-// The same file as a list of strings, with its duplicates.
-struct CandidateList {
-    QStringList names;
-    FileResult result;
-    QByteArray sha256;
-    QList<DuplicateName> duplicates; // in the order of their first line
-};
-
-CandidateList readCandidateFile(const QString &path);
 // The names in a candidate file's bytes, whatever its encoding.
 QStringList parseCandidateNames(const QByteArray &bytes);

@@ -14,12 +14,6 @@ constexpr int TrailCount = 0xFE - TrailFirst + 1; // 0x7F is no trail byte and s
 
 using TwoByteTable = std::array<char16_t, LeadCount * TrailCount>;
 
-QTextCodec *codec()
-{
-    static QTextCodec *const gb18030 = QTextCodec::codecForName("GB18030");
-    return gb18030;
-}
-
 // Every two-byte character as the codec decodes it, one lead byte's row per call. A
 // codec that does not give one UTF-16 unit per character leaves the table unused.
 std::optional<TwoByteTable> buildTable()
@@ -33,7 +27,7 @@ std::optional<TwoByteTable> buildTable()
             row += char(LeadFirst + lead);
             row += char(TrailFirst + trail);
         }
-        const QString decoded = codec()->toUnicode(row);
+        const QString decoded = gb18030Codec()->toUnicode(row);
         if (decoded.size() != row.size() / 2)
             return std::nullopt;
         qsizetype unit = 0;
@@ -81,6 +75,12 @@ bool decodeTwoByteText(const QByteArray &bytes, const TwoByteTable &table, QStri
 
 } // namespace
 
+QTextCodec *gb18030Codec()
+{
+    static QTextCodec *const codec = QTextCodec::codecForName("GB18030");
+    return codec;
+}
+
 QString decodeGb18030(const QByteArray &bytes)
 {
     if (const TwoByteTable *table = twoByteTable()) {
@@ -88,5 +88,5 @@ QString decodeGb18030(const QByteArray &bytes)
         if (decodeTwoByteText(bytes, *table, text))
             return text;
     }
-    return codec()->toUnicode(bytes);
+    return gb18030Codec()->toUnicode(bytes);
 }

@@ -10,12 +10,6 @@
 
 namespace {
 
-QTextCodec *gb18030()
-{
-    static QTextCodec *const codec = QTextCodec::codecForName("GB18030");
-    return codec;
-}
-
 bool isContinuation(unsigned char byte)
 {
     return (byte & 0xC0) == 0x80;
@@ -103,7 +97,7 @@ QString decodeText(const QByteArray &bytes)
 
 QByteArray encodeText(const QString &text)
 {
-    return gb18030()->fromUnicode(text);
+    return gb18030Codec()->fromUnicode(text);
 }
 
 QStringList splitLines(const QString &text)

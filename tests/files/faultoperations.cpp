@@ -69,7 +69,7 @@ std::optional<QString> runFaultOperation(const QString &operation, const QString
     if (operation == QLatin1String("write-settings"))
         return writeSettingsFile(path, settingsTexts(size)).error;
     if (operation == QLatin1String("read-candidates"))
-        return readCandidateFile(path).result.error;
+        return readCandidatePool(path).result.error;
     if (operation == QLatin1String("read-settings"))
         return readSettingsFile(path).result.error;
     return std::nullopt;

@@ -1,4 +1,4 @@
-#include "candidatefile.h"
+#include "candidatelist.h"
 #include "settingsfile.h"
 #include "testfiles.h"
 #include "testsuites.h"

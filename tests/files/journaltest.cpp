@@ -1,5 +1,5 @@
 #include "journal.h"
-#include "candidatefile.h"
+#include "candidatelist.h"
 #include "sha256.h"
 #include "testfiles.h"
 #include "testsuites.h"

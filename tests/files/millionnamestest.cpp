@@ -1,4 +1,4 @@
-#include "candidatefile.h"
+#include "candidatelist.h"
 #include "manynames.h"
 #include "testfiles.h"
 #include "testsuites.h"

@@ -1,5 +1,5 @@
 #include "textcodec.h"
-#include "candidatefile.h"
+#include "candidatelist.h"
 #include "testfiles.h"
 #include "testsuites.h"
 
