@@ -2,6 +2,34 @@
 
 #include <QStringMatcher>
 
+#include <set>
+#include <unordered_set>
+
+namespace {
+
+// Folds letter case the way a case-insensitive QStringMatcher compares, one code point at
+// a time, into a buffer that is reused from name to name.
+void foldCaseInto(QStringView name, QString &folded)
+{
+    folded.resize(name.size());
+    QChar *out = folded.data();
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        if (name[i].isHighSurrogate() && i + 1 < name.size() && name[i + 1].isLowSurrogate()) {
+            const char32_t c = QChar::toCaseFolded(QChar::surrogateToUcs4(name[i], name[i + 1]));
+            out[i] = QChar(QChar::highSurrogate(c));
+            out[++i] = QChar(QChar::lowSurrogate(c));
+        } else {
+            out[i] = name[i].toCaseFolded();
+        }
+    }
+}
+
+struct ViewHash {
+    std::size_t operator()(QStringView view) const { return qHash(view); }
+};
+
+} // namespace
+
 Candidates::Condition Candidates::condition() const
 {
     if (!filled_)
@@ -32,4 +60,36 @@ void Candidates::removeContaining(const QString &winner)
     // in a single pass, so a large pool costs one linear sweep per recorded winner.
     const QStringMatcher matcher(winner, Qt::CaseInsensitive);
     names_.keepIf([&matcher](QStringView name) { return matcher.indexIn(name) < 0; });
+}
+
+void Candidates::removeContainingAny(const QStringList &winners)
+{
+    // Each name is looked up by its pieces of the winners' lengths in a set of the folded
+    // winners: a few lookups a name, where matching every winner in turn would cost one
+    // sweep of the whole pool per winner.
+    QStringList folded;
+    std::set<qsizetype> lengths;
+    for (const QString &winner : winners) {
+        if (winner.isEmpty())
+            continue;
+        QString foldedWinner;
+        foldCaseInto(winner, foldedWinner);
+        folded << foldedWinner;
+        lengths.insert(winner.size());
+    }
+    if (folded.isEmpty())
+        return;
+    const std::unordered_set<QStringView, ViewHash> wanted(folded.begin(), folded.end());
+    QString name;
+    names_.keepIf([&](QStringView candidate) {
+        foldCaseInto(candidate, name);
+        const QStringView view(name);
+        for (const qsizetype length : lengths) {
+            for (qsizetype at = 0; at + length <= view.size(); ++at) {
+                if (wanted.count(view.sliced(at, length)))
+                    return false;
+            }
+        }
+        return true;
+    });
 }

@@ -25,6 +25,8 @@ public:
     // (Unicode case folding), keeping the order of the rest. An empty text removes
     // nothing: a plain substring test would match every entry and wipe the draw.
     void removeContaining(const QString &winner);
+    // The same for several winners in one pass, as if each had been removed in turn.
+    void removeContainingAny(const QStringList &winners);
 
 private:
     NameList names_;

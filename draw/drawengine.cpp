@@ -104,17 +104,44 @@ void DrawEngine::applySettings(const QString &title, const std::array<qint32, 4>
 
 bool DrawEngine::record(PrizeTier tier, const QString &winner)
 {
-    qint32 &count = state_.drawnCount[tierIndex(tier)];
-    qint32 increased = 0;
-    // A full counter refuses the winner outright rather than log a name it cannot count.
-    if (qAddOverflow(count, qint32(1), &increased))
+    if (!count(tier, winner))
         return false;
-    state_.log.prepend(logLine(tier, winner));
-    count = increased;
     state_.candidates.removeContaining(winner);
     state_.status = statusLine(state_.drawnCount);
     applyQuotaTests();
     return true;
+}
+
+bool DrawEngine::count(PrizeTier tier, const QString &winner)
+{
+    qint32 &counter = state_.drawnCount[tierIndex(tier)];
+    qint32 increased = 0;
+    // A full counter refuses the winner outright rather than log a name it cannot count.
+    if (qAddOverflow(counter, qint32(1), &increased))
+        return false;
+    state_.log.prepend(logLine(tier, winner));
+    counter = increased;
+    return true;
+}
+
+std::vector<bool> DrawEngine::restoreWinners(const QList<RestoredWinner> &winners)
+{
+    // Removal from the pool depends on each name alone, so removing all the names at the
+    // end takes out what removing them one stop after another would have; the quota tests
+    // only ever disable, so testing once at the end disables what testing each time would.
+    std::vector<bool> restored;
+    QStringList names;
+    for (const RestoredWinner &winner : winners) {
+        restored.push_back(count(winner.tier, winner.name));
+        if (restored.back())
+            names << winner.name;
+    }
+    if (names.isEmpty())
+        return restored;
+    state_.candidates.removeContainingAny(names);
+    state_.status = statusLine(state_.drawnCount);
+    applyQuotaTests();
+    return restored;
 }
 
 void DrawEngine::applyQuotaTests()

@@ -4,10 +4,12 @@
 #include "prizetier.h"
 #include "randomsource.h"
 
+#include <QList>
 #include <QString>
 
 #include <array>
 #include <optional>
+#include <vector>
 
 // Everything a main window's draw works on: the pool, the counters and quotas, and the
 // state its controls show (tier captions and enabled flags, the timer, the rolling
@@ -45,6 +47,11 @@ enum class TickOutcome {
     EmptyPool,       // nothing to show; the timer keeps running
 };
 
+struct RestoredWinner {
+    PrizeTier tier;
+    QString name;
+};
+
 class DrawEngine {
 public:
     explicit DrawEngine(RandomSource &random);
@@ -73,12 +80,14 @@ public:
     void clearTexts();
     void applySettings(const QString &title, const std::array<qint32, 4> &quotas);
 
-    // Puts back a winner that an interrupted run recorded, as its stop did: log line,
-    // count, pool removal, status line and quota tests. False when the counter is full.
-    bool restoreWinner(PrizeTier tier, const QString &name) { return record(tier, name); }
+    // Puts back the winners an interrupted run recorded, oldest first, as their stops did:
+    // log lines, counts, pool removal, status line and quota tests, with one sweep of the
+    // pool for all of them. Answers which were put back: a full counter refuses one.
+    std::vector<bool> restoreWinners(const QList<RestoredWinner> &winners);
 
 private:
     bool record(PrizeTier tier, const QString &winner);
+    bool count(PrizeTier tier, const QString &winner);
     void applyQuotaTests();
 
     RandomSource &random_;

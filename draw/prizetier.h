@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstddef>
+#include <optional>
 
 // The four prize tiers in their one fixed order: the quota lines of bt.txt, the
 // status line, the keyboard shortcut and the quota tests all follow it.
@@ -38,3 +39,12 @@ constexpr const TierRow &tierRow(PrizeTier tier)
 
 // The caption every tier button shows while its tier rolls.
 inline constexpr QStringView StopCaption = u"停止";
+
+// The tier whose log label this is, if any.
+constexpr std::optional<PrizeTier> tierOfLogLabel(QStringView label)
+{
+    for (PrizeTier tier : AllTiers)
+        if (tierRow(tier).logLabel == label)
+            return tier;
+    return std::nullopt;
+}

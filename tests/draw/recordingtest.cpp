@@ -1,10 +1,12 @@
 #include "recordingtest.h"
 
 #include "drawfixture.h"
+#include "scriptedrandom.h"
 
 #include <QTest>
 
 #include <limits>
+#include <random>
 
 using namespace Qt::StringLiterals;
 using Condition = Candidates::Condition;
@@ -55,6 +57,45 @@ void RecordingTest::removalTakesEveryEntryContainingTheWinner()
     candidates.removeContaining(winner);
     QCOMPARE(candidates.names(), remaining);
     QCOMPARE(candidates.condition(), condition);
+
+    Candidates many;
+    many.fill(pool);
+    many.removeContainingAny({winner});
+    QCOMPARE(many.names(), remaining);
+}
+
+// A resume puts back many winners with one sweep of the pool: the pool, log, counters,
+// status line and enabled tiers must be what restoring them one after another gives.
+void RecordingTest::restoringManyAtOnceIsRecordingThemInTurn()
+{
+    const QStringList pieces{u"an"_s, u"AN"_s, u"na"_s, u"王"_s, u"伟"_s,
+                             u"😀"_s,  u"É"_s,  u"é"_s,  u"b"_s};
+    std::mt19937 random(2027);
+    const auto piece = [&] { return pieces[qsizetype(random() % pieces.size())]; };
+    for (int round = 0; round < 200; ++round) {
+        QStringList pool;
+        for (int i = 0; i < 60; ++i)
+            pool << piece() + piece() + (random() % 2 ? piece() : QString());
+        QList<RestoredWinner> winners;
+        for (int i = 0, n = int(random() % 8); i < n; ++i)
+            winners.append({AllTiers[random() % 4], random() % 5 ? pool[random() % 60] : piece()});
+
+        ScriptedRandom unused;
+        DrawEngine atOnce(unused);
+        DrawEngine inTurn(unused);
+        for (DrawEngine *engine : {&atOnce, &inTurn}) {
+            engine->state().candidates.fill(pool);
+            engine->applySettings(u"t"_s, {2, 1, 1, 0});
+        }
+        atOnce.restoreWinners(winners);
+        for (const RestoredWinner &winner : winners)
+            inTurn.restoreWinners({winner});
+        QCOMPARE(atOnce.state().candidates.names(), inTurn.state().candidates.names());
+        QCOMPARE(atOnce.state().log, inTurn.state().log);
+        QCOMPARE(atOnce.state().drawnCount, inTurn.state().drawnCount);
+        QCOMPARE(atOnce.state().status, inTurn.state().status);
+        QCOMPARE(atOnce.state().enabled, inTurn.state().enabled);
+    }
 }
 
 void RecordingTest::fillKeepsThePoolWhenGivenNothing()

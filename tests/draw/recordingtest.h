@@ -11,6 +11,7 @@ private slots:
     void removalTakesEveryEntryContainingTheWinner_data();
     void removalTakesEveryEntryContainingTheWinner();
     void fillKeepsThePoolWhenGivenNothing();
+    void restoringManyAtOnceIsRecordingThemInTurn();
     void logAndStatusAfterSeveralWinners();
     void quotaTests_data();
     void quotaTests();
