@@ -6,6 +6,8 @@
 #include <QSaveFile>
 #include <QThread>
 
+#include <cerrno>
+
 namespace {
 
 #ifdef Q_OS_WIN
@@ -34,6 +36,16 @@ QString shortWriteReason(QSaveFile &file, const QByteArray &bytes, qint64 writte
     return reason;
 }
 
+// Qt says "Unknown error" where the system refused with a reason of its own (a name too
+// long for the system, say); the system's reason is what the operator needs.
+QString failureReason(const QSaveFile &file)
+{
+    const QString reason = file.errorString();
+    if (errno != 0 && (reason.isEmpty() || reason == QLatin1String("Unknown error")))
+        return qt_error_string(errno);
+    return reason;
+}
+
 struct Attempt {
     FileResult result;
     bool renameRefused = false;
@@ -44,8 +56,9 @@ Attempt writeOnce(const QString &path, const QByteArray &bytes)
     QSaveFile file(path);
     // Never fall back to writing over the old file in place: that is what loses it.
     file.setDirectWriteFallback(false);
+    errno = 0;
     if (!file.open(QIODevice::WriteOnly))
-        return {{writeError(path, file.errorString())}};
+        return {{writeError(path, failureReason(file))}};
     // QSaveFile takes neither a short write() nor a failed flush of its buffer as an
     // error: commit() would put the truncated file in place. Both are checked here.
     const qint64 written = file.write(bytes);
@@ -54,8 +67,9 @@ Attempt writeOnce(const QString &path, const QByteArray &bytes)
         file.cancelWriting();
         return {{writeError(path, reason)}};
     }
+    errno = 0;
     if (!file.commit())
-        return {{writeError(path, file.errorString())}, file.error() == QFileDevice::RenameError};
+        return {{writeError(path, failureReason(file))}, file.error() == QFileDevice::RenameError};
     return {};
 }
 

@@ -8,16 +8,21 @@
 
 // 抽奖日志.txt: one line per event of the draw, appended and flushed to stable storage
 // before the event shows on screen, so a crash or a power cut loses no recorded winner.
-// The program never truncates it. Fields are separated by tabs; a tab or a backslash
-// inside a name is written as \t or \\ so every line splits back exactly.
+// The program never truncates it. Fields are separated by tabs; a tab, a line break or a
+// backslash inside a field is written as \t, \r, \n or \\ so every line splits back
+// exactly. Every line ends in a check (journalline.h) and starts on a line of its own,
+// even after a write that a full disk or a power cut left unfinished.
 class Journal {
 public:
     explicit Journal(QString path) : path_(std::move(path)) {}
 
     const QString &path() const { return path_; }
 
-    // Appends "yyyy-MM-dd HH:mm:ss", a tab and the fields joined by tabs, then CR LF.
-    FileResult append(const QStringList &fields);
+    // Appends "yyyy-MM-dd HH:mm:ss", a tab and the fields joined by tabs, the check and
+    // CR LF.
+    FileResult append(const QStringList &fields) { return appendAll({fields}); }
+    // Appends several lines in one write and one flush: all of them or none count.
+    FileResult appendAll(const QList<QStringList> &lines);
 
     // A failure is told to the operator once per run; the draw goes on regardless.
     bool takeFailureToReport()
@@ -47,19 +52,8 @@ inline const QString SettingsSaved = QStringLiteral("保存设置");
 inline const QString CleanEnd = QStringLiteral("正常结束");
 } // namespace JournalEvent
 
+// The field a run's start carries when it goes on to resume an interrupted draw.
+inline const QString ResumingField = QStringLiteral("续接");
+
 QString escapeJournalField(const QString &text);
 QString unescapeJournalField(const QString &text);
-
-struct JournalWinner {
-    QString logLabel;
-    QString name;
-};
-
-// The draw that was running when the last run stopped without a clean end: its winners
-// since its last start or reset, oldest first, and the candidate list's SHA-256 then.
-struct InterruptedDraw {
-    QList<JournalWinner> winners;
-    QString listSha256;
-};
-
-InterruptedDraw findInterruptedDraw(const QString &journalText);

@@ -1,14 +1,45 @@
 #include "journal.h"
 #include "candidatelist.h"
+#include "gb18030decoder.h"
+#include "journalline.h"
+#include "journalreader.h"
 #include "sha256.h"
 #include "testfiles.h"
 #include "testsuites.h"
 #include "textcodec.h"
 
 #include <QCryptographicHash>
+#include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+
+namespace {
+
+// A journal as the program writes it, from lines given as tab-separated fields.
+QByteArray journalOf(const QStringList &lines)
+{
+    QByteArray bytes;
+    for (const QString &line : lines)
+        bytes += journalLineBytes(u"2026-12-07 20:00:00"_qs, line.split(u'\t'));
+    return bytes;
+}
+
+QStringList winnersOf(const InterruptedDraw &draw)
+{
+    QStringList found;
+    for (const JournalWinner &winner : draw.winners)
+        found << winner.logLabel + winner.name;
+    return found;
+}
+
+const QStringList Start{u"程序启动"_qs, u"开始抽奖\t标题=x\tSHA-256=ab12"_qs};
+const QString Anna = u"中奖\t3等奖:\tAnna\t抽前=3\t抽后=2"_qs;
+const QString Bob = u"中奖\t特等奖:\tBob\\tby\\\\\t抽前=2\t抽后=1"_qs;
+const QString Carl = u"中奖\t1等奖:\t孙八\t抽前=1\t抽后=0"_qs;
+
+} // namespace
 
 class JournalTest : public QObject {
     Q_OBJECT
@@ -16,52 +47,138 @@ class JournalTest : public QObject {
 private slots:
     void findsTheInterruptedDraw_data();
     void findsTheInterruptedDraw();
+    void cutAtAnyByteRestoresExactlyTheWholeLines();
+    void changedByteLeavesTheLineOut();
+    void appendStartsOnALineOfItsOwn_data();
+    void appendStartsOnALineOfItsOwn();
     void fieldsSplitBackExactly_data();
     void fieldsSplitBackExactly();
-    void appendKeepsEarlierLines();
+    void readsOnlyTheLastRun();
     void candidateFileGivesHashAndDuplicates();
     void listHashIsSha256AtEveryLength();
 };
 
 void JournalTest::findsTheInterruptedDraw_data()
 {
-    QTest::addColumn<QString>("journal");
+    QTest::addColumn<QStringList>("lines");
     QTest::addColumn<QStringList>("winners");
     QTest::addColumn<QString>("sha");
 
-    const QString start = u"t\t程序启动\r\nt\t开始抽奖\t标题=x\tSHA-256=ab12\r\n"_qs;
-    const QString anna = u"t\t中奖\t3等奖:\tAnna\t抽前=3\t抽后=2\r\n"_qs;
-    const QString bob = u"t\t中奖\t特等奖:\tBob\\tby\\\\\t抽前=2\t抽后=1\r\n"_qs;
-    QTest::newRow("empty journal") << QString() << QStringList() << QString();
+    const QString resumingStart = u"程序启动\t续接"_qs;
+    const QString resumedTwo = u"续接\t人数=2"_qs;
+    QTest::newRow("empty journal") << QStringList() << QStringList() << QString();
     QTest::newRow("run killed after two winners")
-        << start + anna + bob << QStringList{u"3等奖:Anna"_qs, u"特等奖:Bob\tby\\"_qs}
+        << Start + QStringList{Anna, Bob} << QStringList{u"3等奖:Anna"_qs, u"特等奖:Bob\tby\\"_qs}
         << u"ab12"_qs;
     QTest::newRow("clean end leaves nothing to resume")
-        << start + anna + u"t\t正常结束\r\n"_qs << QStringList() << QString();
+        << Start + QStringList{Anna, u"正常结束"_qs} << QStringList() << QString();
     QTest::newRow("a reset starts the draw afresh")
-        << start + anna + u"t\t初始化\tSHA-256=cd34\r\n"_qs + bob
+        << Start + QStringList{Anna, u"初始化\tSHA-256=cd34"_qs, Bob}
         << QStringList{u"特等奖:Bob\tby\\"_qs} << u"cd34"_qs;
     QTest::newRow("a later start that did not resume forgets the old run")
-        << start + anna + start << QStringList() << u"ab12"_qs;
-    QTest::newRow("a resumed run is found again after the next kill")
-        << start + anna + start + u"t\t续接\t人数=1\r\n"_qs + anna << QStringList{u"3等奖:Anna"_qs}
-        << u"ab12"_qs;
-    QTest::newRow("lone LF ends and torn last line are read")
-        << u"t\t程序启动\nt\t开始抽奖\nt\t中奖\t1等奖:\tCarl\nt\t中"_qs
-        << QStringList{u"1等奖:Carl"_qs} << QString();
+        << Start + QStringList{Anna} + Start << QStringList() << u"ab12"_qs;
+    QTest::newRow("a finished resume is the draw, with what came after it")
+        << Start + QStringList{Anna, Bob, resumingStart, Start[1], resumedTwo, Anna, Bob, Carl}
+        << QStringList{u"3等奖:Anna"_qs, u"特等奖:Bob\tby\\"_qs, u"1等奖:孙八"_qs} << u"ab12"_qs;
+    QTest::newRow("killed before the resumed winners were written: the old draw again")
+        << Start + QStringList{Anna, Bob, resumingStart, Start[1]}
+        << QStringList{u"3等奖:Anna"_qs, u"特等奖:Bob\tby\\"_qs} << u"ab12"_qs;
+    QTest::newRow("half of the resumed winners written: the old draw again")
+        << Start + QStringList{Anna, Bob, resumingStart, Start[1], resumedTwo, Anna}
+        << QStringList{u"3等奖:Anna"_qs, u"特等奖:Bob\tby\\"_qs} << u"ab12"_qs;
+    QTest::newRow("two unfinished resumes in a row: still the first draw")
+        << Start + QStringList{Anna, resumingStart, Start[1], resumingStart, Start[1], resumedTwo}
+        << QStringList{u"3等奖:Anna"_qs} << u"ab12"_qs;
 }
 
 void JournalTest::findsTheInterruptedDraw()
 {
-    QFETCH(QString, journal);
+    QFETCH(QStringList, lines);
     QFETCH(QStringList, winners);
     QFETCH(QString, sha);
-    const InterruptedDraw draw = findInterruptedDraw(journal);
-    QStringList found;
-    for (const JournalWinner &winner : draw.winners)
-        found << winner.logLabel + winner.name;
-    QCOMPARE(found, winners);
+    const InterruptedDraw draw = findInterruptedDraw(journalOf(lines));
+    QCOMPARE(winnersOf(draw), winners);
     QCOMPARE(draw.listSha256, sha);
+    QCOMPARE(draw.skippedLines, 0);
+}
+
+// Power lost in the middle of a write leaves the journal cut at any byte: exactly the
+// winners whose lines are whole come back, never a cut name, and the cut line is counted.
+void JournalTest::cutAtAnyByteRestoresExactlyTheWholeLines()
+{
+    const QStringList winners{u"3等奖:Anna"_qs, u"特等奖:Bob\tby\\"_qs, u"1等奖:孙八"_qs};
+    const QByteArray head = journalOf(Start);
+    QList<qsizetype> lineEnds{head.size()};
+    QByteArray journal = head;
+    for (const QString &line : {Anna, Bob, Carl}) {
+        journal += journalOf({line});
+        lineEnds << journal.size();
+    }
+    for (qsizetype cut = head.size(); cut <= journal.size(); ++cut) {
+        const InterruptedDraw draw = findInterruptedDraw(journal.left(cut));
+        const auto whole = std::count_if(lineEnds.begin() + 1, lineEnds.end(),
+                                         [cut](qsizetype end) { return end <= cut; });
+        QCOMPARE(winnersOf(draw), winners.mid(0, whole));
+        QCOMPARE(draw.skippedLines, lineEnds.contains(cut) ? 0 : 1);
+    }
+}
+
+void JournalTest::changedByteLeavesTheLineOut()
+{
+    const QByteArray head = journalOf(Start + QStringList{Anna});
+    const QByteArray bob = journalOf({Bob});
+    for (qsizetype at = 0; at < bob.size() - 2; ++at) {
+        QByteArray garbled = bob;
+        garbled[at] = char(garbled[at] ^ 0x01);
+        const InterruptedDraw draw = findInterruptedDraw(head + garbled + journalOf({Carl}));
+        QCOMPARE(winnersOf(draw), (QStringList{u"3等奖:Anna"_qs, u"1等奖:孙八"_qs}));
+        QCOMPARE(draw.skippedLines, 1);
+    }
+}
+
+void JournalTest::appendStartsOnALineOfItsOwn_data()
+{
+    QTest::addColumn<QByteArray>("before");
+    QTest::addColumn<int>("skipped");
+    QTest::addColumn<QByteArray>("keptAside");
+    QTest::addColumn<bool>("annaKept");
+
+    const QByteArray whole = journalOf(Start + QStringList{Anna});
+    const QString text = decodeGb18030(whole);
+    QByteArray utf16(reinterpret_cast<const char *>(text.utf16()), text.size() * 2);
+    utf16.prepend("\xFF\xFE");
+    QTest::newRow("whole lines") << whole << 0 << QByteArray() << true;
+    QTest::newRow("a full disk cut the last line")
+        << whole + encodeText(u"2026-12-07 20:00:01\t中奖\t3"_qs) << 1 << QByteArray() << true;
+    QTest::newRow("cut between CR and LF") << whole.chopped(1) << 1 << QByteArray() << false;
+    QTest::newRow("re-saved by an editor as UTF-8 with a byte-order mark")
+        << "\xEF\xBB\xBF" + text.toUtf8() << 0 << QByteArray() << true;
+    QTest::newRow("re-saved by an editor as UTF-16") << utf16 << 0 << utf16 << true;
+}
+
+void JournalTest::appendStartsOnALineOfItsOwn()
+{
+    QFETCH(QByteArray, before);
+    QFETCH(int, skipped);
+    QFETCH(QByteArray, keptAside);
+    QFETCH(bool, annaKept);
+
+    QTemporaryDir dir;
+    Journal journal(dir.filePath(JournalFileName));
+    QVERIFY(writeBytes(journal.path(), before));
+    QVERIFY(journal.append(Bob.split(u'\t')).ok());
+    QVERIFY(journal.append(Carl.split(u'\t')).ok());
+
+    const InterruptedDraw draw = readInterruptedDraw(journal.path());
+    const QStringList appended{u"特等奖:Bob\tby\\"_qs, u"1等奖:孙八"_qs};
+    QCOMPARE(winnersOf(draw),
+             (annaKept ? QStringList{u"3等奖:Anna"_qs} : QStringList()) + appended);
+    QCOMPARE(draw.skippedLines, skipped);
+    const QStringList others =
+        QDir(dir.path()).entryList(QDir::Files).filter(QRegularExpression(u"^抽奖日志（"_qs));
+    QCOMPARE(others.size(), keptAside.isEmpty() ? 0 : 1);
+    if (!keptAside.isEmpty())
+        QCOMPARE(readBytes(dir.filePath(others.first())), keptAside);
 }
 
 void JournalTest::fieldsSplitBackExactly_data()
@@ -72,29 +189,35 @@ void JournalTest::fieldsSplitBackExactly_data()
     QTest::newRow("backslash before t") << u"C:\\temp"_qs;
     QTest::newRow("trailing backslash") << u"a\\"_qs;
     QTest::newRow("spaces kept") << u"  两头空格  "_qs;
+    QTest::newRow("pasted line breaks") << u"前\r后\n尾\r\n"_qs;
 }
 
 void JournalTest::fieldsSplitBackExactly()
 {
     QFETCH(QString, text);
-    const QString escaped = escapeJournalField(text);
-    QVERIFY(!escaped.contains(QLatin1Char('\t')));
-    QCOMPARE(unescapeJournalField(escaped), text);
-}
-
-void JournalTest::appendKeepsEarlierLines()
-{
     QTemporaryDir dir;
     Journal journal(dir.filePath(JournalFileName));
-    QVERIFY(journal.append({JournalEvent::ProgramStart}).ok());
-    QVERIFY(journal.append({JournalEvent::Winner, u"3等奖:"_qs, u"😀王"_qs}).ok());
-    QFile file(journal.path());
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    const QList<QByteArray> lines = file.readAll().split('\n');
-    QCOMPARE(lines.size(), 3);
-    QVERIFY(lines[0].endsWith("\t" + gbk(JournalEvent::ProgramStart) + "\r"));
-    QVERIFY(lines[1].endsWith("\t" + encodeText(u"中奖\t3等奖:\t😀王"_qs) + "\r"));
-    QVERIFY(lines[2].isEmpty());
+    QVERIFY(journal.append(Start[0].split(u'\t')).ok());
+    QVERIFY(journal.append({JournalEvent::Winner, u"3等奖:"_qs, escapeJournalField(text)}).ok());
+    const QByteArray bytes = readBytes(journal.path());
+    QCOMPARE(bytes.count("\r\n"), 2);
+    QCOMPARE(bytes.count('\r') + bytes.count('\n'), 4);
+    QCOMPARE(winnersOf(readInterruptedDraw(journal.path())), QStringList{u"3等奖:"_qs + text});
+}
+
+// Only the last run is read: whatever lies before its start, however much and however
+// broken, is not looked at, and a line far longer than a read block is read whole.
+void JournalTest::readsOnlyTheLastRun()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(JournalFileName);
+    const QString longName = QString(300'000, u'长');
+    QByteArray journal = QByteArray(3'000'000, '\xA7') + "\r\n";
+    journal += journalOf(Start + QStringList{u"中奖\t3等奖:\t"_qs + longName, Anna});
+    QVERIFY(writeBytes(path, journal));
+    const InterruptedDraw draw = readInterruptedDraw(path);
+    QCOMPARE(winnersOf(draw), (QStringList{u"3等奖:"_qs + longName, u"3等奖:Anna"_qs}));
+    QCOMPARE(draw.skippedLines, 0);
 }
 
 void JournalTest::candidateFileGivesHashAndDuplicates()
