@@ -2,6 +2,8 @@
 
 #include "candidatefile.h"
 #include "journal.h"
+#include "journalreader.h"
+#include "journaltexts.h"
 #include "module1.h"
 #include "notifier.h"
 #include "programpaths.h"
@@ -303,26 +305,28 @@ void Form1::Exit()
 
 void Form1::resume(const InterruptedDraw &draw)
 {
-    journal_.write({JournalEvent::Resumed, QStringLiteral("人数=%1").arg(draw.winners.size())});
+    QList<RestoredWinner> winners;
+    QList<QStringList> lines;
     for (const JournalWinner &winner : draw.winners) {
-        const auto row = std::find_if(TierTable.begin(), TierTable.end(), [&](const TierRow &r) {
-            return r.logLabel == winner.logLabel;
-        });
-        if (row == TierTable.end())
-            continue;
-        const qsizetype poolBefore = engine_.state().candidates.size();
-        const auto tier = static_cast<PrizeTier>(row - TierTable.begin());
-        if (engine_.restoreWinner(tier, winner.name))
-            journalWinner(tier, winner.name, poolBefore);
+        if (const std::optional<PrizeTier> tier = tierOfLogLabel(winner.logLabel)) {
+            winners.append({*tier, winner.name});
+            lines.append(winner.fields);
+        }
     }
+    const std::vector<bool> restored = engine_.restoreWinners(winners);
+    // The resumed winners go into the journal in one write, as they stood there.
+    QList<QStringList> block{{JournalEvent::Resumed, QString()}};
+    for (std::size_t i = 0; i < restored.size(); ++i)
+        if (restored[i])
+            block.append(lines[qsizetype(i)]);
+    block.first()[1] = QStringLiteral("人数=%1").arg(block.size() - 1);
+    journal_.writeAll(block);
     renderButtons();
     renderTexts();
     T1setup();
     if (!draw.listSha256.isEmpty() && draw.listSha256 != listSha256_)
-        notifier_.warning(
-            Notice, QStringLiteral("名单文件 %1 与中断的那次抽奖时不同（SHA-256 不一致）。"
-                                   "已中奖的人照样按名字移出了奖池，请核对名单。")
-                        .arg(readerPath(programDirectory_, CandidateFileName, nativeSeparator())));
+        notifier_.warning(Notice, listChangedText(readerPath(programDirectory_, CandidateFileName,
+                                                             nativeSeparator())));
 }
 
 void Form1::journalDrawStart(const QString &event, const QString &listPath,

@@ -1,5 +1,6 @@
 #include "form1controls.h"
 
+#include "onelinevalidator.h"
 #include "prizetier.h"
 #include "webaddress.h"
 
@@ -112,6 +113,7 @@ Form1Controls buildForm1Controls(QWidget *window)
     // nothing behind it (the frame, the window) has to be painted again with it.
     c.Text1->setFrame(false);
     c.Text1->setAttribute(Qt::WA_OpaquePaintEvent);
+    c.Text1->setValidator(new OneLineValidator(c.Text1));
 
     c.Frame4 = frame(window, "Frame4", 240, 2400, 8505, 4815);
     c.Frame4->setFont(frameFont);

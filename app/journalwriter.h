@@ -9,9 +9,11 @@ class JournalWriter {
 public:
     JournalWriter(Journal &journal, Notifier &notifier) : journal_(journal), notifier_(notifier) {}
 
-    void write(const QStringList &fields)
+    void write(const QStringList &fields) { writeAll({fields}); }
+    // Several lines in one write: a crash keeps all of them or none.
+    void writeAll(const QList<QStringList> &lines)
     {
-        const FileResult result = journal_.append(fields);
+        const FileResult result = journal_.appendAll(lines);
         if (!result.ok() && journal_.takeFailureToReport())
             notifier_.warning(QStringLiteral("提示"),
                               QStringLiteral("抽奖日志写不进去，抽奖照常进行，但出了故障时"

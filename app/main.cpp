@@ -32,9 +32,17 @@ int main(int argc, char *argv[])
     QGuiApplication::setDesktopFileName(QStringLiteral("prizedraw"));
 
     MessageBoxNotifier notifier;
+    // Without its own folder the program has nowhere it may read or write.
+    const std::optional<QString> directory = programDirectory();
+    if (!directory) {
+        notifier.warning(QStringLiteral("提示"),
+                         noProgramDirectoryText(QString::fromLocal8Bit(argv[0])));
+        return 1;
+    }
     const auto random = makeClockSeededRandom();
-    ProgramHost host(notifier, *random, programDirectory());
+    ProgramHost host(notifier, *random, *directory);
     QObject::connect(&host, &ProgramHost::programEnded, &app, [] { QCoreApplication::exit(0); });
-    host.start();
+    if (!host.start())
+        return 0;
     return QApplication::exec();
 }

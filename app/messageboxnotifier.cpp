@@ -52,10 +52,12 @@ Notifier::ResumeChoice MessageBoxNotifier::askResume(const QString &title, const
     QMessageBox box(QMessageBox::Question, title, text, QMessageBox::NoButton,
                     QApplication::activeWindow());
     QPushButton *resume = box.addButton(QStringLiteral("继续上次的抽奖"), QMessageBox::YesRole);
-    box.addButton(QStringLiteral("重新开始"), QMessageBox::NoRole);
+    QPushButton *afresh = box.addButton(QStringLiteral("重新开始"), QMessageBox::NoRole);
+    // Enter, Esc and the close box all resume: only a deliberate choice leaves the draw.
     box.setDefaultButton(resume);
+    box.setEscapeButton(resume);
     box.exec();
-    return box.clickedButton() == resume ? ResumeChoice::Resume : ResumeChoice::StartAfresh;
+    return box.clickedButton() == afresh ? ResumeChoice::StartAfresh : ResumeChoice::Resume;
 }
 
 void MessageBoxNotifier::beep()

@@ -1,16 +1,17 @@
 #include "programhost.h"
 
-#include "fileaccess.h"
 #include "form1.h"
 #include "form2.h"
+#include "journalreader.h"
+#include "journaltexts.h"
 #include "programpaths.h"
-#include "textcodec.h"
 
 #include <QGuiApplication>
 #include <QScreen>
 
 ProgramHost::ProgramHost(Notifier &notifier, RandomSource &random, const QString &programDirectory)
     : notifier_(notifier), random_(random), programDirectory_(programDirectory),
+      lock_(programDirectory),
       journal_(writerPath(programDirectory, JournalFileName, nativeSeparator())),
       journalWriter_(journal_, notifier)
 {
@@ -28,23 +29,32 @@ ProgramHost::~ProgramHost()
     }
 }
 
-void ProgramHost::start()
+bool ProgramHost::start()
 {
-    FileResult read;
-    const InterruptedDraw interrupted =
-        findInterruptedDraw(decodeText(readFileBytes(journal_.path(), read)));
-    const bool resume =
-        !interrupted.winners.isEmpty() &&
-        notifier_.askResume(QStringLiteral("提示"),
-                            QStringLiteral("上次抽奖没有正常结束。抽奖日志 %1 记录了 %2 "
-                                           "名中奖者。\n要接着那次抽奖继续吗？选“重新开始”"
-                                           "则从头抽奖，日志照旧保留。")
-                                .arg(journal_.path())
-                                .arg(interrupted.winners.size())) == Notifier::ResumeChoice::Resume;
-    journalWriter_.write({JournalEvent::ProgramStart});
+    if (lock_.take() == ProgramLock::Outcome::HeldByAnother) {
+        notifier_.warning(QStringLiteral("提示"), alreadyRunningText(programDirectory_));
+        return false;
+    }
+    const InterruptedDraw interrupted = readInterruptedDraw(journal_.path());
+    bool resume = false;
+    if (!interrupted.winners.isEmpty()) {
+        // Only a deliberate "start afresh" leaves the draw behind; closing the question
+        // loses nothing.
+        resume = notifier_.askResume(QStringLiteral("提示"),
+                                     resumeQuestionText(journal_.path(), interrupted)) !=
+                 Notifier::ResumeChoice::StartAfresh;
+        if (!resume)
+            notifier_.information(QStringLiteral("提示"),
+                                  startedAfreshText(journal_.path(), interrupted));
+    }
+    // Until the resumed winners are written, the interrupted draw stays the one a next
+    // start offers: this run's start says that it is resuming.
+    journalWriter_.write(resume ? QStringList{JournalEvent::ProgramStart, ResumingField}
+                                : QStringList{JournalEvent::ProgramStart});
     showNewMainWindow();
     if (resume)
         mainWindow_->resume(interrupted);
+    return true;
 }
 
 void ProgramHost::showNewMainWindow()

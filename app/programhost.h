@@ -2,6 +2,7 @@
 
 #include "journal.h"
 #include "journalwriter.h"
+#include "programlock.h"
 
 #include <QObject>
 #include <QString>
@@ -22,8 +23,9 @@ public:
     ~ProgramHost() override;
 
     // Creates the main window and shows it centred on the screen, continuing the last
-    // run's draw if it was interrupted and the operator wants that.
-    void start();
+    // run's draw if it was interrupted and the operator wants that. False, after telling
+    // the operator, when the folder's program already runs: nothing was shown or written.
+    bool start();
 
     Form1 *mainWindow() const { return mainWindow_; }
     Form2 *settingsWindow() const { return settingsWindow_; }
@@ -41,6 +43,7 @@ private:
     Notifier &notifier_;
     RandomSource &random_;
     QString programDirectory_;
+    ProgramLock lock_;
     Journal journal_;
     JournalWriter journalWriter_;
     Form1 *mainWindow_ = nullptr;

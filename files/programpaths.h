@@ -3,9 +3,17 @@
 #include <QChar>
 #include <QString>
 
+#include <optional>
+
 // The directory that holds the executable, with native separators (no trailing
-// separator except at a root).
-QString programDirectory();
+// separator except at a root), or nothing when it cannot be told or its files cannot be
+// opened by name (a path the file functions cannot convert, or one beyond the system's
+// length limit).
+std::optional<QString> programDirectory();
+
+// The operator's sentence when there is no program directory; `shownPath` is the program
+// as it was started.
+QString noProgramDirectoryText(const QString &shownPath);
 
 // The platform's separator: '\' on Windows, '/' elsewhere.
 QChar nativeSeparator();

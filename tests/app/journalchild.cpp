@@ -1,5 +1,11 @@
 // Runs a scripted event in a program directory, then reports what its main window shows
 // and waits to be killed: the journal must hold everything a restart needs.
+//
+//   journalchild <directory> <winners> [resume]
+//
+// With "resume" it resumes an interrupted draw and, at the first warning, says "warning"
+// and waits there to be killed. A start the folder's lock refuses prints the message in
+// base64, then "refused", and exits with 3.
 #include "appfixture.h"
 #include "programhost.h"
 
@@ -9,17 +15,47 @@
 #include <QPushButton>
 #include <QTest>
 
+#include <QThread>
+
 #include <cstdio>
+
+namespace {
+
+class WaitingAtWarnings : public RecordingNotifier {
+public:
+    bool wait = false;
+
+    void warning(const QString &title, const QString &text) override
+    {
+        RecordingNotifier::warning(title, text);
+        if (!wait)
+            return;
+        std::printf("warning\n");
+        std::fflush(stdout);
+        for (;;)
+            QThread::sleep(1);
+    }
+};
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     if (argc < 3)
         return 2;
-    RecordingNotifier notifier;
+    WaitingAtWarnings notifier;
+    if (argc > 3 && QByteArray(argv[3]) == "resume") {
+        notifier.resumeChoice = Notifier::ResumeChoice::Resume;
+        notifier.wait = true;
+    }
     ScriptedRandom random;
     ProgramHost host(notifier, random, QString::fromLocal8Bit(argv[1]));
-    host.start();
+    if (!host.start()) {
+        std::printf("%s\nrefused\n", notifier.messages.last().text.toUtf8().toBase64().constData());
+        std::fflush(stdout);
+        return 3;
+    }
     const int winners = QString::fromLatin1(argv[2]).toInt();
     for (int i = 0; i < winners; ++i) {
         QTest::keyClick(host.mainWindow()->controls().T1, Qt::Key_Space);

@@ -1,16 +1,24 @@
 #include "tst_journal.h"
 
+#include "journalline.h"
 #include "programhost.h"
 #include "textcodec.h"
 
+#include "messageboxnotifier.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QClipboard>
 #include <QCryptographicHash>
 #include <QDateTime>
 #include <QDir>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 #ifdef Q_OS_UNIX
 #include <unistd.h>
@@ -54,16 +62,22 @@ void TestJournal::cleanup()
     fixture_.reset();
 }
 
-// The journal's lines without their timestamps, which must each be a real local time.
+// The journal's lines without their timestamps and checks; every line must be whole and
+// carry a real local time.
 QStringList TestJournal::journalLines() const
 {
     QStringList lines;
-    for (const QString &line : splitLines(decodeText(fixture_->readFile(JournalName)))) {
-        const QDateTime stamp =
-            QDateTime::fromString(line.left(19), QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-        if (!stamp.isValid() || line.at(19) != QLatin1Char('\t'))
-            return {QStringLiteral("bad timestamp: ") + line};
-        lines << line.mid(20);
+    QList<QByteArray> bytes = fixture_->readFile(JournalName).split('\n');
+    if (bytes.takeLast() != QByteArray())
+        return {QStringLiteral("the journal does not end in a line end")};
+    for (const QByteArray &line : bytes) {
+        const std::optional<QStringList> fields =
+            line.endsWith('\r') ? parseJournalLine(line.chopped(1)) : std::nullopt;
+        if (!fields ||
+            !QDateTime::fromString(fields->first(), QStringLiteral("yyyy-MM-dd HH:mm:ss"))
+                 .isValid())
+            return {QStringLiteral("bad line: ") + QString::fromLatin1(line.toHex())};
+        lines << fields->mid(1).join(u'\t');
     }
     return lines;
 }
@@ -104,17 +118,34 @@ void TestJournal::scriptedEventIsJournalledLineByLine()
     QVERIFY(fixture_->readFile(JournalName).endsWith("\r\n"));
 }
 
+// Starts the journal child and reads what it says until `last`.
+QStringList TestJournal::startChild(QProcess &child, const QStringList &arguments,
+                                    const QString &last) const
+{
+    child.start(QStringLiteral(JOURNAL_CHILD), QStringList{fixture_->directory.path()} + arguments);
+    QStringList said;
+    while (!said.contains(last)) {
+        if (child.canReadLine())
+            said << QString::fromUtf8(child.readLine()).trimmed();
+        else if (!child.waitForReadyRead(20000))
+            return said << QStringLiteral("the child never said ") + last;
+    }
+    return said;
+}
+
+QMap<QString, QByteArray> TestJournal::folderContents() const
+{
+    QMap<QString, QByteArray> contents;
+    for (const QString &name : QDir(fixture_->directory.path()).entryList(QDir::Files))
+        contents[name] = fixture_->readFile(name);
+    return contents;
+}
+
 void TestJournal::killedRunResumesWhereItStopped()
 {
     QProcess child;
-    child.start(QStringLiteral(JOURNAL_CHILD), {fixture_->directory.path(), QStringLiteral("5")});
-    QStringList before;
-    while (!before.contains(QStringLiteral("recorded"))) {
-        if (!child.canReadLine())
-            QVERIFY2(child.waitForReadyRead(20000), "the child never recorded its winners");
-        else
-            before << QString::fromUtf8(child.readLine()).trimmed();
-    }
+    QStringList before = startChild(child, {QStringLiteral("5")}, QStringLiteral("recorded"));
+    QCOMPARE(before.size(), 4);
     child.kill();
     QVERIFY(child.waitForFinished());
     for (int i = 0; i < 3; ++i)
@@ -140,8 +171,10 @@ void TestJournal::killedRunResumesWhereItStopped()
     notifier.resumeChoice = Notifier::ResumeChoice::StartAfresh;
     ProgramHost host(notifier, fixture_->random, fixture_->directory.path());
     host.start();
-    QCOMPARE(notifier.messages.size(), 1);
+    QCOMPARE(notifier.messages.size(), 2);
     QVERIFY(notifier.messages.first().text.contains(QStringLiteral("5 名中奖者")));
+    // Starting afresh says where the earlier winners stay on record.
+    QVERIFY(notifier.messages.last().text.contains(fixture_->path(JournalName)));
     QVERIFY(host.mainWindow()->controls().T1->toPlainText().isEmpty());
     QCOMPARE(host.mainWindow()->engine().state().candidates.size(), 7);
     for (QPushButton *button : host.mainWindow()->controls().tierButtons)
@@ -150,10 +183,13 @@ void TestJournal::killedRunResumesWhereItStopped()
 
 void TestJournal::resumeWarnsWhenTheListChanged()
 {
-    fixture_->writeFile(JournalName,
-                        encodeText(QStringLiteral("2026-12-07 10:00:00\t程序启动\r\n"
-                                                  "2026-12-07 10:00:00\t开始抽奖\tSHA-256=00ff\r\n"
-                                                  "2026-12-07 10:01:00\t中奖\t特等奖:\tDora\r\n")));
+    const QString stamp = QStringLiteral("2026-12-07 10:00:00");
+    fixture_->writeFile(
+        JournalName,
+        journalLineBytes(stamp, {QStringLiteral("程序启动")}) +
+            journalLineBytes(stamp, {QStringLiteral("开始抽奖"), QStringLiteral("SHA-256=00ff")}) +
+            journalLineBytes(stamp, {QStringLiteral("中奖"), QStringLiteral("特等奖:"),
+                                     QStringLiteral("Dora")}));
     fixture_->notifier.resumeChoice = Notifier::ResumeChoice::Resume;
     ProgramHost host(fixture_->notifier, fixture_->random, fixture_->directory.path());
     host.start();
@@ -191,4 +227,100 @@ void TestJournal::journalFailureIsSaidOnceAndTheDrawGoesOn()
     QCOMPARE(messages.size(), 1);
     QCOMPARE(messages.first().icon, Notifier::Icon::Warning);
     QVERIFY(messages.first().text.contains(QDir::toNativeSeparators(dir + u'/' + JournalName)));
+}
+
+// Two copies in one folder would resume each other's draw and overwrite each other's
+// report: the second says so and leaves every file as it was; a killed first copy's lock
+// is taken over.
+void TestJournal::secondCopyInTheFolderWritesNothing()
+{
+    QProcess first;
+    QCOMPARE(startChild(first, {QStringLiteral("2")}, QStringLiteral("recorded")).size(), 4);
+    const QMap<QString, QByteArray> running = folderContents();
+
+    QProcess second;
+    const QStringList said = startChild(second, {QStringLiteral("1")}, QStringLiteral("refused"));
+    QVERIFY(second.waitForFinished());
+    QCOMPARE(second.exitCode(), 3);
+    const QString message = QString::fromUtf8(QByteArray::fromBase64(said.first().toLatin1()));
+    QVERIFY2(message.startsWith(QStringLiteral("抽奖程序已经在运行")), qPrintable(message));
+    QVERIFY(message.contains(fixture_->directory.path()));
+    QCOMPARE(folderContents(), running);
+
+    first.kill();
+    QVERIFY(first.waitForFinished());
+    fixture_->notifier.resumeChoice = Notifier::ResumeChoice::Resume;
+    ProgramHost host(fixture_->notifier, fixture_->random, fixture_->directory.path());
+    QVERIFY(host.start());
+    QCOMPARE(host.mainWindow()->engine().state().drawnCount[0], 2);
+}
+
+// A resume killed before its winners were written (here while a warning of the load is
+// open) leaves the interrupted draw the one the next start offers, whole.
+void TestJournal::killedDuringTheResumeOffersTheDrawAgain()
+{
+    QProcess child;
+    QStringList before = startChild(child, {QStringLiteral("5")}, QStringLiteral("recorded"));
+    child.kill();
+    QVERIFY(child.waitForFinished());
+    const QByteArray settings = fixture_->readFile(QStringLiteral("bt.txt"));
+    QVERIFY(QFile::remove(fixture_->path(QStringLiteral("bt.txt"))));
+
+    QProcess resuming;
+    startChild(resuming, {QStringLiteral("0"), QStringLiteral("resume")},
+               QStringLiteral("warning"));
+    resuming.kill();
+    QVERIFY(resuming.waitForFinished());
+    fixture_->writeFile(QStringLiteral("bt.txt"), settings);
+
+    fixture_->notifier.resumeChoice = Notifier::ResumeChoice::Resume;
+    ProgramHost host(fixture_->notifier, fixture_->random, fixture_->directory.path());
+    QVERIFY(host.start());
+    QVERIFY(fixture_->notifier.messages.first().text.contains(QStringLiteral("5 名中奖者")));
+    QCOMPARE(host.mainWindow()->controls().T1->toPlainText(),
+             QString::fromUtf8(QByteArray::fromBase64(before.first().toLatin1())));
+}
+
+void TestJournal::resumeQuestionLeftWithoutAChoiceResumes_data()
+{
+    QTest::addColumn<int>("answer"); // a key, or 0 for the close box
+    QTest::addColumn<bool>("resumes");
+    QTest::newRow("Enter") << int(Qt::Key_Return) << true;
+    QTest::newRow("Esc") << int(Qt::Key_Escape) << true;
+    QTest::newRow("close box") << 0 << true;
+    QTest::newRow("start afresh chosen") << int(Qt::Key_Tab) << false;
+}
+
+// The real question box: only choosing "重新开始" leaves the interrupted draw behind.
+void TestJournal::resumeQuestionLeftWithoutAChoiceResumes()
+{
+    QFETCH(int, answer);
+    QFETCH(bool, resumes);
+    QTimer::singleShot(0, [answer] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        if (answer == 0) {
+            box->close();
+        } else if (answer == Qt::Key_Tab) {
+            for (QAbstractButton *button : box->buttons())
+                if (button->text() == QStringLiteral("重新开始"))
+                    button->click();
+        } else {
+            QTest::keyClick(box, Qt::Key(answer));
+        }
+    });
+    MessageBoxNotifier notifier;
+    QCOMPARE(notifier.askResume(QStringLiteral("提示"), QStringLiteral("?")),
+             resumes ? Notifier::ResumeChoice::Resume : Notifier::ResumeChoice::StartAfresh);
+}
+
+// Line breaks pasted into the rolling display never reach a winner's name.
+void TestJournal::pastedLineBreaksStayOutOfTheDisplay()
+{
+    auto window = fixture_->openMainWindow();
+    QApplication::clipboard()->setText(QStringLiteral("前\r后\n尾"));
+    window->controls().Text1->paste();
+    QCOMPARE(window->controls().Text1->text(), QStringLiteral("前后尾"));
+    QCOMPARE(window->engine().state().display, QStringLiteral("前后尾"));
 }

@@ -2,7 +2,9 @@
 
 #include "appfixture.h"
 
+#include <QMap>
 #include <QObject>
+#include <QProcess>
 
 #include <optional>
 
@@ -18,9 +20,17 @@ private slots:
     void killedRunResumesWhereItStopped();
     void resumeWarnsWhenTheListChanged();
     void journalFailureIsSaidOnceAndTheDrawGoesOn();
+    void secondCopyInTheFolderWritesNothing();
+    void killedDuringTheResumeOffersTheDrawAgain();
+    void resumeQuestionLeftWithoutAChoiceResumes_data();
+    void resumeQuestionLeftWithoutAChoiceResumes();
+    void pastedLineBreaksStayOutOfTheDisplay();
 
 private:
     QStringList journalLines() const;
+    QStringList startChild(QProcess &child, const QStringList &arguments,
+                           const QString &last) const;
+    QMap<QString, QByteArray> folderContents() const;
 
     std::optional<AppFixture> fixture_;
 };

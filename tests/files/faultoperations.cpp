@@ -2,6 +2,8 @@
 
 #include "atomicwrite.h"
 #include "candidatefile.h"
+#include "journal.h"
+#include "programpaths.h"
 #include "reportfile.h"
 #include "settingsfile.h"
 #include "textcodec.h"
@@ -72,5 +74,11 @@ std::optional<QString> runFaultOperation(const QString &operation, const QString
         return readCandidatePool(path).result.error;
     if (operation == QLatin1String("read-settings"))
         return readSettingsFile(path).result.error;
+    if (operation == QLatin1String("append-journal"))
+        return Journal(path)
+            .append({JournalEvent::Winner, QStringLiteral("3等奖:"), QString(size, u'长')})
+            .error;
+    if (operation == QLatin1String("program-directory"))
+        return programDirectory() ? QString() : noProgramDirectoryText(path);
     return std::nullopt;
 }

@@ -48,7 +48,8 @@ void ProgramPathsTest::joinsDirectoryAndFileName()
 
 void ProgramPathsTest::programDirectoryHoldsTheExecutable()
 {
-    const QString directory = programDirectory();
+    QVERIFY(programDirectory());
+    const QString directory = *programDirectory();
     const QString executable = QFileInfo(QCoreApplication::applicationFilePath()).fileName();
 
     QVERIFY(QFileInfo(directory).isAbsolute());

@@ -1,10 +1,14 @@
 #include "faultchildrunner.h"
 #include "faultoperations.h"
+#include "journal.h"
+#include "journalreader.h"
+#include "programpaths.h"
 #include "testfiles.h"
 #include "testsuites.h"
 #include "textcodec.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -41,6 +45,9 @@ private slots:
     void faultKeepsThePreviousFile();
     void killAtTheCommitPoint_data();
     void killAtTheCommitPoint();
+    void journalCutShortByAFullDiskGoesOnOnALineOfItsOwn();
+    void programFolderThatCannotBeOpenedIsNeverReplaced_data();
+    void programFolderThatCannotBeOpenedIsNeverReplaced();
 
 private:
     struct Write {
@@ -225,6 +232,64 @@ void WriteFaultTest::killAtTheCommitPoint()
         FaultChild::run({operation, path, u"--size"_qs, sizeText(size)});
     QVERIFY2(!saved.crashed && saved.exitCode == 0, qPrintable(saved.output));
     QCOMPARE(readBytes(path), expected);
+}
+
+// The disk fills in the middle of a winner's line: the failure names the system's reason,
+// and once there is room the next winner's line stands on its own and is read back.
+void WriteFaultTest::journalCutShortByAFullDiskGoesOnOnALineOfItsOwn()
+{
+    const QString path = m_dir->filePath(JournalFileName);
+    Journal journal(path);
+    QVERIFY(journal.append({JournalEvent::ProgramStart}).ok());
+    QVERIFY(journal.append({JournalEvent::Winner, u"3等奖:"_qs, u"Anna"_qs}).ok());
+    QVERIFY(FaultChild::prepareFolder(m_dir->path()));
+    const qint64 before = QFileInfo(path).size();
+    const FaultChild::Result failed =
+        FaultChild::run({u"append-journal"_qs, path, u"--size"_qs, sizeText(100'000),
+                         u"--file-size-limit"_qs, sizeText(before + 1000)});
+    if (failed.setupFailed)
+        QSKIP("cannot run the writer as an ordinary user here");
+    QVERIFY2(failed.exitCode == 1, qPrintable(failed.output));
+    const QString prefix = u"无法保存文件 "_qs + path + u"："_qs;
+    QVERIFY2(failed.error.startsWith(prefix), qPrintable(failed.output));
+    const QString reason = failed.error.sliced(prefix.size());
+    QVERIFY2(!reason.isEmpty() && reason != u"Unknown error"_qs, qPrintable(reason));
+    QVERIFY(QFileInfo(path).size() > before);
+
+    QVERIFY(journal.append({JournalEvent::Winner, u"2等奖:"_qs, u"Bob"_qs}).ok());
+    const InterruptedDraw draw = readInterruptedDraw(path);
+    QCOMPARE(draw.winners.size(), 2);
+    QCOMPARE(draw.winners[1].name, u"Bob"_qs);
+    QCOMPARE(draw.skippedLines, 1);
+}
+
+void WriteFaultTest::programFolderThatCannotBeOpenedIsNeverReplaced_data()
+{
+    // Made by the shell: Qt can neither name the first nor reach the second by its path.
+    QTest::addColumn<QString>("makeFolder");
+    QTest::addColumn<bool>("usable");
+    QTest::newRow("an ordinary folder") << u"mkdir -p plain && cd plain"_qs << true;
+    QTest::newRow("a name that is not valid UTF-8")
+        << u"d=$(printf 'bad\\377\\376name') && mkdir \"$d\" && cd \"$d\""_qs << false;
+    QTest::newRow("a path beyond the system's length limit")
+        << u"for i in $(seq 24); do mkdir d$(printf '%0200d' 0) && cd d$(printf '%0200d' 0); done"_qs
+        << false;
+}
+
+// The program in such a folder says so and finds no folder of its own, rather than take
+// the root folder for it.
+void WriteFaultTest::programFolderThatCannotBeOpenedIsNeverReplaced()
+{
+    QFETCH(QString, makeFolder);
+    QFETCH(bool, usable);
+    QProcess shell;
+    shell.setWorkingDirectory(m_dir->path());
+    shell.start(u"bash"_qs,
+                {u"-c"_qs, makeFolder + u" && cp \"$0\" . && ./faultchild program-directory x"_qs,
+                 QStringLiteral(FAULTCHILD_PATH)});
+    QVERIFY(shell.waitForFinished(60'000));
+    const QString said = QString::fromUtf8(shell.readAllStandardOutput()).trimmed();
+    QCOMPARE(said, usable ? u"ok"_qs : u"error "_qs + noProgramDirectoryText(u"x"_qs));
 }
 
 int runWriteFaultTest(int argc, char *argv[])
