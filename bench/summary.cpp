@@ -51,6 +51,8 @@ bool readBenchmarks(const QString &path, Figures &figures)
         name.remove(QStringLiteral("/manual_time"));
         figures[name] =
             toMilliseconds(object["real_time"].toDouble(), object["time_unit"].toString());
+        if (object.contains(u"memory_mb"))
+            figures[name + QStringLiteral("/memory_mb")] = object["memory_mb"].toDouble();
     }
     return true;
 }
@@ -210,6 +212,15 @@ int main(int argc, char *argv[])
     table.ratio(QStringLiteral("Write the report, 10,000-line log (floor: one synced write)"),
                 QStringLiteral("writeReport/10000"), QStringLiteral("writeFloor/10000"),
                 std::nullopt);
+    table.bounded(QStringLiteral("Resume 300 winners, 1,000,000 names, one synced write"),
+                  QStringLiteral("resumeWinners/1000000"), QStringLiteral("ms"), 0, 1000,
+                  QStringLiteral("≤ 1000 ms"));
+    table.bounded(QStringLiteral("Find the interrupted draw at the end of a 1 GB journal"),
+                  QStringLiteral("findInLargeJournal/iterations:5"), QStringLiteral("ms"), 0, 50,
+                  QStringLiteral("≤ 50 ms"));
+    table.bounded(QStringLiteral("Memory to find it"),
+                  QStringLiteral("findInLargeJournal/iterations:5/memory_mb"),
+                  QStringLiteral("MB"), 0, 10, QStringLiteral("≤ 10 MB"));
     table.startUp();
     table.ratio(QStringLiteral("Stop to the winner shown, 1,000,000 names (floor: 1,000 names)"),
                 QStringLiteral("stop_million_ms"), QStringLiteral("stop_thousand_ms"),
