@@ -5,6 +5,7 @@
 #include "form2.h"
 #include "programpaths.h"
 #include "textcodec.h"
+#include "windowplacement.h"
 
 #include <QGuiApplication>
 #include <QScreen>
@@ -57,9 +58,7 @@ void ProgramHost::showNewMainWindow()
     connect(window, &QObject::destroyed, this, &ProgramHost::windowGone);
     mainWindow_ = window;
 
-    if (QScreen *screen = QGuiApplication::primaryScreen())
-        window->move(screen->availableGeometry().center() - window->rect().center());
-    window->show();
+    showCentred(window);
 }
 
 void ProgramHost::openSettingsWindow()
