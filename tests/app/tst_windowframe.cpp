@@ -97,7 +97,7 @@ void TestWindowFrame::wholeWindowIsCentred()
     Form1 *window = host.mainWindow();
     QVERIFY(QTest::qWaitForWindowExposed(window));
     // The frame, title bar and all, not the client area alone.
-    QCOMPARE(window->frameGeometry().center(), window->screen()->availableGeometry().center());
+    QTRY_COMPARE(window->frameGeometry().center(), window->screen()->availableGeometry().center());
 }
 
 void TestWindowFrame::statusLineWrapsInANarrowWindow()
