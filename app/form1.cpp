@@ -1,6 +1,7 @@
 #include "form1.h"
 
 #include "candidatefile.h"
+#include "clickwatcher.h"
 #include "journal.h"
 #include "journalreader.h"
 #include "journaltexts.h"
@@ -10,6 +11,7 @@
 #include "reportfile.h"
 #include "settingsfile.h"
 #include "webaddress.h"
+#include "windowtitle.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -17,7 +19,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTimer>
@@ -54,16 +55,6 @@ QString forDisplay(const QString &text)
     return lines.join(QLatin1Char('\n'));
 }
 
-bool isShortcutKey(const QKeyEvent &key)
-{
-    // Ctrl+Space and Shift+Space switch a Chinese input method; they are not the draw's.
-    // A presenter remote's "next" button sends PageDown.
-    const auto modifiers = key.modifiers() & ~Qt::KeypadModifier;
-    return modifiers == Qt::NoModifier &&
-           (key.key() == Qt::Key_Space || key.key() == Qt::Key_Return ||
-            key.key() == Qt::Key_Enter || key.key() == Qt::Key_PageDown);
-}
-
 } // namespace
 
 Form1::Form1(Notifier &notifier, RandomSource &random, JournalWriter &journal,
@@ -79,7 +70,7 @@ Form1::Form1(Notifier &notifier, RandomSource &random, JournalWriter &journal,
                 [this, tier] { clickTier(tier); });
     connect(c_.Timer1, &QTimer::timeout, this, &Form1::tick);
     connect(c_.Text1, &QLineEdit::textEdited, this,
-            [this](const QString &text) { engine_.state().display = text; });
+            [this](const QString &text) { engine_.editDisplay(text); });
     connect(c_.settxt, &QPushButton::clicked, this, &Form1::settingsRequested);
     connect(c_.Format, &QPushButton::clicked, this, &Form1::Format);
     connect(c_.sava, &QPushButton::clicked, this, [this] {
@@ -88,6 +79,11 @@ Form1::Form1(Notifier &notifier, RandomSource &random, JournalWriter &journal,
             notifier_.warning(ReportNotice, error);
     });
     connect(c_.Exit, &QPushButton::clicked, this, &Form1::Exit);
+
+    auto *links = new ClickWatcher([this] { openWebLink(); }, this);
+    for (QWidget *linked : {static_cast<QWidget *>(c_.L2), static_cast<QWidget *>(c_.L3),
+                            static_cast<QWidget *>(c_.Image1), static_cast<QWidget *>(c_.Image2)})
+        links->watch(linked);
 
     // Key preview: the window sees Space and Enter before whichever control has the focus.
     qApp->installEventFilter(this);
@@ -102,24 +98,27 @@ Form1::~Form1()
 
 bool Form1::eventFilter(QObject *watched, QEvent *event)
 {
-    auto *widget = qobject_cast<QWidget *>(watched);
-    if (!widget || widget->window() != this)
+    if (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease)
         return false;
-    if (event->type() == QEvent::KeyPress) {
-        const auto &key = static_cast<const QKeyEvent &>(*event);
-        if (!isShortcutKey(key))
-            return false;
-        // Consumed: a focused button or the display must not react a second time. A held
-        // key's repeats do nothing, so one press is one start or one stop.
-        if (!key.isAutoRepeat())
-            runShortcut();
-        return true;
-    }
-    if (event->type() == QEvent::MouseButtonRelease &&
-        static_cast<const QMouseEvent &>(*event).button() == Qt::LeftButton &&
-        (watched == c_.L2 || watched == c_.L3 || watched == c_.Image1 || watched == c_.Image2))
-        openWebLink();
-    return false;
+    // Keys of every window are seen: a held key's repeat may have closed a message box,
+    // and the next repeat that comes here must still count as the same press.
+    const auto &key = static_cast<const QKeyEvent &>(*event);
+    const ShortcutKeys::Verdict verdict =
+        keys_.keyEvent(key.type() == QEvent::KeyPress, key.key(), key.modifiers().toInt(),
+                       key.timestamp(), key.isAutoRepeat());
+    auto *widget = qobject_cast<QWidget *>(watched);
+    if (!widget || widget->window() != this || verdict == ShortcutKeys::Verdict::NotShortcut)
+        return false;
+    // Consumed either way: a focused button or the display must not react as well.
+    if (verdict == ShortcutKeys::Verdict::Run)
+        runShortcut();
+    return true;
+}
+
+void Form1::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    clearNativeWindowTitle(this);
 }
 
 void Form1::resizeEvent(QResizeEvent *event)
@@ -211,10 +210,15 @@ void Form1::handle(DrawOutcome outcome, PrizeTier tier, qsizetype poolBefore)
         const QString newest = state.log.left(state.log.indexOf(QLatin1String("\r\n")));
         QTextCursor cursor(c_.T1->document());
         cursor.insertText(shownLine(newest) + QLatin1Char('\n'));
-        c_.Text2->setText(state.status);
+        c_.Text2->setPlainText(state.status);
         T1setup();
         break;
     }
+    case DrawOutcome::NoWinner:
+        break;
+    case DrawOutcome::NoOneLeft:
+        notifier_.information(Notice, QStringLiteral("名单中已没有可抽取的人"));
+        break;
     case DrawOutcome::CounterFull:
         notifier_.warning(Notice, QStringLiteral("该奖项的中奖人数已达计数上限 %1，不能再记录。")
                                       .arg(std::numeric_limits<qint32>::max()));
@@ -383,7 +387,7 @@ void Form1::renderTexts()
     const DrawState &state = engine_.state();
     c_.Text1->setText(state.display);
     c_.T1->setPlainText(forDisplay(state.log));
-    c_.Text2->setText(state.status);
+    c_.Text2->setPlainText(state.status);
 }
 
 void Form1::syncTimer()

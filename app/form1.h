@@ -3,6 +3,7 @@
 #include "drawengine.h"
 #include "form1controls.h"
 #include "journalwriter.h"
+#include "shortcutkeys.h"
 
 #include <QWidget>
 
@@ -15,9 +16,10 @@ class Notifier;
 
 // The main window the audience sees. Form1Controls builds its controls; a DrawEngine
 // holds the draw and its rules, and Form1 only renders the engine's state and wires the
-// events: tier clicks, the Space/Enter shortcut and the 30 ms tick go to the engine; the
-// load routine reads bt.txt and cjk.txt through files/; `bt` centres the title on the
-// banner; Module1 rescales the controls on resize. The report, the reset and the web link
+// events: tier clicks, the Space/Enter shortcut (ShortcutKeys tells its key events and a
+// held key's repeats) and the 30 ms tick go to the engine; the load routine reads bt.txt
+// and cjk.txt through files/; `bt` centres the title on the banner; Module1 rescales the
+// controls on resize. The report, the reset and the web link
 // are handlers here; every recorded winner, report and start goes into the draw journal
 // first. ProgramHost owns the windows and opens the settings window (Form2).
 class Form1 : public QWidget {
@@ -48,6 +50,7 @@ signals:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
@@ -80,5 +83,6 @@ private:
     std::function<bool()> ys_;
     bool leaving_ = false;
     bool loaded_ = false;
+    ShortcutKeys keys_;
     QString listSha256_;
 };

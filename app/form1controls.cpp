@@ -125,9 +125,14 @@ Form1Controls buildForm1Controls(QWidget *window)
     colour(c.T1, QColor(), QColor(0, 128, 0));
 
     c.Frame3 = frame(window, "Frame3", 240, 7320, 8535, 660);
-    c.Text2 = place(new QLineEdit(c.Frame3), "Text2", 120, 240, 8295, 345);
+    // Multi-line without scroll bars: in a narrow window the status line wraps, where a
+    // single-line box would scroll to its end and hide the start.
+    c.Text2 = place(new QPlainTextEdit(c.Frame3), "Text2", 120, 240, 8295, 345);
     c.Text2->setFont(font(SongTi, 12, QFont::Normal));
     c.Text2->setReadOnly(true);
+    c.Text2->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    c.Text2->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    c.Text2->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     colour(c.Text2, QColor(255, 255, 192), QColor(255, 0, 0));
 
     c.Frame5 = frame(window, "Frame5", 9000, 1320, 2655, 1575);

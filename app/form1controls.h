@@ -15,8 +15,8 @@ class QWidget;
 struct Form1Controls {
     QGroupBox *Frame7, *Frame2, *Frame4, *Frame3, *Frame5, *Frame1, *Frame6;
     QLabel *L2, *L3, *Image1, *Image2, *Image3;
-    QLineEdit *Text1, *Text2;
-    QPlainTextEdit *T1;
+    QLineEdit *Text1;
+    QPlainTextEdit *T1, *Text2;
     QWidget *Picture1, *Picture2, *Picture3;
     QPushButton *settxt, *Format, *sava, *Exit;
     std::array<QPushButton *, 4> tierButtons; // Sdj, Edj, Ydj, Tdj in tier order

@@ -5,9 +5,7 @@
 #include "journalreader.h"
 #include "journaltexts.h"
 #include "programpaths.h"
-
-#include <QGuiApplication>
-#include <QScreen>
+#include "windowplacement.h"
 
 ProgramHost::ProgramHost(Notifier &notifier, RandomSource &random, const QString &programDirectory)
     : notifier_(notifier), random_(random), programDirectory_(programDirectory),
@@ -67,9 +65,7 @@ void ProgramHost::showNewMainWindow()
     connect(window, &QObject::destroyed, this, &ProgramHost::windowGone);
     mainWindow_ = window;
 
-    if (QScreen *screen = QGuiApplication::primaryScreen())
-        window->move(screen->availableGeometry().center() - window->rect().center());
-    window->show();
+    showCentred(window);
 }
 
 void ProgramHost::openSettingsWindow()

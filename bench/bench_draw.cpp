@@ -35,7 +35,7 @@ void prepareEngine(DrawEngine &engine, const QStringList &names)
     engine.applySettings(QStringLiteral("年会"), {Unlimited, Unlimited, Unlimited, Unlimited});
     for (int i = 0; i < LogLines; ++i) {
         engine.click(PrizeTier::Third);
-        engine.state().display = names.at(i % names.size());
+        engine.editDisplay(names.at(i % names.size()));
         engine.click(PrizeTier::Third);
     }
 }
@@ -57,7 +57,7 @@ void recordWinner(benchmark::State &state)
         // A pool of its own each time, as the program's is: nothing shared to copy first.
         engine.state().candidates.fill(NameList(names));
         engine.click(PrizeTier::Third);
-        engine.state().display = winner;
+        engine.editDisplay(winner);
 
         const auto start = Clock::now();
         const DrawOutcome outcome = engine.click(PrizeTier::Third);

@@ -2,6 +2,8 @@
 
 #include <QtNumeric>
 
+#include <algorithm>
+
 std::array<QString, 4> DrawState::startCaptions()
 {
     std::array<QString, 4> captions;
@@ -17,6 +19,8 @@ DrawOutcome DrawEngine::click(PrizeTier tier)
     const std::size_t i = tierIndex(tier);
     // The caption is the tier's state: anything but the start caption means it rolls.
     if (state_.captions[i] == tierRow(tier).startCaption) {
+        if (!anyTierRolling())
+            rollHasShownName_ = false;
         state_.timerInterval = TickIntervalMs;
         resetCaptions();
         state_.captions[i] = StopCaption.toString();
@@ -24,7 +28,29 @@ DrawOutcome DrawEngine::click(PrizeTier tier)
     }
     state_.captions[i] = tierRow(tier).startCaption.toString();
     state_.timerInterval = 0;
+    const bool hasWinner = rollHasShownName_ && !state_.display.isEmpty();
+    rollHasShownName_ = false;
+    if (!hasWinner) {
+        const Candidates::Condition pool = state_.candidates.condition();
+        const bool noOneLeft =
+            pool == Candidates::Condition::Empty || pool == Candidates::Condition::NeverFilled;
+        return noOneLeft ? DrawOutcome::NoOneLeft : DrawOutcome::NoWinner;
+    }
     return record(tier, state_.display) ? DrawOutcome::Recorded : DrawOutcome::CounterFull;
+}
+
+void DrawEngine::editDisplay(const QString &text)
+{
+    state_.display = text;
+    if (anyTierRolling())
+        rollHasShownName_ = true;
+}
+
+bool DrawEngine::anyTierRolling() const
+{
+    return std::any_of(AllTiers.begin(), AllTiers.end(), [this](PrizeTier tier) {
+        return state_.captions[tierIndex(tier)] != tierRow(tier).startCaption;
+    });
 }
 
 DrawOutcome DrawEngine::shortcut()
@@ -55,6 +81,7 @@ TickOutcome DrawEngine::tick()
     switch (pool.condition()) {
     case Candidates::Condition::TwoOrMore:
         state_.display = pool.at(pickIndex(random_.next(), pool.size()));
+        rollHasShownName_ = true;
         return TickOutcome::Shown;
     case Candidates::Condition::One:
         singleCandidateNoticeOpen_ = true;
@@ -84,6 +111,7 @@ void DrawEngine::clearForReset()
 {
     state_.timerInterval = 0;
     singleCandidateNoticeOpen_ = false;
+    rollHasShownName_ = false;
     state_.enabled.fill(true);
     clearTexts();
     state_.drawnCount.fill(0);

@@ -23,7 +23,7 @@ struct DrawState {
     std::array<QString, 4> captions{startCaptions()};
     std::array<bool, 4> enabled{true, true, true, true};
     int timerInterval = 0;
-    QString display; // Text1: the winner is whatever it shows when a tier stops
+    QString display; // Text1: at a stop, the winner if this roll has shown a name
     QString log;     // T1: newest line first, every line ending in CR LF
     QString status;  // Text2
 
@@ -36,6 +36,8 @@ inline constexpr int TickIntervalMs = 30;
 enum class DrawOutcome {
     Started,      // a tier began rolling (another one may have stopped without a winner)
     Recorded,     // a tier stopped and its winner was recorded
+    NoWinner,     // a tier stopped before its roll showed a name: nothing recorded
+    NoOneLeft,    // as NoWinner, and the pool has no name to show: tell the operator
     CounterFull,  // a tier stopped but its counter is at the 32-bit limit: nothing recorded
     AllTiersDone, // the shortcut found no enabled tier: "抽奖任务已完成"
 };
@@ -60,8 +62,11 @@ public:
     const DrawState &state() const { return state_; }
 
     // A click on tier t's button: starts it (switching from any rolling tier without a
-    // winner) when it shows its start caption, else stops it and records the winner.
+    // winner) when it shows its start caption, else stops it and records the winner,
+    // provided this roll has put a name into the display.
     DrawOutcome click(PrizeTier tier);
+    // The operator typed into the display: during a roll, that text is what a stop records.
+    void editDisplay(const QString &text);
     // Space, Enter or a remote's "next": clicks the lowest enabled tier.
     DrawOutcome shortcut();
     // The tier the shortcut would click, if any is enabled.
@@ -89,10 +94,16 @@ private:
     bool record(PrizeTier tier, const QString &winner);
     bool count(PrizeTier tier, const QString &winner);
     void applyQuotaTests();
+    bool anyTierRolling() const;
 
     RandomSource &random_;
     DrawState state_;
     bool singleCandidateNoticeOpen_ = false;
+    // A roll runs from a start while no tier rolls to the next stop; a switch of tiers
+    // keeps it. Only a name it has shown (or the operator typed) may win: a stop before
+    // the first tick, after the single-candidate stop or in an empty pool would record
+    // the previous winner again, or nobody.
+    bool rollHasShownName_ = false;
 };
 
 // The pieces a recording builds, exposed for the window and the report.

@@ -66,7 +66,7 @@ int main(int argc, char *argv[])
     QStringList enabled;
     for (QPushButton *button : c.tierButtons)
         enabled << (button->isEnabled() ? QStringLiteral("1") : QStringLiteral("0"));
-    for (const QString &line : {c.T1->toPlainText(), c.Text2->text(), enabled.join(u',')})
+    for (const QString &line : {c.T1->toPlainText(), c.Text2->toPlainText(), enabled.join(u',')})
         std::printf("%s\n", line.toUtf8().toBase64().constData());
     std::printf("recorded\n");
     std::fflush(stdout);

@@ -4,6 +4,8 @@
 #include "tst_drawwindow.h"
 #include "tst_journal.h"
 #include "tst_reportresetsettings.h"
+#include "tst_shortcutkeys.h"
+#include "tst_windowframe.h"
 
 int main(int argc, char *argv[])
 {
@@ -19,6 +21,14 @@ int main(int argc, char *argv[])
     }
     {
         TestJournal test;
+        failed |= QTest::qExec(&test, argc, argv);
+    }
+    {
+        TestShortcutKeys test;
+        failed |= QTest::qExec(&test, argc, argv);
+    }
+    {
+        TestWindowFrame test;
         failed |= QTest::qExec(&test, argc, argv);
     }
     return failed;

@@ -1,6 +1,8 @@
 #include "tst_drawwindow.h"
 
 #include "form1.h"
+#include "journal.h"
+#include "textcodec.h"
 
 #include <QGroupBox>
 #include <QLabel>
@@ -14,6 +16,7 @@ namespace {
 
 const QString Title = QStringLiteral("新春联欢会");
 const QString Stop = QStringLiteral("停止");
+const QString NoOneLeft = QStringLiteral("名单中已没有可抽取的人");
 
 QPushButton *tierButton(Form1 &w, PrizeTier tier)
 {
@@ -147,12 +150,17 @@ void TestDrawWindow::spaceSpaceRecordsAThirdPrize()
     window_->tick();
     press(c.T1, Qt::Key_Space);
     QCOMPARE(c.T1->toPlainText(), QStringLiteral("3等奖:Bob\n"));
-    QCOMPARE(c.Text2->text(),
+    QCOMPARE(c.Text2->toPlainText(),
              QStringLiteral("          已抽取：3等奖1名，2等奖0名，1等奖0名，特等奖0名"));
 }
 
 void TestDrawWindow::shortcutTakesTheLowestEnabledTier()
 {
+    // Four winners: the last stop needs two names left to roll.
+    fixture_->writeCandidates({QStringLiteral("Anna"), QStringLiteral("Bob"),
+                               QStringLiteral("Carl"), QStringLiteral("Dora"),
+                               QStringLiteral("Emil")});
+    window_ = fixture_->openMainWindow();
     Form1 &w = *window_;
     const Form1Controls &c = w.controls();
     // The second prize rolls; Space hands the rolling to the third prize, still enabled.
@@ -162,18 +170,22 @@ void TestDrawWindow::shortcutTakesTheLowestEnabledTier()
     QCOMPARE(tierButton(w, PrizeTier::Second)->text(), QStringLiteral("抽取2等奖"));
 
     // Two third-prize winners fill its quota of 2; Enter then drives the second prize.
+    w.tick();
     press(c.T1, Qt::Key_Space);
     press(c.T1, Qt::Key_Space);
+    w.tick();
     press(c.T1, Qt::Key_Space);
     QVERIFY(!tierButton(w, PrizeTier::Third)->isEnabled());
     press(c.T1, Qt::Key_Return);
     QCOMPARE(tierButton(w, PrizeTier::Second)->text(), Stop);
+    w.tick();
     press(c.T1, Qt::Key_Enter);
     QCOMPARE(w.engine().state().drawnCount, (std::array<qint32, 4>{2, 1, 0, 0}));
 
     // A presenter remote's PageDown drives the first prize now, and the log does not page.
     press(c.T1, Qt::Key_PageDown);
     QCOMPARE(tierButton(w, PrizeTier::First)->text(), Stop);
+    w.tick();
     press(c.T1, Qt::Key_PageDown);
     QCOMPARE(w.engine().state().drawnCount, (std::array<qint32, 4>{2, 1, 1, 0}));
 }
@@ -211,6 +223,7 @@ void TestDrawWindow::allTiersDoneIsSaidOnEveryKey()
     window_ = fixture_->openMainWindow();
     const Form1Controls &c = window_->controls();
     press(c.T1, Qt::Key_Space);
+    window_->tick();
     press(c.T1, Qt::Key_Space);
     for (QPushButton *button : c.tierButtons)
         QVERIFY(!button->isEnabled());
@@ -240,9 +253,15 @@ void TestDrawWindow::singleCandidateStopsOnce()
     QVERIFY(!c.Timer1->isActive());
     QVERIFY(c.Text1->text().isEmpty());
     QCOMPARE(tierButton(*window_, PrizeTier::First)->text(), Stop);
+
+    // Its next press ends the roll quietly: the notice has been given.
+    QTest::mouseClick(tierButton(*window_, PrizeTier::First), Qt::LeftButton);
+    QCOMPARE(tierButton(*window_, PrizeTier::First)->text(), QStringLiteral("抽取1等奖"));
+    QCOMPARE(fixture_->notifier.messages.size(), 1);
+    QVERIFY(window_->engine().state().log.isEmpty());
 }
 
-void TestDrawWindow::emptyPoolRollsOnSilently()
+void TestDrawWindow::emptyPoolRollsOnSilentlyAndItsStopSaysSo()
 {
     fixture_->writeCandidates({QStringLiteral("Anna"), QStringLiteral("Annabel")});
     window_ = fixture_->openMainWindow();
@@ -256,6 +275,17 @@ void TestDrawWindow::emptyPoolRollsOnSilently()
     QVERIFY(c.Timer1->isActive());
     QCOMPARE(c.Text1->text(), QStringLiteral("Anna"));
     QVERIFY(fixture_->notifier.messages.isEmpty());
+
+    // The stop records nobody, neither Anna again nor in the journal, and says why.
+    press(c.T1, Qt::Key_Space);
+    QCOMPARE(fixture_->notifier.messages.size(), 1);
+    QCOMPARE(fixture_->notifier.messages.first().title, QStringLiteral("提示"));
+    QCOMPARE(fixture_->notifier.messages.first().text, NoOneLeft);
+    QCOMPARE(window_->engine().state().log, QStringLiteral("3等奖:Anna\r\n"));
+    QCOMPARE(window_->engine().state().drawnCount, (std::array<qint32, 4>{1, 0, 0, 0}));
+    QCOMPARE(tierButton(*window_, PrizeTier::Third)->text(), QStringLiteral("抽取3等奖"));
+    const QString journal = decodeText(fixture_->readFile(QStringLiteral("抽奖日志.txt")));
+    QCOMPARE(journal.count(u'\t' + JournalEvent::Winner + u'\t'), 1);
 }
 
 void TestDrawWindow::missingFilesAreNamedAndTheWindowWorks()
@@ -270,13 +300,16 @@ void TestDrawWindow::missingFilesAreNamedAndTheWindowWorks()
     QCOMPARE(messages[0].icon, Notifier::Icon::Warning);
     QVERIFY(window_->controls().L2->text().isEmpty());
 
-    // Quotas read as 0: the first winner, an empty name, disables every tier.
+    // A list that gave no name: a stop records nobody and says the list is empty.
     press(window_->controls().T1, Qt::Key_Space);
     window_->tick();
     press(window_->controls().T1, Qt::Key_Space);
-    QCOMPARE(window_->engine().state().log, QStringLiteral("3等奖:\r\n"));
+    QCOMPARE(messages.size(), 3);
+    QCOMPARE(messages[2].text, NoOneLeft);
+    QVERIFY(window_->engine().state().log.isEmpty());
+    QCOMPARE(window_->engine().state().drawnCount, (std::array<qint32, 4>{}));
     for (QPushButton *button : window_->controls().tierButtons)
-        QVERIFY(!button->isEnabled());
+        QVERIFY(button->isEnabled());
 }
 
 // A line of over 1,000 characters is shown cut short, never between the two halves of a

@@ -25,7 +25,7 @@ private slots:
     void otherKeysDoNothing();
     void allTiersDoneIsSaidOnEveryKey();
     void singleCandidateStopsOnce();
-    void emptyPoolRollsOnSilently();
+    void emptyPoolRollsOnSilentlyAndItsStopSaysSo();
     void missingFilesAreNamedAndTheWindowWorks();
     void longLinesAreShownCutShortAndKeptWhole();
     void resizeScalesControlsAndRecentresTitle();

@@ -41,7 +41,7 @@ QStringList shownState(const Form1 &window)
     QStringList enabled;
     for (QPushButton *button : c.tierButtons)
         enabled << (button->isEnabled() ? QStringLiteral("1") : QStringLiteral("0"));
-    return {c.T1->toPlainText(), c.Text2->text(), enabled.join(u',')};
+    return {c.T1->toPlainText(), c.Text2->toPlainText(), enabled.join(u',')};
 }
 
 } // namespace

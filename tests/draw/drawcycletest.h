@@ -10,7 +10,6 @@ private slots:
     void startRollsTheClickedTier();
     void clickingAnotherTierSwitchesWithoutRecording();
     void stopRecordsTheShownName();
-    void stopBeforeAnyTickRecordsAnEmptyName();
     void tickPicksTheEntryAtFloorOfRTimesN_data();
     void tickPicksTheEntryAtFloorOfRTimesN();
     void tickDoesNothingWhileStopped();

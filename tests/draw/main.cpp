@@ -2,6 +2,7 @@
 #include "millionrecordingtest.h"
 #include "randomnesstest.h"
 #include "recordingtest.h"
+#include "stoptest.h"
 
 #include <QCoreApplication>
 #include <QTest>
@@ -13,9 +14,11 @@ int main(int argc, char *argv[])
     RecordingTest recording;
     RandomnessTest randomness;
     MillionRecordingTest million;
+    StopTest stop;
     int failed = QTest::qExec(&cycle, argc, argv);
     failed |= QTest::qExec(&recording, argc, argv);
     failed |= QTest::qExec(&randomness, argc, argv);
     failed |= QTest::qExec(&million, argc, argv);
+    failed |= QTest::qExec(&stop, argc, argv);
     return failed;
 }

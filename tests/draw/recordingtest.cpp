@@ -170,7 +170,7 @@ void RecordingTest::quotaLargerThanThePoolKeepsTheTierEnabled()
     f.drawEntry(PrizeTier::Third, 0);
     f.drawEntry(PrizeTier::Third, 0);
     f.engine.click(PrizeTier::Third);
-    f.state.display = u"Chen"_s; // the operator typed the last name into the display
+    f.engine.editDisplay(u"Chen"_s); // the operator typed the last name into the display
     QCOMPARE(f.engine.click(PrizeTier::Third), DrawOutcome::Recorded);
 
     QCOMPARE(f.state.candidates.condition(), Condition::Empty);
