@@ -62,10 +62,9 @@ QString decodeUtf16(const QByteArray &bytes, QStringDecoder::Encoding encoding)
     return decoder(bytes.sliced(2));
 }
 
-// UTF-8 wins a tie: a GB18030 reading of UTF-8 Chinese is often all ideographs too.
-QString moreLikely(const QString &utf8, const QString &gbReading)
+QString likelier(const QString &utf8, const QString &gbReading)
 {
-    return isAtLeastAsPlausible(utf8, gbReading) ? utf8 : gbReading;
+    return isClearlyLikelier(utf8, gbReading) ? utf8 : gbReading;
 }
 
 } // namespace
@@ -84,7 +83,7 @@ QString decodeText(const QByteArray &bytes)
         if (isValidUtf8(rest, &hasNonAscii))
             return utf8;
         // The same three bytes begin a GBK text whose first character is 锘.
-        return moreLikely(utf8, decodeGb18030(bytes));
+        return likelier(utf8, decodeGb18030(bytes));
     }
     if (!isValidUtf8(bytes, &hasNonAscii))
         return decodeGb18030(bytes);
@@ -92,7 +91,7 @@ QString decodeText(const QByteArray &bytes)
     if (!hasNonAscii)
         return utf8;
     // Short GBK text can be valid UTF-8 as well.
-    return moreLikely(utf8, decodeGb18030(bytes));
+    return likelier(utf8, decodeGb18030(bytes));
 }
 
 QByteArray encodeText(const QString &text)
