@@ -107,20 +107,15 @@ ClassTable buildTable()
     return table;
 }
 
-const ClassTable &classTable()
+} // namespace
+
+const std::array<CharClass, 0x10000> &basicPlaneClasses()
 {
     static const ClassTable table = buildTable();
     return table;
 }
 
-} // namespace
-
-CharClass charClass(char16_t c)
+CharClass supplementaryClass(char32_t c)
 {
-    return classTable()[c];
-}
-
-CharClass charClass(char32_t c)
-{
-    return c < 0x10000 ? classTable()[c] : classify(c);
+    return classify(c);
 }

@@ -2,6 +2,8 @@
 
 #include <QtGlobal>
 
+#include <array>
+
 // What a character is, as far as judging which reading of a file an operator typed goes.
 // Derived once from Qt's Unicode tables and from the GB18030 codec (for the two levels of
 // GB2312 hanzi), never from hand-typed lists.
@@ -28,7 +30,7 @@ struct CharClass {
     quint8 script = 0; // QChar::Script, with hiragana and katakana as one
 };
 
-// The class of a character of the basic plane (a lone surrogate is Impossible).
-CharClass charClass(char16_t c);
-// The class of any code point; above the basic plane it is worked out on each call.
-CharClass charClass(char32_t c);
+// The classes of the basic plane, indexed by UTF-16 unit (a lone surrogate is Impossible).
+const std::array<CharClass, 0x10000> &basicPlaneClasses();
+// The class of a code point above the basic plane, worked out on each call.
+CharClass supplementaryClass(char32_t c);

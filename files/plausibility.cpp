@@ -198,6 +198,7 @@ private:
 
 qsizetype implausibility(QStringView text)
 {
+    const std::array<CharClass, 0x10000> &classes = basicPlaneClasses();
     Scorer scorer;
     const char16_t *p = text.utf16();
     const char16_t *const end = p + text.size();
@@ -205,15 +206,15 @@ qsizetype implausibility(QStringView text)
         const char16_t unit = *p++;
         if (QChar::isHighSurrogate(unit) && p < end && QChar::isLowSurrogate(*p)) {
             const char32_t code = QChar::surrogateToUcs4(unit, *p++);
-            scorer.add(code, charClass(code));
+            scorer.add(code, supplementaryClass(code));
         } else {
-            scorer.add(unit, charClass(unit));
+            scorer.add(unit, classes[unit]);
         }
     }
     return scorer.finish();
 }
 
-bool isClearlyLikelier(QStringView utf8Reading, QStringView gb18030Reading)
+bool isClearlyLikelier(qsizetype utf8Cost, qsizetype gb18030Cost)
 {
-    return implausibility(gb18030Reading) > implausibility(utf8Reading) + Utf8Margin;
+    return gb18030Cost > utf8Cost + Utf8Margin;
 }

@@ -12,6 +12,12 @@
 // nothing. Line ends are not counted.
 qsizetype implausibility(QStringView text);
 
-// True when the UTF-8 reading of a file is clearly likelier than its GB18030 reading; a
-// near tie goes to GB18030, the program's own encoding and its operators' usual one.
-bool isClearlyLikelier(QStringView utf8Reading, QStringView gb18030Reading);
+// True when the UTF-8 reading of a file, of cost `utf8Cost`, is clearly likelier than its
+// GB18030 reading; a near tie goes to GB18030, the program's own encoding and its
+// operators' usual one.
+bool isClearlyLikelier(qsizetype utf8Cost, qsizetype gb18030Cost);
+
+// A lead of one reading over the other so large that no rest of a file undoes it: the
+// cost of a hundred common hanzi. The costs add up line by line, so judging may stop
+// at the end of a line once one reading leads by this much.
+constexpr qsizetype DecisiveLead = 1000;
