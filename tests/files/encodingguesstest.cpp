@@ -7,6 +7,7 @@
 
 #include <QRandomGenerator>
 #include <QTest>
+#include <QTextCodec>
 
 using namespace Qt::StringLiterals;
 
@@ -26,6 +27,8 @@ private slots:
     void readsUtf8WithoutBom();
     void readsAmbiguousBytesOneWay_data();
     void readsAmbiguousBytesOneWay();
+    void readsLongFilesWhole_data();
+    void readsLongFilesWhole();
 
 private:
     QList<QChar> common_;
@@ -187,6 +190,34 @@ void EncodingGuessTest::readsAmbiguousBytesOneWay()
     QFETCH(QString, read);
 
     QVERIFY(isUtf8(bytes));
+    QCOMPARE(decodeText(bytes), read);
+}
+
+// A long file is judged by its first lines; what follows must still decide when it is
+// no UTF-8 at all.
+void EncodingGuessTest::readsLongFilesWhole_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("read");
+
+    const QString chinese = QStringList(10'000, u"张伟"_s).join(u"\r\n"_s) + u"\r\n"_s;
+    const QString ascii = QStringList(10'000, u"Anna Lee"_s).join(u"\r\n"_s) + u"\r\n"_s;
+    const QByteArray gbkAfterUtf8 = chinese.toUtf8() + gbk(u"王芳"_s);
+    QTest::newRow("UTF-8 lines, then one GBK name")
+        << gbkAfterUtf8 << QTextCodec::codecForName("GB18030")->toUnicode(gbkAfterUtf8);
+    QTest::newRow("UTF-8 lines, then U+FFFD typed in a name")
+        << (chinese + u"王\uFFFD"_s).toUtf8() << chinese + u"王\uFFFD"_s;
+    QTest::newRow("ASCII lines, then UTF-8 Chinese")
+        << (ascii + chinese).toUtf8() << ascii + chinese;
+    QTest::newRow("ASCII lines, then GBK Tom猫")
+        << ascii.toUtf8() + gbk(u"Tom猫"_s) << ascii + u"Tom猫"_s;
+}
+
+void EncodingGuessTest::readsLongFilesWhole()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, read);
+
     QCOMPARE(decodeText(bytes), read);
 }
 
