@@ -6,8 +6,8 @@
 
 namespace {
 
-// Costs, roughly how many times less likely than a common hanzi a character is in an
-// operator's file, on a scale where a common hanzi is 10.
+// Costs on a rough log scale of how unlikely a character is in an operator's file, where
+// a common hanzi is 10.
 constexpr qsizetype CommonHanziCost = 10;
 constexpr qsizetype LessCommonHanziCost = 14;
 constexpr qsizetype RareHanziCost = 24;

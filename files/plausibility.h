@@ -7,9 +7,9 @@
 // 14, an ideograph outside GB2312 24, and a letter of an alphabetic script 4 to 24 by its
 // word (accented Latin letters beside plain ones are cheap; a word of one script in one
 // of the usual case patterns costs what a common hanzi does; mixed scripts or a case
-// pattern such as "лСЦ" cost most). Emoji and symbols cost 12, characters nobody types
-// (controls, unassigned, private use, U+FFFD) 100. ASCII other than letters costs
-// nothing. Line ends are not counted.
+// pattern such as "лСЦ" cost most; a Hangul syllable costs 14). Emoji and symbols cost
+// 12, characters nobody types (controls, unassigned, private use, U+FFFD) 100. ASCII
+// other than letters costs nothing. Line ends are not counted.
 qsizetype implausibility(QStringView text);
 
 // True when the UTF-8 reading of a file, of cost `utf8Cost`, is clearly likelier than its
