@@ -90,6 +90,11 @@ QByteArray candidateFileBytes(const QStringList &names)
     return encodeText(text);
 }
 
+QByteArray utf8CandidateFileBytes(const QStringList &names)
+{
+    return (names.join(QLatin1String("\r\n")) + QLatin1String("\r\n")).toUtf8();
+}
+
 QByteArray settingsFileBytes()
 {
     return encodeText(QStringLiteral("公司年会抽奖\r\n100000\r\n100000\r\n100000\r\n100000\r\n"));

@@ -12,6 +12,10 @@ QStringList generateNames(qsizetype count);
 // The names as cjk.txt holds them: GB18030, one per line, CR LF after each.
 QByteArray candidateFileBytes(const QStringList &names);
 
+// The same names as a UTF-8 file without a byte-order mark, which the reader decodes
+// both ways and judges.
+QByteArray utf8CandidateFileBytes(const QStringList &names);
+
 // A bt.txt with quotas larger than any pool, so no tier is ever disabled by a draw.
 QByteArray settingsFileBytes();
 

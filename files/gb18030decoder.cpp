@@ -46,12 +46,12 @@ const TwoByteTable *twoByteTable()
 }
 
 // False at the first byte that is neither below 0x80 nor part of a two-byte character.
-bool decodeTwoByteText(const QByteArray &bytes, const TwoByteTable &table, QString &text)
+bool decodeTwoByteText(QByteArrayView bytes, const TwoByteTable &table, QString &text)
 {
     // Never more characters than bytes; the unused end is cut off afterwards.
     text.resize(bytes.size());
     auto *out = reinterpret_cast<char16_t *>(text.data());
-    const auto *p = reinterpret_cast<const unsigned char *>(bytes.constData());
+    const auto *p = reinterpret_cast<const unsigned char *>(bytes.data());
     const auto *end = p + bytes.size();
     char16_t *const first = out;
     while (p < end) {
@@ -81,12 +81,12 @@ QTextCodec *gb18030Codec()
     return codec;
 }
 
-QString decodeGb18030(const QByteArray &bytes)
+QString decodeGb18030(QByteArrayView bytes)
 {
     if (const TwoByteTable *table = twoByteTable()) {
         QString text;
         if (decodeTwoByteText(bytes, *table, text))
             return text;
     }
-    return gb18030Codec()->toUnicode(bytes);
+    return gb18030Codec()->toUnicode(bytes.data(), int(bytes.size()));
 }

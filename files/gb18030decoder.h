@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 
 class QTextCodec;
@@ -12,4 +12,4 @@ QTextCodec *gb18030Codec();
 // text (single bytes below 0x80 and two-byte characters) is decoded through a table the
 // codec itself fills once, several times faster than the codec; anything else
 // (four-byte sequences, invalid bytes) is left to the codec.
-QString decodeGb18030(const QByteArray &bytes);
+QString decodeGb18030(QByteArrayView bytes);

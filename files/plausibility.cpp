@@ -1,131 +1,220 @@
 #include "plausibility.h"
 
-#include <QTextCodec>
+#include "characterclasses.h"
 
-#include <array>
+#include <QChar>
 
 namespace {
 
-enum CharFlag : quint8 {
-    Plausible = 1,
-    AsciiLetter = 2,
-    LatinLetter = 4, // accented: needs a plain letter in its word
-    OtherLetter = 8, // Greek and Cyrillic: a plain letter or three letters in its word
-    LineEnd = 16,
-};
-constexpr quint8 WordLetter = AsciiLetter | LatinLetter | OtherLetter;
+// Costs on a rough log scale of how unlikely a character is in an operator's file, where
+// a common hanzi is 10.
+constexpr qsizetype CommonHanziCost = 10;
+constexpr qsizetype LessCommonHanziCost = 14;
+constexpr qsizetype RareHanziCost = 24;
+constexpr qsizetype LetterCost = 10;       // in a well-formed word of a script other than Latin
+constexpr qsizetype LoneLetterCost = 14;   // a word of one such letter
+constexpr qsizetype AccentCost = 4;        // an accented Latin letter in a mostly plain word
+constexpr qsizetype AccentAfterAccent = 8; // ... added when it follows another one
+constexpr qsizetype AccentEndingWord = 2;  // ... added when it is the last letter of its word
+constexpr qsizetype HangulCost = 14; // a syllable: as rare in these files as a less common hanzi
+constexpr qsizetype MostlyAccentedCost = 20; // a Latin word with more accents than plain letters
+constexpr qsizetype MisfitLetterCost = 24;   // in a word of mixed scripts or odd case
+constexpr qsizetype PunctuationCost = 10;
+constexpr qsizetype SymbolCost = 12;
+constexpr qsizetype ModifierCost = 2; // a joiner, variation selector or skin tone in an emoji
+constexpr qsizetype ImpossibleCost = 100;
+// Ideographs inside a Latin word ("M眉ller"): Chinese puts them before or after Latin
+// words, rarely between two letters of one.
+constexpr qsizetype HanziInsideWordCost = 8;
+// What the UTF-8 reading must be cheaper by: a little less than one common hanzi.
+constexpr qsizetype Utf8Margin = 8;
 
-using ClassTable = std::array<quint8, 0x10000>;
-
-void mark(ClassTable &table, char32_t first, char32_t last, quint8 flags)
+bool isLatin(quint8 script)
 {
-    for (char32_t c = first; c <= last; ++c)
-        table[c] |= flags;
+    return script == QChar::Script_Latin;
 }
 
-// GB2312 occupies lead bytes 0xA1-0xF7 and trail bytes 0xA1-0xFE; GB18030 maps the
-// unused cells there to the private use area, which therefore marks them as outside.
-// Its letters and Latin-1 signs (below U+2000) are left out: short GBK text read as
-// UTF-8 turns into exactly such letters and signs, so they prove nothing on their own.
-void markGb2312Symbols(ClassTable &table)
+bool joinsAnyScript(quint8 script)
 {
-    QTextCodec *codec = QTextCodec::codecForName("GB18030");
-    for (int lead = 0xA1; lead <= 0xF7; ++lead) {
-        for (int trail = 0xA1; trail <= 0xFE; ++trail) {
-            const char pair[] = {char(lead), char(trail)};
-            const QString decoded = codec->toUnicode(pair, 2);
-            if (decoded.size() != 1)
-                continue;
-            const char16_t c = decoded.at(0).unicode();
-            const bool privateUse = c >= 0xE000 && c <= 0xF8FF;
-            if (c >= 0x2000 && !privateUse && c != QChar::ReplacementCharacter)
-                table[c] |= Plausible;
+    return script == QChar::Script_Inherited || script == QChar::Script_Common;
+}
+
+// What may follow an emoji: a joiner, a variation selector, the keycap, tags, skin tones.
+bool isEmojiModifier(char32_t c)
+{
+    return c == 0x200D || (c >= 0xFE00 && c <= 0xFE0F) || c == 0x20E3 ||
+           (c >= 0xE0020 && c <= 0xE007F) || (c >= 0x1F3FB && c <= 0x1F3FF);
+}
+
+// A run of letters and marks; its non-ASCII letters are priced once it has ended, when
+// its script, its letter case and its share of plain letters are known.
+class Word {
+public:
+    void add(CharClass c)
+    {
+        const bool ascii = c.kind == CharKind::AsciiUpper || c.kind == CharKind::AsciiLower;
+        if (length_ == 0 && c.kind == CharKind::Mark)
+            misfit_ = true;
+        ++length_;
+        if (!joinsAnyScript(c.script)) {
+            if (script_ < 0)
+                script_ = c.script;
+            else if (script_ != c.script)
+                misfit_ = true;
+        }
+        const bool upper = c.kind == CharKind::AsciiUpper || c.kind == CharKind::Upper;
+        const bool lower = c.kind == CharKind::AsciiLower || c.kind == CharKind::Lower;
+        if (uppers_ + lowers_ == 0)
+            firstUpper_ = upper;
+        uppers_ += upper;
+        lowers_ += lower;
+        if (ascii) {
+            ++plain_;
+            previousAccented_ = false;
+            return;
+        }
+        ++other_;
+        const bool accented = c.kind == CharKind::Upper || c.kind == CharKind::Lower;
+        accentPairs_ += accented && previousAccented_;
+        previousAccented_ = accented;
+    }
+
+    qsizetype cost() const
+    {
+        if (other_ == 0)
+            return 0;
+        // All small letters, all capitals, or one capital first.
+        const bool wellCased = uppers_ == 0 || lowers_ == 0 || (uppers_ == 1 && firstUpper_);
+        if (misfit_ || !wellCased)
+            return MisfitLetterCost * other_;
+        if (isLatin(quint8(script_))) {
+            if (other_ > plain_)
+                return MostlyAccentedCost * other_;
+            return AccentCost * other_ + AccentAfterAccent * accentPairs_ +
+                   (previousAccented_ ? AccentEndingWord : 0);
+        }
+        if (script_ == QChar::Script_Hangul)
+            return HangulCost * other_;
+        return length_ == 1 ? LoneLetterCost : LetterCost * other_;
+    }
+
+    bool isEmpty() const { return length_ == 0; }
+
+private:
+    qsizetype length_ = 0;
+    qsizetype plain_ = 0;
+    qsizetype other_ = 0;
+    qsizetype accentPairs_ = 0;
+    qsizetype uppers_ = 0;
+    qsizetype lowers_ = 0;
+    int script_ = -1;
+    bool misfit_ = false;
+    bool firstUpper_ = false;
+    bool previousAccented_ = false;
+};
+
+bool isHanzi(CharKind kind)
+{
+    return kind == CharKind::CommonHanzi || kind == CharKind::LessCommonHanzi ||
+           kind == CharKind::RareHanzi;
+}
+
+bool isLetter(CharKind kind)
+{
+    return kind == CharKind::AsciiUpper || kind == CharKind::AsciiLower ||
+           kind == CharKind::Upper || kind == CharKind::Lower || kind == CharKind::Uncased;
+}
+
+class Scorer {
+public:
+    void add(char32_t code, CharClass c)
+    {
+        const bool asciiLetter = c.kind == CharKind::AsciiUpper || c.kind == CharKind::AsciiLower;
+        if (hanziAfterLetter_ && asciiLetter)
+            cost_ += HanziInsideWordCost;
+        if (isHanzi(c.kind))
+            hanziAfterLetter_ = hanziAfterLetter_ || previousAsciiLetter_;
+        else
+            hanziAfterLetter_ = false;
+        previousAsciiLetter_ = asciiLetter;
+
+        if (afterPictograph_ && isEmojiModifier(code)) {
+            cost_ += ModifierCost;
+            return;
+        }
+        afterPictograph_ = c.kind == CharKind::Pictograph;
+        if (isLetter(c.kind) || (c.kind == CharKind::Mark)) {
+            word_.add(c);
+            return;
+        }
+        endWord();
+        cost_ += ownCost(c.kind);
+    }
+
+    qsizetype finish()
+    {
+        endWord();
+        return cost_;
+    }
+
+private:
+    static qsizetype ownCost(CharKind kind)
+    {
+        switch (kind) {
+        case CharKind::CommonHanzi:
+            return CommonHanziCost;
+        case CharKind::LessCommonHanzi:
+            return LessCommonHanziCost;
+        case CharKind::RareHanzi:
+            return RareHanziCost;
+        case CharKind::Punctuation:
+            return PunctuationCost;
+        case CharKind::Pictograph:
+        case CharKind::Symbol:
+            return SymbolCost;
+        case CharKind::Impossible:
+            return ImpossibleCost;
+        default:
+            return 0;
         }
     }
-}
 
-ClassTable buildClassTable()
-{
-    ClassTable table{};
-    markGb2312Symbols(table);
-    mark(table, u'\t', u'\t', Plausible);
-    mark(table, u' ', u'~', Plausible);
-    mark(table, u'A', u'Z', AsciiLetter);
-    mark(table, u'a', u'z', AsciiLetter);
-    mark(table, 0x00B7, 0x00B7, Plausible); // the middle dot of transcribed foreign names
-    mark(table, 0x00C0, 0x00D6, LatinLetter);
-    mark(table, 0x00D8, 0x00F6, LatinLetter);
-    mark(table, 0x00F8, 0x024F, LatinLetter);
-    mark(table, 0x0386, 0x03CE, OtherLetter);
-    mark(table, 0x0400, 0x045F, OtherLetter);
-    mark(table, 0x3000, 0x303F, Plausible);
-    mark(table, 0x4E00, 0x9FFF, Plausible);
-    mark(table, 0xFF01, 0xFF65, Plausible);
-    mark(table, u'\r', u'\r', LineEnd);
-    mark(table, u'\n', u'\n', LineEnd);
-    return table;
-}
-
-const ClassTable &classTable()
-{
-    static const ClassTable table = buildClassTable();
-    return table;
-}
-
-// A word's non-ASCII letters count once the word has ended, when it is known whether
-// it has a plain letter and how long it is.
-struct Word {
-    qsizetype ascii = 0;
-    qsizetype latin = 0;
-    qsizetype other = 0;
-
-    void add(quint8 flags)
+    void endWord()
     {
-        ascii += (flags & AsciiLetter) != 0;
-        latin += (flags & LatinLetter) != 0;
-        other += (flags & OtherLetter) != 0;
+        if (word_.isEmpty())
+            return;
+        cost_ += word_.cost();
+        word_ = {};
     }
-    qsizetype plausibleNonAscii() const
-    {
-        if (ascii > 0)
-            return latin + other;
-        return latin + other >= 3 ? other : 0;
-    }
+
+    Word word_;
+    qsizetype cost_ = 0;
+    bool previousAsciiLetter_ = false;
+    bool hanziAfterLetter_ = false; // a run of hanzi that began right after a Latin letter
+    bool afterPictograph_ = false;
 };
 
 } // namespace
 
-Plausibility plausibility(const QString &text)
+qsizetype implausibility(QStringView text)
 {
-    const ClassTable &table = classTable();
-    Plausibility score;
-    Word word;
-    const auto *p = reinterpret_cast<const char16_t *>(text.constData());
-    const auto *end = p + text.size();
-    for (; p < end; ++p) {
-        const quint8 flags = table[*p];
-        if (flags & WordLetter) {
-            word.add(flags);
+    const std::array<CharClass, 0x10000> &classes = basicPlaneClasses();
+    Scorer scorer;
+    const char16_t *p = text.utf16();
+    const char16_t *const end = p + text.size();
+    while (p < end) {
+        const char16_t unit = *p++;
+        if (QChar::isHighSurrogate(unit) && p < end && QChar::isLowSurrogate(*p)) {
+            const char32_t code = QChar::surrogateToUcs4(unit, *p++);
+            scorer.add(code, supplementaryClass(code));
         } else {
-            score.plausible += word.plausibleNonAscii();
-            word = {};
+            scorer.add(unit, classes[unit]);
         }
-        if (flags & LineEnd)
-            continue;
-        ++score.total;
-        score.plausible += (flags & Plausible) != 0;
-        // A character outside the basic plane counts once, as implausible.
-        if (QChar::isHighSurrogate(*p) && p + 1 < end && QChar::isLowSurrogate(p[1]))
-            ++p;
     }
-    score.plausible += word.plausibleNonAscii();
-    return score;
+    return scorer.finish();
 }
 
-bool isAtLeastAsPlausible(const QString &text, const QString &other)
+bool isClearlyLikelier(qsizetype utf8Cost, qsizetype gb18030Cost)
 {
-    const Plausibility a = plausibility(text);
-    const Plausibility b = plausibility(other);
-    // a.plausible / a.total >= b.plausible / b.total, without division.
-    return a.plausible * b.total >= b.plausible * a.total;
+    return gb18030Cost > utf8Cost + Utf8Margin;
 }

@@ -17,7 +17,7 @@ bool isContinuation(unsigned char byte)
 
 // Strict UTF-8 (no overlong forms, no surrogates, nothing above U+10FFFF). Stops at the
 // first bad sequence, so a GBK file of any size is rejected after a few bytes.
-bool isValidUtf8(const QByteArray &bytes, bool *hasNonAscii)
+bool isValidUtf8(QByteArrayView bytes, bool *hasNonAscii)
 {
     const auto *p = reinterpret_cast<const unsigned char *>(bytes.constData());
     const auto *end = p + bytes.size();
@@ -62,10 +62,38 @@ QString decodeUtf16(const QByteArray &bytes, QStringDecoder::Encoding encoding)
     return decoder(bytes.sliced(2));
 }
 
-// UTF-8 wins a tie: a GB18030 reading of UTF-8 Chinese is often all ideographs too.
-QString moreLikely(const QString &utf8, const QString &gbReading)
+// Judged a block of lines at a time: a GBK file stops at its first non-UTF-8 line, and
+// a long UTF-8 file is decoded both ways only until one reading is far ahead. Lines of
+// ASCII read the same both ways and are not judged.
+QString decodeWithoutBom(const QByteArray &bytes)
 {
-    return isAtLeastAsPlausible(utf8, gbReading) ? utf8 : gbReading;
+    constexpr qsizetype BlockBytes = 4096;
+    const QByteArrayView all(bytes);
+    qsizetype utf8Cost = 0;
+    qsizetype gbCost = 0;
+    qsizetype start = 0;
+    while (start < all.size() && qAbs(gbCost - utf8Cost) < DecisiveLead) {
+        qsizetype end = all.indexOf('\n', std::min(start + BlockBytes, all.size() - 1));
+        end = end < 0 ? all.size() : end + 1;
+        const QByteArrayView block = all.sliced(start, end - start);
+        bool hasNonAscii = false;
+        if (!isValidUtf8(block, &hasNonAscii))
+            return decodeGb18030(bytes);
+        if (hasNonAscii) {
+            utf8Cost += implausibility(QString::fromUtf8(block));
+            gbCost += implausibility(decodeGb18030(block));
+        }
+        start = end;
+    }
+    // Short GBK text can be valid UTF-8 as well; GB18030 too when the rest is no UTF-8.
+    if (!isClearlyLikelier(utf8Cost, gbCost))
+        return decodeGb18030(bytes);
+    const QString utf8 = QString::fromUtf8(bytes);
+    // Bytes after the judged lines that are no UTF-8 decode to U+FFFD.
+    bool hasNonAscii = false;
+    if (utf8.contains(QChar::ReplacementCharacter) && !isValidUtf8(all.sliced(start), &hasNonAscii))
+        return decodeGb18030(bytes);
+    return utf8;
 }
 
 } // namespace
@@ -84,15 +112,11 @@ QString decodeText(const QByteArray &bytes)
         if (isValidUtf8(rest, &hasNonAscii))
             return utf8;
         // The same three bytes begin a GBK text whose first character is 锘.
-        return moreLikely(utf8, decodeGb18030(bytes));
+        const QString gbReading = decodeGb18030(bytes);
+        return isClearlyLikelier(implausibility(utf8), implausibility(gbReading)) ? utf8
+                                                                                  : gbReading;
     }
-    if (!isValidUtf8(bytes, &hasNonAscii))
-        return decodeGb18030(bytes);
-    const QString utf8 = QString::fromUtf8(bytes);
-    if (!hasNonAscii)
-        return utf8;
-    // Short GBK text can be valid UTF-8 as well.
-    return moreLikely(utf8, decodeGb18030(bytes));
+    return decodeWithoutBom(bytes);
 }
 
 QByteArray encodeText(const QString &text)

@@ -6,8 +6,8 @@
 
 // Decodes a text file's bytes whatever an operator saved it as: a UTF-8 or UTF-16
 // byte-order mark decides; otherwise bytes that are not valid UTF-8 are GB18030 (a
-// superset of GBK), and valid UTF-8 with non-ASCII bytes is read the way that gives
-// the more plausible text.
+// superset of GBK), and valid UTF-8 with non-ASCII bytes (which short GBK text often
+// is) is read as UTF-8 only when that gives clearly the likelier text.
 QString decodeText(const QByteArray &bytes);
 
 // GB18030: byte-identical to GBK for GBK text and lossless for everything else.

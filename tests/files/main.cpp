@@ -6,9 +6,10 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     int failed = 0;
-    for (auto run : {runProgramPathsTest, runNumericConversionsTest, runTextCodecTest,
-                     runGbkNamesTest, runSettingsFileTest, runCandidateFileTest, runWriteTest,
-                     runJournalTest, runBadInputTest, runWriteFaultTest, runMillionNamesTest})
+    for (auto run :
+         {runProgramPathsTest, runNumericConversionsTest, runTextCodecTest, runGbkNamesTest,
+          runEncodingGuessTest, runSettingsFileTest, runCandidateFileTest, runWriteTest,
+          runJournalTest, runBadInputTest, runWriteFaultTest, runMillionNamesTest})
         failed |= run(argc, argv);
     return failed;
 }

@@ -5,6 +5,7 @@ int runProgramPathsTest(int argc, char *argv[]);
 int runNumericConversionsTest(int argc, char *argv[]);
 int runTextCodecTest(int argc, char *argv[]);
 int runGbkNamesTest(int argc, char *argv[]);
+int runEncodingGuessTest(int argc, char *argv[]);
 int runSettingsFileTest(int argc, char *argv[]);
 int runCandidateFileTest(int argc, char *argv[]);
 int runWriteTest(int argc, char *argv[]);
