@@ -319,11 +319,11 @@ void Form1::resume(const InterruptedDraw &draw)
     }
     const std::vector<bool> restored = engine_.restoreWinners(winners);
     // The resumed winners go into the journal in one write, as they stood there.
-    QList<QStringList> block{{JournalEvent::Resumed, QString()}};
+    QList<QStringList> block;
     for (std::size_t i = 0; i < restored.size(); ++i)
         if (restored[i])
             block.append(lines[qsizetype(i)]);
-    block.first()[1] = QStringLiteral("人数=%1").arg(block.size() - 1);
+    block.prepend({JournalEvent::Resumed, QStringLiteral("人数=%1").arg(block.size())});
     journal_.writeAll(block);
     renderButtons();
     renderTexts();

@@ -100,9 +100,11 @@ Run evaluate(const std::vector<QStringList> &lines)
             // The resumed winners follow in the same write; only all of them count.
             const qsizetype count = fieldValue(fields, QStringLiteral("人数=")).toLongLong();
             qsizetype found = 0;
-            while (found < count && i + 1 < lines.size() && winnerOf(lines[i + 1])) {
-                run.draw.winners.append(*winnerOf(lines[++i]));
-                ++found;
+            for (; found < count && i + 1 < lines.size(); ++found, ++i) {
+                const std::optional<JournalWinner> winner = winnerOf(lines[i + 1]);
+                if (!winner)
+                    break;
+                run.draw.winners.append(*winner);
             }
             resumed = found == count;
         } else if (const auto winner = winnerOf(fields)) {
