@@ -4,6 +4,7 @@
 #include "form1controls.h"
 #include "journalwriter.h"
 #include "shortcutkeys.h"
+#include "stagekey.h"
 
 #include <QWidget>
 
@@ -13,6 +14,7 @@ struct CandidatePool;
 struct InterruptedDraw;
 
 class Notifier;
+class StageView;
 
 // The main window the audience sees. Form1Controls builds its controls; a DrawEngine
 // holds the draw and its rules, and Form1 only renders the engine's state and wires the
@@ -21,7 +23,8 @@ class Notifier;
 // and cjk.txt through files/; `bt` centres the title on the banner; Module1 rescales the
 // controls on resize. The report, the reset and the web link
 // are handlers here; every recorded winner, report and start goes into the draw journal
-// first. ProgramHost owns the windows and opens the settings window (Form2).
+// first. ProgramHost owns the windows and opens the settings window (Form2). F5 opens the
+// stage view, which Form1 owns and keeps in step with the draw.
 class Form1 : public QWidget {
     Q_OBJECT
 public:
@@ -35,6 +38,8 @@ public:
 
     const DrawEngine &engine() const { return engine_; }
     const Form1Controls &controls() const { return c_; }
+    // The stage view once F5 has opened it (it may be closed again since).
+    StageView *stageView() const { return stage_; }
 
     // One tick of Timer1; the timer calls it every 30 ms while a tier rolls.
     void tick();
@@ -70,6 +75,7 @@ private:
     bool writeReportBeforeLeaving();
     void Exit();
     void openWebLink();
+    void toggleStage();
 
     void renderButtons();
     void renderTexts();
@@ -84,5 +90,7 @@ private:
     bool leaving_ = false;
     bool loaded_ = false;
     ShortcutKeys keys_;
+    StageKey stageKey_;
+    StageView *stage_ = nullptr;
     QString listSha256_;
 };
