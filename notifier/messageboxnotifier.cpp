@@ -60,6 +60,23 @@ Notifier::ResumeChoice MessageBoxNotifier::askResume(const QString &title, const
     return box.clickedButton() == afresh ? ResumeChoice::StartAfresh : ResumeChoice::Resume;
 }
 
+bool MessageBoxNotifier::confirm(const QString &title, const QString &text)
+{
+    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::Ok | QMessageBox::Cancel,
+                    QApplication::activeWindow());
+    QAbstractButton *ok = box.button(QMessageBox::Ok);
+    ok->setText(QStringLiteral("确定"));
+    box.button(QMessageBox::Cancel)->setText(QStringLiteral("取消"));
+    // Enter answers OK, Esc and the close box Cancel. Space, the draw's own key, answers
+    // nothing: no button takes the focus, so a press meant for the next draw cannot.
+    box.setDefaultButton(QMessageBox::Ok);
+    box.setEscapeButton(QMessageBox::Cancel);
+    for (QAbstractButton *button : box.buttons())
+        button->setFocusPolicy(Qt::NoFocus);
+    box.exec();
+    return box.clickedButton() == ok;
+}
+
 void MessageBoxNotifier::beep()
 {
     QApplication::beep();
