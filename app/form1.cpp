@@ -12,6 +12,7 @@
 #include "settingsfile.h"
 #include "webaddress.h"
 #include "windowtitle.h"
+#include "winnervoid.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -36,8 +37,12 @@ const QString ReportNotice = QStringLiteral("提示:");
 // keep it whole.
 constexpr qsizetype LongestShownLine = 1000;
 
-QString shownLine(const QString &line)
+QString shownLine(QString line)
 {
+    // The log box starts a line at these; one log line must stay one line of the box.
+    line.replace(QChar::ParagraphSeparator, QChar::LineSeparator);
+    for (QChar frame : {QChar(0xFDD0), QChar(0xFDD1)})
+        line.replace(frame, QChar::ReplacementCharacter);
     if (line.size() <= LongestShownLine)
         return line;
     // Never cut between the two halves of a character outside the Basic Multilingual Plane.
@@ -88,6 +93,7 @@ Form1::Form1(Notifier &notifier, RandomSource &random, JournalWriter &journal,
     // Key preview: the window sees Space and Enter before whichever control has the focus.
     qApp->installEventFilter(this);
     c_.tierButtons[0]->setFocus();
+    setUpVoiding();
     load();
 }
 
@@ -106,6 +112,8 @@ bool Form1::eventFilter(QObject *watched, QEvent *event)
     const ShortcutKeys::Verdict verdict =
         keys_.keyEvent(key.type() == QEvent::KeyPress, key.key(), key.modifiers().toInt(),
                        key.timestamp(), key.isAutoRepeat());
+    if (voidKey(watched, key))
+        return true;
     auto *widget = qobject_cast<QWidget *>(watched);
     if (!widget || widget->window() != this || verdict == ShortcutKeys::Verdict::NotShortcut)
         return false;
@@ -264,7 +272,8 @@ Form1::ReportOutcome Form1::sava(QString *error)
     if (ys_ && ys_())
         return ReportOutcome::Suppressed;
     const QString path = writerPath(programDirectory_, ReportFileName, nativeSeparator());
-    const FileResult result = writeReportFile(path, engine_.state().log, engine_.state().status);
+    const DrawState &state = engine_.state();
+    const FileResult result = writeReportFile(path, state.log, state.status, state.voidedLines);
     if (!result.ok()) {
         journal_.write({JournalEvent::ReportFailed, escapeJournalField(path),
                         escapeJournalField(result.error)});
@@ -311,19 +320,34 @@ void Form1::resume(const InterruptedDraw &draw)
 {
     QList<RestoredWinner> winners;
     QList<QStringList> lines;
+    QList<qsizetype> kept; // each journal winner's index in `winners`, or -1
     for (const JournalWinner &winner : draw.winners) {
+        kept.append(-1);
         if (const std::optional<PrizeTier> tier = tierOfLogLabel(winner.logLabel)) {
+            kept.last() = winners.size();
             winners.append({*tier, winner.name});
             lines.append(winner.fields);
         }
     }
-    const std::vector<bool> restored = engine_.restoreWinners(winners);
-    // The resumed winners go into the journal in one write, as they stood there.
+    QList<qsizetype> voids;
+    QList<QStringList> voidLines;
+    for (const JournalVoid &voided : draw.voids) {
+        if (kept[voided.place - 1] >= 0) {
+            voids.append(kept[voided.place - 1]);
+            voidLines.append(voided.fields);
+        }
+    }
+    const std::vector<bool> restored = engine_.restoreWinners(winners, voids);
+    // The resumed winners and their voids go into the journal in one write, as they stood.
     QList<QStringList> block;
     for (std::size_t i = 0; i < restored.size(); ++i)
         if (restored[i])
             block.append(lines[qsizetype(i)]);
-    block.prepend({JournalEvent::Resumed, QStringLiteral("人数=%1").arg(block.size())});
+    const qsizetype restoredCount = block.size();
+    for (qsizetype v = 0; v < voids.size(); ++v)
+        if (restored[std::size_t(voids[v])])
+            block.append(voidLines[v]);
+    block.prepend(resumedJournalFields(restoredCount, block.size() - restoredCount));
     journal_.writeAll(block);
     renderButtons();
     renderTexts();
