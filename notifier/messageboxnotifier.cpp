@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QKeyEvent>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -14,6 +15,17 @@ void showMessage(QMessageBox::Icon icon, const QString &title, const QString &te
     box.button(QMessageBox::Ok)->setText(QStringLiteral("确定"));
     box.exec();
 }
+
+// Keeps Space away from a focused button, which it would click.
+class SpaceSwallower : public QObject {
+public:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease)
+            return static_cast<QKeyEvent *>(event)->key() == Qt::Key_Space;
+        return QObject::eventFilter(watched, event);
+    }
+};
 
 } // namespace
 
@@ -68,11 +80,12 @@ bool MessageBoxNotifier::confirm(const QString &title, const QString &text)
     ok->setText(QStringLiteral("确定"));
     box.button(QMessageBox::Cancel)->setText(QStringLiteral("取消"));
     // Enter answers OK, Esc and the close box Cancel. Space, the draw's own key, answers
-    // nothing: no button takes the focus, so a press meant for the next draw cannot.
+    // nothing, so a press meant for the next draw cannot.
     box.setDefaultButton(QMessageBox::Ok);
     box.setEscapeButton(QMessageBox::Cancel);
+    SpaceSwallower swallower;
     for (QAbstractButton *button : box.buttons())
-        button->setFocusPolicy(Qt::NoFocus);
+        button->installEventFilter(&swallower);
     box.exec();
     return box.clickedButton() == ok;
 }

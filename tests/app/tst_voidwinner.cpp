@@ -237,9 +237,11 @@ void TestVoidWinner::questionBoxAnswers()
             box->close();
             return;
         }
-        QTest::keyClick(box, Qt::Key(key));
+        // As the keyboard does: to the focused button, the default one.
+        QWidget *focused = box->focusWidget() ? box->focusWidget() : box;
+        QTest::keyClick(focused, Qt::Key(key));
         if (box->isVisible())
-            QTest::keyClick(box, Qt::Key_Escape);
+            QTest::keyClick(focused, Qt::Key_Escape);
     });
     MessageBoxNotifier notifier;
     QCOMPARE(notifier.confirm(u"提示"_qs, u"?"_qs), voids);
