@@ -9,10 +9,10 @@
 #include "notifier.h"
 #include "programpaths.h"
 #include "reportfile.h"
+#include "resumeblock.h"
 #include "settingsfile.h"
 #include "webaddress.h"
 #include "windowtitle.h"
-#include "winnervoid.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -318,37 +318,9 @@ void Form1::Exit()
 
 void Form1::resume(const InterruptedDraw &draw)
 {
-    QList<RestoredWinner> winners;
-    QList<QStringList> lines;
-    QList<qsizetype> kept; // each journal winner's index in `winners`, or -1
-    for (const JournalWinner &winner : draw.winners) {
-        kept.append(-1);
-        if (const std::optional<PrizeTier> tier = tierOfLogLabel(winner.logLabel)) {
-            kept.last() = winners.size();
-            winners.append({*tier, winner.name});
-            lines.append(winner.fields);
-        }
-    }
-    QList<qsizetype> voids;
-    QList<QStringList> voidLines;
-    for (const JournalVoid &voided : draw.voids) {
-        if (kept[voided.place - 1] >= 0) {
-            voids.append(kept[voided.place - 1]);
-            voidLines.append(voided.fields);
-        }
-    }
-    const std::vector<bool> restored = engine_.restoreWinners(winners, voids);
     // The resumed winners and their voids go into the journal in one write, as they stood.
-    QList<QStringList> block;
-    for (std::size_t i = 0; i < restored.size(); ++i)
-        if (restored[i])
-            block.append(lines[qsizetype(i)]);
-    const qsizetype restoredCount = block.size();
-    for (qsizetype v = 0; v < voids.size(); ++v)
-        if (restored[std::size_t(voids[v])])
-            block.append(voidLines[v]);
-    block.prepend(resumedJournalFields(restoredCount, block.size() - restoredCount));
-    journal_.writeAll(block);
+    const ResumePlan plan = planResume(draw);
+    journal_.writeAll(resumedBlock(plan, engine_.restoreWinners(plan.winners, plan.voids)));
     renderButtons();
     renderTexts();
     T1setup();

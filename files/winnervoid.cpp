@@ -45,11 +45,3 @@ QStringList voidJournalFields(PrizeTier tier, const QString &name, qsizetype pla
             VoidPlaceKey + QString::number(place),
             QStringLiteral("已抽取=") + counts.join(QLatin1Char(','))};
 }
-
-QStringList resumedJournalFields(qsizetype winners, qsizetype voids)
-{
-    QStringList fields{JournalEvent::Resumed, QStringLiteral("人数=%1").arg(winners)};
-    if (voids > 0)
-        fields << ResumedVoidsKey + QString::number(voids);
-    return fields;
-}

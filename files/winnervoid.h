@@ -19,9 +19,5 @@ QString voidOnEmptyLineText();
 QStringList voidJournalFields(PrizeTier tier, const QString &name, qsizetype place,
                               std::array<qint32, 4> drawnCount);
 
-// The line in front of a resume's winners and voids; a draw without a void gives the
-// line it always did.
-QStringList resumedJournalFields(qsizetype winners, qsizetype voids);
-
 inline const QString VoidPlaceKey = QStringLiteral("序号=");
 inline const QString ResumedVoidsKey = QStringLiteral("作废=");
