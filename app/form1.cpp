@@ -9,6 +9,7 @@
 #include "notifier.h"
 #include "programpaths.h"
 #include "reportfile.h"
+#include "resumeblock.h"
 #include "settingsfile.h"
 #include "stageview.h"
 #include "webaddress.h"
@@ -37,8 +38,12 @@ const QString ReportNotice = QStringLiteral("提示:");
 // keep it whole.
 constexpr qsizetype LongestShownLine = 1000;
 
-QString shownLine(const QString &line)
+QString shownLine(QString line)
 {
+    // The log box starts a line at these; one log line must stay one line of the box.
+    line.replace(QChar::ParagraphSeparator, QChar::LineSeparator);
+    for (QChar frame : {QChar(0xFDD0), QChar(0xFDD1)})
+        line.replace(frame, QChar::ReplacementCharacter);
     if (line.size() <= LongestShownLine)
         return line;
     // Never cut between the two halves of a character outside the Basic Multilingual Plane.
@@ -92,6 +97,7 @@ Form1::Form1(Notifier &notifier, RandomSource &random, JournalWriter &journal,
     // Key preview: the window sees Space and Enter before whichever control has the focus.
     qApp->installEventFilter(this);
     c_.tierButtons[0]->setFocus();
+    setUpVoiding();
     load();
 }
 
@@ -113,6 +119,8 @@ bool Form1::eventFilter(QObject *watched, QEvent *event)
         keys_.keyEvent(press, key.key(), modifiers, key.timestamp(), key.isAutoRepeat());
     const StageKey::Verdict stageVerdict =
         stageKey_.keyEvent(press, key.key(), modifiers, key.timestamp(), key.isAutoRepeat());
+    if (voidKey(watched, key))
+        return true;
     // The stage view's keys are this window's: a presenter remote drives the draw there.
     auto *widget = qobject_cast<QWidget *>(watched);
     if (!widget || (widget->window() != this && (!stage_ || widget->window() != stage_)))
@@ -281,7 +289,8 @@ Form1::ReportOutcome Form1::sava(QString *error)
     if (ys_ && ys_())
         return ReportOutcome::Suppressed;
     const QString path = writerPath(programDirectory_, ReportFileName, nativeSeparator());
-    const FileResult result = writeReportFile(path, engine_.state().log, engine_.state().status);
+    const DrawState &state = engine_.state();
+    const FileResult result = writeReportFile(path, state.log, state.status, state.voidedLines);
     if (!result.ok()) {
         journal_.write({JournalEvent::ReportFailed, escapeJournalField(path),
                         escapeJournalField(result.error)});
@@ -326,22 +335,9 @@ void Form1::Exit()
 
 void Form1::resume(const InterruptedDraw &draw)
 {
-    QList<RestoredWinner> winners;
-    QList<QStringList> lines;
-    for (const JournalWinner &winner : draw.winners) {
-        if (const std::optional<PrizeTier> tier = tierOfLogLabel(winner.logLabel)) {
-            winners.append({*tier, winner.name});
-            lines.append(winner.fields);
-        }
-    }
-    const std::vector<bool> restored = engine_.restoreWinners(winners);
-    // The resumed winners go into the journal in one write, as they stood there.
-    QList<QStringList> block;
-    for (std::size_t i = 0; i < restored.size(); ++i)
-        if (restored[i])
-            block.append(lines[qsizetype(i)]);
-    block.prepend({JournalEvent::Resumed, QStringLiteral("人数=%1").arg(block.size())});
-    journal_.writeAll(block);
+    // The resumed winners and their voids go into the journal in one write, as they stood.
+    const ResumePlan plan = planResume(draw);
+    journal_.writeAll(resumedBlock(plan, engine_.restoreWinners(plan.winners, plan.voids)));
     renderButtons();
     renderTexts();
     T1setup();

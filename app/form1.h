@@ -10,6 +10,7 @@
 
 #include <functional>
 
+class QKeyEvent;
 struct CandidatePool;
 struct InterruptedDraw;
 
@@ -23,7 +24,8 @@ class StageView;
 // and cjk.txt through files/; `bt` centres the title on the banner; Module1 rescales the
 // controls on resize. The report, the reset and the web link
 // are handlers here; every recorded winner, report and start goes into the draw journal
-// first. ProgramHost owns the windows and opens the settings window (Form2). F5 opens the
+// first. Voiding a winner who is not there (Delete or the log's menu) is in form1log.cpp.
+// ProgramHost owns the windows and opens the settings window (Form2). F5 opens the
 // stage view, which Form1 owns and keeps in step with the draw.
 class Form1 : public QWidget {
     Q_OBJECT
@@ -70,6 +72,9 @@ private:
     void handle(DrawOutcome outcome, PrizeTier tier, qsizetype poolBefore);
     void journalDrawStart(const QString &event, const QString &listPath, const CandidatePool &list);
     void journalWinner(PrizeTier tier, const QString &name, qsizetype poolBefore);
+    void setUpVoiding();
+    bool voidKey(QObject *watched, const QKeyEvent &key);
+    void voidAtCaret();
     void Format();
     ReportOutcome sava(QString *error = nullptr);
     bool writeReportBeforeLeaving();

@@ -122,6 +122,8 @@ void DrawEngine::clearTexts()
     state_.display.clear();
     state_.log.clear();
     state_.status.clear();
+    state_.winners.clear();
+    state_.voidedLines.clear();
 }
 
 void DrawEngine::applySettings(const QString &title, const std::array<qint32, 4> &quotas)
@@ -148,18 +150,75 @@ bool DrawEngine::count(PrizeTier tier, const QString &winner)
     if (qAddOverflow(counter, qint32(1), &increased))
         return false;
     state_.log.prepend(logLine(tier, winner));
+    state_.winners.append({tier, winner});
     counter = increased;
     return true;
 }
 
-std::vector<bool> DrawEngine::restoreWinners(const QList<RestoredWinner> &winners)
+VoidOutcome DrawEngine::checkVoid(qsizetype line) const
+{
+    if (anyTierRolling())
+        return VoidOutcome::Rolling;
+    return placeOnLine(line) ? VoidOutcome::Voided : VoidOutcome::EmptyLine;
+}
+
+std::optional<qsizetype> DrawEngine::placeOnLine(qsizetype line) const
+{
+    if (line < 0)
+        return std::nullopt;
+    for (qsizetype place = state_.winners.size() - 1; place >= 0; --place) {
+        if (!state_.winners[place].voided && line-- == 0)
+            return place;
+    }
+    return std::nullopt;
+}
+
+VoidOutcome DrawEngine::voidPlace(qsizetype line)
+{
+    const VoidOutcome outcome = checkVoid(line);
+    if (outcome == VoidOutcome::Voided)
+        voidWinner(*placeOnLine(line));
+    return outcome;
+}
+
+void DrawEngine::voidWinner(qsizetype place)
+{
+    // The log holds the winners not voided, newest first: the line starts after those
+    // drawn later. Measured from the winners, not found in the text, so no name can
+    // mislead it.
+    qsizetype start = 0;
+    for (qsizetype later = state_.winners.size() - 1; later > place; --later) {
+        const DrawnWinner &winner = state_.winners[later];
+        if (!winner.voided)
+            start += tierRow(winner.tier).logLabel.size() + winner.name.size() + 2;
+    }
+    DrawnWinner &winner = state_.winners[place];
+    const QString line = logLine(winner.tier, winner.name);
+    state_.log.remove(start, line.size());
+    state_.voidedLines.append(line);
+    winner.voided = true;
+
+    const std::size_t i = tierIndex(winner.tier);
+    --state_.drawnCount[i]; // the winner was counted, so the counter is at least 1
+    state_.status = statusLine(state_.drawnCount);
+    // The one place besides a reset that enables a tier, and only the voided one.
+    if (state_.drawnCount[i] < state_.quota[i])
+        state_.enabled[i] = true;
+}
+
+std::vector<bool> DrawEngine::restoreWinners(const QList<RestoredWinner> &winners,
+                                             const QList<qsizetype> &voids)
 {
     // Removal from the pool depends on each name alone, so removing all the names at the
     // end takes out what removing them one stop after another would have; the quota tests
     // only ever disable, so testing once at the end disables what testing each time would.
+    // A void only lowers a counter and enables its own tier when below the quota, so
+    // voiding after all the stops leaves the tiers as voiding between them did.
     std::vector<bool> restored;
+    std::vector<qsizetype> places; // where each restored winner stands in state().winners
     QStringList names;
     for (const RestoredWinner &winner : winners) {
+        places.push_back(state_.winners.size());
         restored.push_back(count(winner.tier, winner.name));
         if (restored.back())
             names << winner.name;
@@ -169,6 +228,11 @@ std::vector<bool> DrawEngine::restoreWinners(const QList<RestoredWinner> &winner
     state_.candidates.removeContainingAny(names);
     state_.status = statusLine(state_.drawnCount);
     applyQuotaTests();
+    for (qsizetype index : voids) {
+        if (index >= 0 && std::size_t(index) < restored.size() && restored[std::size_t(index)] &&
+            !state_.winners[places[std::size_t(index)]].voided)
+            voidWinner(places[std::size_t(index)]);
+    }
     return restored;
 }
 

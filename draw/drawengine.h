@@ -6,10 +6,19 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <array>
 #include <optional>
 #include <vector>
+
+// A winner of the draw, kept in the order of the stops. A voided one has left the log
+// and the counters, and stays out of the pool.
+struct DrawnWinner {
+    PrizeTier tier;
+    QString name;
+    bool voided = false;
+};
 
 // Everything a main window's draw works on: the pool, the counters and quotas, and the
 // state its controls show (tier captions and enabled flags, the timer, the rolling
@@ -23,9 +32,11 @@ struct DrawState {
     std::array<QString, 4> captions{startCaptions()};
     std::array<bool, 4> enabled{true, true, true, true};
     int timerInterval = 0;
-    QString display; // Text1: at a stop, the winner if this roll has shown a name
-    QString log;     // T1: newest line first, every line ending in CR LF
-    QString status;  // Text2
+    QString display;            // Text1: at a stop, the winner if this roll has shown a name
+    QString log;                // T1: newest line first, every line ending in CR LF
+    QString status;             // Text2
+    QList<DrawnWinner> winners; // every winner since the start or reset, oldest first
+    QStringList voidedLines;    // the log lines of the voided winners, in the order voided
 
     static std::array<QString, 4> startCaptions();
 };
@@ -47,6 +58,13 @@ enum class TickOutcome {
     Shown,           // a name was picked into the display
     SingleCandidate, // one name left: tell the operator, then call singleCandidateNoticeClosed()
     EmptyPool,       // nothing to show; the timer keeps running
+};
+
+// What voiding a line of the results log does.
+enum class VoidOutcome {
+    Voided,    // the line's winner leaves the log and the counters
+    Rolling,   // a tier is rolling: nothing changes
+    EmptyLine, // the line holds no winner
 };
 
 struct RestoredWinner {
@@ -85,15 +103,28 @@ public:
     void clearTexts();
     void applySettings(const QString &title, const std::array<qint32, 4> &quotas);
 
+    // Voiding the log's line `line` (0 is the top line, the newest winner): what it would
+    // do, and which of state().winners that line shows.
+    VoidOutcome checkVoid(qsizetype line) const;
+    std::optional<qsizetype> placeOnLine(qsizetype line) const;
+    // The winner is not there: the line leaves the log, the tier's counter goes down and
+    // the tier is enabled again when it is now below its quota. The person stays out of
+    // the pool.
+    VoidOutcome voidPlace(qsizetype line);
+
     // Puts back the winners an interrupted run recorded, oldest first, as their stops did:
     // log lines, counts, pool removal, status line and quota tests, with one sweep of the
-    // pool for all of them. Answers which were put back: a full counter refuses one.
-    std::vector<bool> restoreWinners(const QList<RestoredWinner> &winners);
+    // pool for all of them; then voids again, in their order, those that run voided
+    // (indexes into `winners`). Answers which winners were put back: a full counter
+    // refuses one, and a refused winner's void is dropped.
+    std::vector<bool> restoreWinners(const QList<RestoredWinner> &winners,
+                                     const QList<qsizetype> &voids = {});
 
 private:
     bool record(PrizeTier tier, const QString &winner);
     bool count(PrizeTier tier, const QString &winner);
     void applyQuotaTests();
+    void voidWinner(qsizetype place);
     bool anyTierRolling() const;
 
     RandomSource &random_;

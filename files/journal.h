@@ -46,6 +46,7 @@ inline const QString DrawStart = QStringLiteral("开始抽奖");
 inline const QString Reset = QStringLiteral("初始化");
 inline const QString Resumed = QStringLiteral("续接");
 inline const QString Winner = QStringLiteral("中奖");
+inline const QString Void = QStringLiteral("作废");
 inline const QString ReportSaved = QStringLiteral("保存报告");
 inline const QString ReportFailed = QStringLiteral("保存报告失败");
 inline const QString SettingsSaved = QStringLiteral("保存设置");

@@ -2,6 +2,7 @@
 
 #include "journal.h"
 #include "journalline.h"
+#include "winnervoid.h"
 
 #include <QFile>
 
@@ -76,6 +77,27 @@ std::optional<JournalWinner> winnerOf(const QStringList &fields)
     return JournalWinner{fields[2], unescapeJournalField(fields[3]), fields.mid(1)};
 }
 
+// A void line counts when it names a winner of the draw, as that winner's line stood,
+// not voided before.
+bool addVoid(InterruptedDraw &draw, const QStringList &fields)
+{
+    if (!isEvent(fields, JournalEvent::Void) || fields.size() < 5 ||
+        !fields[4].startsWith(VoidPlaceKey))
+        return false;
+    bool ok = false;
+    const qsizetype place = fields[4].mid(VoidPlaceKey.size()).toLongLong(&ok);
+    if (!ok || place < 1 || place > draw.winners.size())
+        return false;
+    const JournalWinner &winner = draw.winners[place - 1];
+    const QString name = unescapeJournalField(fields[3]);
+    if (winner.logLabel != fields[2] || winner.name != name ||
+        std::any_of(draw.voids.begin(), draw.voids.end(),
+                    [place](const JournalVoid &earlier) { return earlier.place == place; }))
+        return false;
+    draw.voids.append({fields[2], name, place, fields.mid(1)});
+    return true;
+}
+
 struct Run {
     bool endedCleanly = false;
     bool resumeUnfinished = false;
@@ -97,8 +119,10 @@ Run evaluate(const std::vector<QStringList> &lines)
             run.draw = {};
             run.draw.listSha256 = fieldValue(fields, QStringLiteral("SHA-256="));
         } else if (isEvent(fields, JournalEvent::Resumed)) {
-            // The resumed winners follow in the same write; only all of them count.
+            // The resumed winners, then their voids, follow in the same write; only all of
+            // them count.
             const qsizetype count = fieldValue(fields, QStringLiteral("人数=")).toLongLong();
+            const qsizetype voids = fieldValue(fields, ResumedVoidsKey).toLongLong();
             qsizetype found = 0;
             for (; found < count && i + 1 < lines.size(); ++found, ++i) {
                 const std::optional<JournalWinner> winner = winnerOf(lines[i + 1]);
@@ -106,9 +130,17 @@ Run evaluate(const std::vector<QStringList> &lines)
                     break;
                 run.draw.winners.append(*winner);
             }
-            resumed = found == count;
+            qsizetype voided = 0;
+            while (found == count && voided < voids && i + 1 < lines.size() &&
+                   addVoid(run.draw, lines[i + 1])) {
+                ++voided;
+                ++i;
+            }
+            resumed = found == count && voided == voids;
         } else if (const auto winner = winnerOf(fields)) {
             run.draw.winners.append(*winner);
+        } else if (isEvent(fields, JournalEvent::Void) && !addVoid(run.draw, fields)) {
+            ++run.draw.skippedLines; // whole, but it names no winner of this draw
         }
     }
     run.resumeUnfinished = resuming && !resumed;
@@ -146,7 +178,7 @@ InterruptedDraw find(qint64 size, ReadAt readAt)
             continue; // the draw it set out to resume is still the one to offer
         if (evaluated.endedCleanly)
             evaluated.draw = {};
-        evaluated.draw.skippedLines = skipped;
+        evaluated.draw.skippedLines += skipped;
         return evaluated.draw;
     }
     InterruptedDraw none;

@@ -14,11 +14,22 @@ struct JournalWinner {
     QStringList fields;
 };
 
+// A winner the operator voided: which place of the draw (1 is its first winner, voided
+// ones included), with its label and name as they stood.
+struct JournalVoid {
+    QString logLabel;
+    QString name;
+    qsizetype place = 0;
+    QStringList fields;
+};
+
 // The draw that was running when the last run stopped without a clean end: its winners
-// since its last start or reset, oldest first, the candidate list's SHA-256 then, and
-// how many lines on the way were torn or garbled and so left out.
+// since its last start or reset, oldest first (the voided ones included), the voids in
+// their order, the candidate list's SHA-256 then, and how many lines on the way were torn
+// or garbled and so left out.
 struct InterruptedDraw {
     QList<JournalWinner> winners;
+    QList<JournalVoid> voids;
     QString listSha256;
     int skippedLines = 0;
 };

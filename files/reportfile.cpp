@@ -22,15 +22,24 @@ QString withoutSurroundingSpaces(const QString &text)
 
 } // namespace
 
-QString reportText(const QString &log, const QString &status)
+QString reportText(const QString &log, const QString &status, const QStringList &voided)
 {
-    return log + LineEnd + QString(48, u'-') + LineEnd + withoutSurroundingSpaces(status) +
-           LineEnd + LineEnd + QStringLiteral("欢迎访问") + WebAddress + LineEnd + LineEnd +
-           QStringLiteral("prizedraw 现场抽奖：名单随机滚动，按下即停，结果当场公布并存档。") +
-           LineEnd;
+    QString text =
+        log + LineEnd + QString(48, u'-') + LineEnd + withoutSurroundingSpaces(status) + LineEnd +
+        LineEnd + QStringLiteral("欢迎访问") + WebAddress + LineEnd + LineEnd +
+        QStringLiteral("prizedraw 现场抽奖：名单随机滚动，按下即停，结果当场公布并存档。") +
+        LineEnd;
+    if (voided.isEmpty())
+        return text;
+    // After the footer, so a report without a void keeps its bytes.
+    text += LineEnd + QStringLiteral("作废（未到场）：") + LineEnd;
+    for (const QString &line : voided)
+        text += line;
+    return text;
 }
 
-FileResult writeReportFile(const QString &path, const QString &log, const QString &status)
+FileResult writeReportFile(const QString &path, const QString &log, const QString &status,
+                           const QStringList &voided)
 {
-    return writeFileAtomically(path, encodeText(reportText(log, status)));
+    return writeFileAtomically(path, encodeText(reportText(log, status, voided)));
 }

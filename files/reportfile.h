@@ -3,9 +3,12 @@
 #include "fileresult.h"
 
 #include <QString>
+#include <QStringList>
 
 // The winners report: the log as it stands, a dash line, the status line without its
-// surrounding spaces, the web address and the promotional line.
-QString reportText(const QString &log, const QString &status);
+// surrounding spaces, the web address and the promotional line; then, only when winners
+// were voided, an empty line, a heading and their log lines, oldest void first.
+QString reportText(const QString &log, const QString &status, const QStringList &voided = {});
 
-FileResult writeReportFile(const QString &path, const QString &log, const QString &status);
+FileResult writeReportFile(const QString &path, const QString &log, const QString &status,
+                           const QStringList &voided = {});

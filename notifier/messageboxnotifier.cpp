@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QKeyEvent>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -14,6 +15,17 @@ void showMessage(QMessageBox::Icon icon, const QString &title, const QString &te
     box.button(QMessageBox::Ok)->setText(QStringLiteral("确定"));
     box.exec();
 }
+
+// Keeps Space away from a focused button, which it would click.
+class SpaceSwallower : public QObject {
+public:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease)
+            return static_cast<QKeyEvent *>(event)->key() == Qt::Key_Space;
+        return QObject::eventFilter(watched, event);
+    }
+};
 
 } // namespace
 
@@ -58,6 +70,24 @@ Notifier::ResumeChoice MessageBoxNotifier::askResume(const QString &title, const
     box.setEscapeButton(resume);
     box.exec();
     return box.clickedButton() == afresh ? ResumeChoice::StartAfresh : ResumeChoice::Resume;
+}
+
+bool MessageBoxNotifier::confirm(const QString &title, const QString &text)
+{
+    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::Ok | QMessageBox::Cancel,
+                    QApplication::activeWindow());
+    QAbstractButton *ok = box.button(QMessageBox::Ok);
+    ok->setText(QStringLiteral("确定"));
+    box.button(QMessageBox::Cancel)->setText(QStringLiteral("取消"));
+    // Enter answers OK, Esc and the close box Cancel. Space, the draw's own key, answers
+    // nothing, so a press meant for the next draw cannot.
+    box.setDefaultButton(QMessageBox::Ok);
+    box.setEscapeButton(QMessageBox::Cancel);
+    SpaceSwallower swallower;
+    for (QAbstractButton *button : box.buttons())
+        button->installEventFilter(&swallower);
+    box.exec();
+    return box.clickedButton() == ok;
 }
 
 void MessageBoxNotifier::beep()

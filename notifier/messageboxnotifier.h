@@ -9,6 +9,7 @@ public:
     void warning(const QString &title, const QString &text) override;
     FailedWriteChoice askAfterFailedWrite(const QString &title, const QString &text) override;
     ResumeChoice askResume(const QString &title, const QString &text) override;
+    bool confirm(const QString &title, const QString &text) override;
     void beep() override;
     void openUrl(const QUrl &url) override;
 };

@@ -18,6 +18,8 @@ public:
     virtual void warning(const QString &title, const QString &text) = 0;
     virtual FailedWriteChoice askAfterFailedWrite(const QString &title, const QString &text) = 0;
     virtual ResumeChoice askResume(const QString &title, const QString &text) = 0;
+    // A question with OK and Cancel: true only for OK.
+    virtual bool confirm(const QString &title, const QString &text) = 0;
     virtual void beep() = 0;
     virtual void openUrl(const QUrl &url) = 0;
 };

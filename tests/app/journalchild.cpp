@@ -1,10 +1,11 @@
 // Runs a scripted event in a program directory, then reports what its main window shows
 // and waits to be killed: the journal must hold everything a restart needs.
 //
-//   journalchild <directory> <winners> [resume]
+//   journalchild <directory> <winners> [resume | void]
 //
 // With "resume" it resumes an interrupted draw and, at the first warning, says "warning"
-// and waits there to be killed. A start the folder's lock refuses prints the message in
+// and waits there to be killed. With "void" it voids the newest winner after the draws,
+// answering OK, and draws that place again. A start the folder's lock refuses prints the message in
 // base64, then "refused", and exits with 3.
 #include "appfixture.h"
 #include "programhost.h"
@@ -56,8 +57,13 @@ int main(int argc, char *argv[])
         std::fflush(stdout);
         return 3;
     }
-    const int winners = QString::fromLatin1(argv[2]).toInt();
+    const bool voidNewest = argc > 3 && QByteArray(argv[3]) == "void";
+    const int winners = QString::fromLatin1(argv[2]).toInt() + (voidNewest ? 1 : 0);
     for (int i = 0; i < winners; ++i) {
+        if (voidNewest && i == winners - 1) {
+            notifier.confirmAnswer = true;
+            QTest::keyClick(host.mainWindow()->controls().T1, Qt::Key_Delete);
+        }
         QTest::keyClick(host.mainWindow()->controls().T1, Qt::Key_Space);
         host.mainWindow()->tick();
         QTest::keyClick(host.mainWindow()->controls().T1, Qt::Key_Space);

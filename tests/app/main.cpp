@@ -5,6 +5,7 @@
 #include "tst_journal.h"
 #include "tst_reportresetsettings.h"
 #include "tst_shortcutkeys.h"
+#include "tst_voidwinner.h"
 #include "tst_windowframe.h"
 
 int main(int argc, char *argv[])
@@ -29,6 +30,10 @@ int main(int argc, char *argv[])
     }
     {
         TestWindowFrame test;
+        failed |= QTest::qExec(&test, argc, argv);
+    }
+    {
+        TestVoidWinner test;
         failed |= QTest::qExec(&test, argc, argv);
     }
     return failed;

@@ -9,7 +9,8 @@
 #include <functional>
 
 // Records every message, beep and link instead of showing them, and answers a failed
-// write's question from a script (CloseWithoutReport when the script is empty).
+// write's question from a script (CloseWithoutReport when the script is empty) and a
+// confirmation from confirmAnswer.
 class RecordingNotifier : public Notifier {
 public:
     struct Message {
@@ -21,6 +22,7 @@ public:
     QList<Message> messages;
     QList<FailedWriteChoice> scriptedChoices;
     ResumeChoice resumeChoice = ResumeChoice::StartAfresh;
+    bool confirmAnswer = false;
     int beeps = 0;
     QList<QUrl> openedUrls;
     // Runs while a failed write's question is open, as an operator fixing the fault would.
@@ -46,6 +48,11 @@ public:
     {
         messages.append({Icon::Question, title, text});
         return resumeChoice;
+    }
+    bool confirm(const QString &title, const QString &text) override
+    {
+        messages.append({Icon::Question, title, text});
+        return confirmAnswer;
     }
     void beep() override { ++beeps; }
     void openUrl(const QUrl &url) override { openedUrls.append(url); }

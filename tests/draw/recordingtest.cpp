@@ -98,6 +98,47 @@ void RecordingTest::restoringManyAtOnceIsRecordingThemInTurn()
     }
 }
 
+// A resume replays the voids after all the stops: the log, counters, status line, enabled
+// tiers and voided lines must be what stopping and voiding in turn gave.
+void RecordingTest::restoringVoidsAfterTheStopsIsVoidingInTurn()
+{
+    std::mt19937 random(2028);
+    for (int round = 0; round < 300; ++round) {
+        QStringList pool;
+        for (int i = 0; i < 40; ++i)
+            pool << u"n%1"_s.arg(i);
+        ScriptedRandom unused;
+        DrawEngine atOnce(unused);
+        DrawEngine inTurn(unused);
+        for (DrawEngine *engine : {&atOnce, &inTurn}) {
+            engine->state().candidates.fill(pool);
+            engine->applySettings(u"t"_s, {2, 1, 1, 0});
+        }
+        QList<RestoredWinner> winners;
+        QList<qsizetype> voids;
+        qsizetype live = 0;
+        for (int step = 0, n = int(random() % 12); step < n; ++step) {
+            if (live > 0 && random() % 3 == 0) {
+                const qsizetype line = qsizetype(random() % live);
+                voids << *inTurn.placeOnLine(line);
+                QCOMPARE(inTurn.voidPlace(line), VoidOutcome::Voided);
+                --live;
+            } else {
+                winners.append({AllTiers[random() % 4], pool[qsizetype(step)]});
+                inTurn.restoreWinners({winners.last()});
+                ++live;
+            }
+        }
+        atOnce.restoreWinners(winners, voids);
+        QCOMPARE(atOnce.state().log, inTurn.state().log);
+        QCOMPARE(atOnce.state().drawnCount, inTurn.state().drawnCount);
+        QCOMPARE(atOnce.state().status, inTurn.state().status);
+        QCOMPARE(atOnce.state().enabled, inTurn.state().enabled);
+        QCOMPARE(atOnce.state().voidedLines, inTurn.state().voidedLines);
+        QCOMPARE(atOnce.state().candidates.names(), inTurn.state().candidates.names());
+    }
+}
+
 void RecordingTest::fillKeepsThePoolWhenGivenNothing()
 {
     Candidates candidates;

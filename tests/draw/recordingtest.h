@@ -12,6 +12,7 @@ private slots:
     void removalTakesEveryEntryContainingTheWinner();
     void fillKeepsThePoolWhenGivenNothing();
     void restoringManyAtOnceIsRecordingThemInTurn();
+    void restoringVoidsAfterTheStopsIsVoidingInTurn();
     void logAndStatusAfterSeveralWinners();
     void quotaTests_data();
     void quotaTests();

@@ -47,6 +47,8 @@ class JournalTest : public QObject {
 private slots:
     void findsTheInterruptedDraw_data();
     void findsTheInterruptedDraw();
+    void voidsComeBackWithTheirDraw_data();
+    void voidsComeBackWithTheirDraw();
     void cutAtAnyByteRestoresExactlyTheWholeLines();
     void changedByteLeavesTheLineOut();
     void appendStartsOnALineOfItsOwn_data();
@@ -100,6 +102,58 @@ void JournalTest::findsTheInterruptedDraw()
     QCOMPARE(winnersOf(draw), winners);
     QCOMPARE(draw.listSha256, sha);
     QCOMPARE(draw.skippedLines, 0);
+}
+
+void JournalTest::voidsComeBackWithTheirDraw_data()
+{
+    QTest::addColumn<QStringList>("lines");
+    QTest::addColumn<QStringList>("winners");
+    QTest::addColumn<QStringList>("voids"); // label, name and place
+    QTest::addColumn<int>("skipped");
+
+    const QString voidBob = u"作废\t特等奖:\tBob\\tby\\\\\t序号=2\t已抽取=1,0,0,0"_qs;
+    const QString voidAnna = u"作废\t3等奖:\tAnna\t序号=1\t已抽取=0,0,0,0"_qs;
+    const QString resumingStart = u"程序启动\t续接"_qs;
+    const QStringList all{u"3等奖:Anna"_qs, u"特等奖:Bob\tby\\"_qs};
+    QTest::newRow("a void after the winners") << Start + QStringList{Anna, Bob, voidBob} << all
+                                              << QStringList{u"特等奖:Bob\tby\\@2"_qs} << 0;
+    QTest::newRow("two voids keep their order")
+        << Start + QStringList{Anna, Bob, voidBob, voidAnna} << all
+        << QStringList{u"特等奖:Bob\tby\\@2"_qs, u"3等奖:Anna@1"_qs} << 0;
+    QTest::newRow("a resume with its void, and a void after it")
+        << Start +
+               QStringList{Anna, Bob, voidBob, resumingStart, Start[1], u"续接\t人数=2\t作废=1"_qs,
+                           Anna, Bob, voidBob, voidAnna}
+        << all << QStringList{u"特等奖:Bob\tby\\@2"_qs, u"3等奖:Anna@1"_qs} << 0;
+    QTest::newRow("killed before the resume's void was written: the old draw again")
+        << Start + QStringList{Anna,          Bob,      voidBob,
+                               resumingStart, Start[1], u"续接\t人数=2\t作废=1"_qs,
+                               Anna,          Bob}
+        << all << QStringList{u"特等奖:Bob\tby\\@2"_qs} << 0;
+    QTest::newRow("a void naming another winner's place is left out and counted")
+        << Start + QStringList{Anna, Bob, u"作废\t3等奖:\tAnna\t序号=2\t已抽取=0,0,0,1"_qs} << all
+        << QStringList() << 1;
+    QTest::newRow("the same place voided twice counts once")
+        << Start + QStringList{Anna, Bob, voidBob, voidBob} << all
+        << QStringList{u"特等奖:Bob\tby\\@2"_qs} << 1;
+    QTest::newRow("a reset forgets the voids")
+        << Start + QStringList{Anna, Bob, voidBob, u"初始化\tSHA-256=cd34"_qs, Carl}
+        << QStringList{u"1等奖:孙八"_qs} << QStringList() << 0;
+}
+
+void JournalTest::voidsComeBackWithTheirDraw()
+{
+    QFETCH(QStringList, lines);
+    QFETCH(QStringList, winners);
+    QFETCH(QStringList, voids);
+    QFETCH(int, skipped);
+    const InterruptedDraw draw = findInterruptedDraw(journalOf(lines));
+    QCOMPARE(winnersOf(draw), winners);
+    QStringList found;
+    for (const JournalVoid &voided : draw.voids)
+        found << voided.logLabel + voided.name + u'@' + QString::number(voided.place);
+    QCOMPARE(found, voids);
+    QCOMPARE(draw.skippedLines, skipped);
 }
 
 // Power lost in the middle of a write leaves the journal cut at any byte: exactly the

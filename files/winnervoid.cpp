@@ -1,0 +1,47 @@
+#include "winnervoid.h"
+
+#include "journal.h"
+
+namespace {
+
+// A name of megabytes (a list whose line ends were lost) would keep the message box's
+// layout busy for minutes; the question shows it cut short, as the window does.
+QString shortened(const QString &name)
+{
+    constexpr qsizetype Longest = 1000;
+    if (name.size() <= Longest)
+        return name;
+    const qsizetype cut = name.at(Longest - 1).isHighSurrogate() ? Longest - 1 : Longest;
+    return name.left(cut) + QChar(0x2026);
+}
+
+} // namespace
+
+QString voidQuestionText(PrizeTier tier, const QString &name)
+{
+    const QString shown = shortened(name);
+    return QStringLiteral("作废 %1%2？名额退回，可以重新抽取；%2不会再被抽中。")
+        .arg(tierRow(tier).logLabel, shown);
+}
+
+QString voidWhileRollingText()
+{
+    return QStringLiteral("正在抽取，不能作废。请先停止，再作废不在场的中奖者。");
+}
+
+QString voidOnEmptyLineText()
+{
+    return QStringLiteral("这一行没有中奖者。请把光标放在要作废的那一行上，再按 Delete 键。");
+}
+
+QStringList voidJournalFields(PrizeTier tier, const QString &name, qsizetype place,
+                              std::array<qint32, 4> drawnCount)
+{
+    --drawnCount[tierIndex(tier)];
+    QStringList counts;
+    for (qint32 count : drawnCount)
+        counts << QString::number(count);
+    return {JournalEvent::Void, tierRow(tier).logLabel.toString(), escapeJournalField(name),
+            VoidPlaceKey + QString::number(place),
+            QStringLiteral("已抽取=") + counts.join(QLatin1Char(','))};
+}

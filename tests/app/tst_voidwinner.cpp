@@ -1,0 +1,285 @@
+#include "tst_voidwinner.h"
+
+#include "journalline.h"
+#include "messageboxnotifier.h"
+#include "programhost.h"
+#include "textcodec.h"
+#include "webaddress.h"
+#include "winnervoid.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QTest>
+#include <QTextBlock>
+#include <QTimer>
+
+namespace {
+
+const QString JournalName = QStringLiteral("抽奖日志.txt");
+const QString ReportName = QStringLiteral("获奖名单.txt");
+
+void drawOne(Form1 &window)
+{
+    QTest::keyClick(window.controls().T1, Qt::Key_Space);
+    window.tick();
+    QTest::keyClick(window.controls().T1, Qt::Key_Space);
+}
+
+void putCaretOnLine(Form1 &window, int line)
+{
+    QPlainTextEdit *log = window.controls().T1;
+    log->setTextCursor(QTextCursor(log->document()->findBlockByNumber(line)));
+}
+
+// The lines of the log box as it shows them, and the enabled tiers.
+QString shownLog(const Form1 &window)
+{
+    QStringList lines;
+    for (QTextBlock b = window.controls().T1->document()->begin(); b.isValid(); b = b.next())
+        lines << b.text();
+    return lines.join(u'\n');
+}
+
+QString enabledTiers(const Form1 &window)
+{
+    QString enabled;
+    for (QPushButton *button : window.controls().tierButtons)
+        enabled += button->isEnabled() ? u'1' : u'0';
+    return enabled;
+}
+
+// The report as it has always been, written out here so that its bytes are pinned.
+QByteArray plainReport(const QString &log, const QString &status)
+{
+    return encodeText(
+        log + u"\r\n"_qs + QString(48, u'-') + u"\r\n"_qs + status + u"\r\n\r\n欢迎访问"_qs +
+        WebAddress +
+        u"\r\n\r\nprizedraw 现场抽奖：名单随机滚动，按下即停，结果当场公布并存档。\r\n"_qs);
+}
+
+} // namespace
+
+void TestVoidWinner::init()
+{
+    fixture_.emplace();
+    fixture_->writeSettings(u"年会"_qs, {u"2"_qs, u"1"_qs, u"1"_qs, u"1"_qs});
+    fixture_->writeCandidates({u"Anna"_qs, u"Bob"_qs, u"Carl"_qs, u"Dora"_qs, u"Emil"_qs});
+}
+
+void TestVoidWinner::cleanup()
+{
+    fixture_.reset();
+}
+
+QStringList TestVoidWinner::journalLines() const
+{
+    QStringList lines;
+    for (const QByteArray &line : fixture_->readFile(JournalName).split('\n')) {
+        if (const auto fields = parseJournalLine(line.chopped(line.endsWith('\r') ? 1 : 0)))
+            lines << fields->mid(1).join(u'\t');
+    }
+    return lines;
+}
+
+// The usual case: the newest winner is absent, the place is drawn again. After each step
+// the window, the journal's last line and the report's bytes.
+void TestVoidWinner::voidTheNewestThenDrawAgain()
+{
+    auto window = fixture_->openMainWindow();
+    for (int i = 0; i < 3; ++i)
+        drawOne(*window); // Anna and Bob fill the third prize, Carl the second
+    fixture_->notifier.confirmAnswer = true;
+
+    struct Step {
+        const char *name;
+        std::function<void()> act;
+        QString log;
+        QString counts;
+        QString enabled;
+        QString journal;
+        QString voided;
+    };
+    const QList<Step> steps{
+        {"three drawn", [] {}, u"2等奖:Carl\r\n3等奖:Bob\r\n3等奖:Anna\r\n"_qs, u"2名，2等奖1名"_qs,
+         u"0011"_qs, u"中奖\t2等奖:\tCarl\t抽前=3\t抽后=2"_qs, QString()},
+        {"Carl voided", [&] { QTest::keyClick(window->controls().T1, Qt::Key_Delete); },
+         u"3等奖:Bob\r\n3等奖:Anna\r\n"_qs, u"2名，2等奖0名"_qs, u"0111"_qs,
+         u"作废\t2等奖:\tCarl\t序号=3\t已抽取=2,0,0,0"_qs, u"2等奖:Carl\r\n"_qs},
+        {"the place drawn again, Carl out of the pool", [&] { drawOne(*window); },
+         u"2等奖:Dora\r\n3等奖:Bob\r\n3等奖:Anna\r\n"_qs, u"2名，2等奖1名"_qs, u"0011"_qs,
+         u"中奖\t2等奖:\tDora\t抽前=2\t抽后=1"_qs, u"2等奖:Carl\r\n"_qs},
+    };
+    for (const Step &step : steps) {
+        step.act();
+        QTest::mouseClick(window->controls().sava, Qt::LeftButton);
+        const QString status = u"已抽取：3等奖"_qs + step.counts + u"，1等奖0名，特等奖0名"_qs;
+        QString shown = step.log;
+        QCOMPARE(shownLog(*window), shown.replace(u"\r\n"_qs, u"\n"_qs));
+        QCOMPARE(window->controls().Text2->toPlainText(), QString(10, u' ') + status);
+        QCOMPARE(enabledTiers(*window), step.enabled);
+        QCOMPARE(journalLines().at(journalLines().size() - 2), step.journal); // then the report
+        QByteArray report = plainReport(step.log, status);
+        if (!step.voided.isEmpty())
+            report += encodeText(u"\r\n作废（未到场）：\r\n"_qs + step.voided);
+        QVERIFY2(fixture_->readFile(ReportName) == report, step.name);
+    }
+    QStringList questions;
+    for (const RecordingNotifier::Message &message : fixture_->notifier.messages)
+        if (message.icon == Notifier::Icon::Question)
+            questions << message.title + u'|' + message.text;
+    QCOMPARE(questions,
+             QStringList{u"提示|作废 2等奖:Carl？名额退回，可以重新抽取；Carl不会再被抽中。"_qs});
+}
+
+void TestVoidWinner::voidTheLineAtTheCaret_data()
+{
+    QTest::addColumn<int>("line");
+    QTest::addColumn<bool>("byMenu");
+    QTest::addColumn<bool>("answer");
+    QTest::addColumn<bool>("rolling");
+    QTest::addColumn<QString>("log"); // after the attempt
+    QTest::addColumn<QString>("journal");
+    QTest::addColumn<QString>("message"); // the refusal, or empty when asked
+
+    const QString all = u"3等奖:Carl\r\n3等奖:Bo\u2029b\r\n3等奖:Anna\r\n"_qs;
+    const QString asked;
+    QTest::newRow("Delete on the newest line")
+        << 0 << false << true << false << u"3等奖:Bo\u2029b\r\n3等奖:Anna\r\n"_qs
+        << u"作废\t3等奖:\tCarl\t序号=3\t已抽取=2,0,0,0"_qs << asked;
+    QTest::newRow("menu item on a line in the middle")
+        << 1 << true << true << false << u"3等奖:Carl\r\n3等奖:Anna\r\n"_qs
+        << u"作废\t3等奖:\tBo\u2029b\t序号=2\t已抽取=2,0,0,0"_qs << asked;
+    QTest::newRow("Delete on the oldest line, below a name that holds a paragraph separator")
+        << 2 << false << true << false << u"3等奖:Carl\r\n3等奖:Bo\u2029b\r\n"_qs
+        << u"作废\t3等奖:\tAnna\t序号=1\t已抽取=2,0,0,0"_qs << asked;
+    QTest::newRow("Cancel changes nothing")
+        << 0 << false << false << false << all << QString() << asked;
+    QTest::newRow("refused on the empty line below the last")
+        << 3 << false << true << false << all << QString() << voidOnEmptyLineText();
+    QTest::newRow("refused by the menu while a tier rolls")
+        << 0 << true << true << true << all << QString() << voidWhileRollingText();
+}
+
+// Every way to the line at the caret, and every answer: only OK on a winner's line
+// changes the log, the counter, the journal and the pool.
+void TestVoidWinner::voidTheLineAtTheCaret()
+{
+    QFETCH(int, line);
+    QFETCH(bool, byMenu);
+    QFETCH(bool, answer);
+    QFETCH(bool, rolling);
+    QFETCH(QString, log);
+    QFETCH(QString, journal);
+    QFETCH(QString, message);
+
+    fixture_->writeSettings(u"年会"_qs, {u"5"_qs, u"1"_qs, u"1"_qs, u"1"_qs});
+    fixture_->writeCandidates({u"Anna"_qs, u"Bo\u2029b"_qs, u"Carl"_qs, u"Dora"_qs});
+    auto window = fixture_->openMainWindow();
+    for (int i = 0; i < 3; ++i)
+        drawOne(*window);
+    if (rolling)
+        QTest::mouseClick(window->controls().tierButtons[1], Qt::LeftButton);
+    const QStringList journalBefore = journalLines();
+    fixture_->notifier.confirmAnswer = answer;
+    putCaretOnLine(*window, line);
+    if (byMenu) {
+        const QList<QAction *> actions = window->controls().T1->actions();
+        QCOMPARE(actions.size(), 1);
+        QCOMPARE(actions.first()->text(), u"作废（未到场）"_qs);
+        actions.first()->trigger();
+    } else {
+        QTest::keyClick(window->controls().T1, Qt::Key_Delete);
+    }
+
+    const DrawState &state = window->engine().state();
+    QCOMPARE(state.log, log);
+    QString shown = log;
+    shown.replace(u"\r\n"_qs, u"\n"_qs).replace(QChar::ParagraphSeparator, QChar::LineSeparator);
+    QCOMPARE(shownLog(*window), shown);
+    const bool voided = !journal.isEmpty();
+    QCOMPARE(state.drawnCount[0], voided ? 2 : 3);
+    QCOMPARE(journalLines(), voided ? journalBefore + QStringList{journal} : journalBefore);
+    QCOMPARE(state.candidates.names(), QStringList{u"Dora"_qs});
+    const auto &messages = fixture_->notifier.messages;
+    QCOMPARE(messages.size(), 1);
+    QCOMPARE(messages.first().icon,
+             message.isEmpty() ? Notifier::Icon::Question : Notifier::Icon::Information);
+    QCOMPARE(messages.first().title, u"提示"_qs);
+    if (!message.isEmpty())
+        QCOMPARE(messages.first().text, message);
+}
+
+void TestVoidWinner::questionBoxAnswers_data()
+{
+    QTest::addColumn<int>("key"); // 0 for the close box
+    QTest::addColumn<bool>("voids");
+    QTest::newRow("Enter") << int(Qt::Key_Return) << true;
+    QTest::newRow("Esc") << int(Qt::Key_Escape) << false;
+    QTest::newRow("close box") << 0 << false;
+    QTest::newRow("Space, the draw's key, answers nothing") << int(Qt::Key_Space) << false;
+}
+
+// The real question box: Enter confirms; Esc and the close box cancel; Space is left
+// unanswered (then Esc closes the box).
+void TestVoidWinner::questionBoxAnswers()
+{
+    QFETCH(int, key);
+    QFETCH(bool, voids);
+    QTimer::singleShot(0, [key] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        if (key == 0) {
+            box->close();
+            return;
+        }
+        // As the keyboard does: to the focused button, the default one.
+        QWidget *focused = box->focusWidget() ? box->focusWidget() : box;
+        QTest::keyClick(focused, Qt::Key(key));
+        if (box->isVisible())
+            QTest::keyClick(focused, Qt::Key_Escape);
+    });
+    MessageBoxNotifier notifier;
+    QCOMPARE(notifier.confirm(u"提示"_qs, u"?"_qs), voids);
+}
+
+// A run killed after a void: the next start resumes without the voided line, keeps the
+// person out of the pool, and a second resume reads the first one's block back alike.
+void TestVoidWinner::killedRunResumesWithTheVoid()
+{
+    QProcess child;
+    child.start(QStringLiteral(JOURNAL_CHILD), {fixture_->directory.path(), u"3"_qs, u"void"_qs});
+    QStringList said;
+    while (!said.contains(u"recorded"_qs) && child.waitForReadyRead(20000))
+        while (child.canReadLine())
+            said << QString::fromUtf8(child.readLine()).trimmed();
+    QCOMPARE(said.size(), 4);
+    child.kill();
+    QVERIFY(child.waitForFinished());
+    QStringList before;
+    for (int i = 0; i < 3; ++i)
+        before << QString::fromUtf8(QByteArray::fromBase64(said[i].toLatin1()));
+    // Carl was voided, Dora drew his place.
+    QCOMPARE(before.first(), u"2等奖:Dora\n3等奖:Bob\n3等奖:Anna\n"_qs);
+
+    auto &notifier = fixture_->notifier;
+    notifier.resumeChoice = Notifier::ResumeChoice::Resume;
+    for (int run = 0; run < 2; ++run) {
+        notifier.messages.clear();
+        ProgramHost host(notifier, fixture_->random, fixture_->directory.path());
+        QVERIFY(host.start());
+        QVERIFY(
+            notifier.messages.first().text.contains(u"3 名中奖者（另有 1 名不在场，已作废）"_qs));
+        const Form1 &window = *host.mainWindow();
+        QCOMPARE(window.controls().T1->toPlainText(), before[0]);
+        QCOMPARE(window.controls().Text2->toPlainText(), before[1]);
+        QCOMPARE(enabledTiers(window), QString(before[2]).remove(u','));
+        QCOMPARE(window.engine().state().candidates.names(), QStringList{u"Emil"_qs});
+        QCOMPARE(window.engine().state().voidedLines, QStringList{u"2等奖:Carl\r\n"_qs});
+        QVERIFY(journalLines().contains(u"续接\t人数=4\t作废=1"_qs));
+    }
+}
