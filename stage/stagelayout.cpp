@@ -33,8 +33,9 @@ StageLayout stageLayout(QSize size)
     const auto px = [h](qreal share) { return qMax(1, qRound(share * h)); };
     const int margin = px(Margin);
     const int width = qMax(1, size.width() - 2 * margin);
+    // Both edges rounded from their shares, so that parts meeting at a share never overlap.
     const auto band = [&](qreal top, qreal height) {
-        return QRect(margin, px(top), width, px(height));
+        return QRect(margin, px(top), width, px(top + height) - px(top));
     };
 
     StageLayout layout;
