@@ -11,6 +11,7 @@
 #include "reportfile.h"
 #include "resumeblock.h"
 #include "settingsfile.h"
+#include "stageview.h"
 #include "webaddress.h"
 #include "windowtitle.h"
 
@@ -74,8 +75,11 @@ Form1::Form1(Notifier &notifier, RandomSource &random, JournalWriter &journal,
         connect(c_.tierButtons[tierIndex(tier)], &QPushButton::clicked, this,
                 [this, tier] { clickTier(tier); });
     connect(c_.Timer1, &QTimer::timeout, this, &Form1::tick);
-    connect(c_.Text1, &QLineEdit::textEdited, this,
-            [this](const QString &text) { engine_.editDisplay(text); });
+    connect(c_.Text1, &QLineEdit::textEdited, this, [this](const QString &text) {
+        engine_.editDisplay(text);
+        if (stage_)
+            stage_->showRollingName();
+    });
     connect(c_.settxt, &QPushButton::clicked, this, &Form1::settingsRequested);
     connect(c_.Format, &QPushButton::clicked, this, &Form1::Format);
     connect(c_.sava, &QPushButton::clicked, this, [this] {
@@ -109,13 +113,24 @@ bool Form1::eventFilter(QObject *watched, QEvent *event)
     // Keys of every window are seen: a held key's repeat may have closed a message box,
     // and the next repeat that comes here must still count as the same press.
     const auto &key = static_cast<const QKeyEvent &>(*event);
+    const bool press = key.type() == QEvent::KeyPress;
+    const int modifiers = key.modifiers().toInt();
     const ShortcutKeys::Verdict verdict =
-        keys_.keyEvent(key.type() == QEvent::KeyPress, key.key(), key.modifiers().toInt(),
-                       key.timestamp(), key.isAutoRepeat());
+        keys_.keyEvent(press, key.key(), modifiers, key.timestamp(), key.isAutoRepeat());
+    const StageKey::Verdict stageVerdict =
+        stageKey_.keyEvent(press, key.key(), modifiers, key.timestamp(), key.isAutoRepeat());
     if (voidKey(watched, key))
         return true;
+    // The stage view's keys are this window's: a presenter remote drives the draw there.
     auto *widget = qobject_cast<QWidget *>(watched);
-    if (!widget || widget->window() != this || verdict == ShortcutKeys::Verdict::NotShortcut)
+    if (!widget || (widget->window() != this && (!stage_ || widget->window() != stage_)))
+        return false;
+    if (stageVerdict != StageKey::Verdict::NotStageKey) {
+        if (stageVerdict == StageKey::Verdict::Toggle)
+            toggleStage();
+        return true;
+    }
+    if (verdict == ShortcutKeys::Verdict::NotShortcut)
         return false;
     // Consumed either way: a focused button or the display must not react as well.
     if (verdict == ShortcutKeys::Verdict::Run)
@@ -242,6 +257,8 @@ void Form1::tick()
     switch (engine_.tick()) {
     case TickOutcome::Shown:
         c_.Text1->setText(engine_.state().display);
+        if (stage_)
+            stage_->showRollingName();
         break;
     case TickOutcome::SingleCandidate:
         notifier_.information(
@@ -369,6 +386,20 @@ void Form1::openWebLink()
     notifier_.openUrl(QUrl(WebAddress));
 }
 
+void Form1::toggleStage()
+{
+    if (stage_ && stage_->isVisible()) {
+        stage_->close();
+        activateWindow();
+        return;
+    }
+    if (!stage_)
+        stage_ = new StageView(engine_.state(), this);
+    stage_->showDraw();
+    // The main window stays where it is, at its size.
+    stage_->open(screen());
+}
+
 void Form1::renderButtons()
 {
     const DrawState &state = engine_.state();
@@ -376,6 +407,9 @@ void Form1::renderButtons()
         c_.tierButtons[i]->setText(state.captions[i]);
         c_.tierButtons[i]->setEnabled(state.enabled[i]);
     }
+    // Every step of the draw ends with the buttons rendered; the stage view follows.
+    if (stage_)
+        stage_->showDraw();
 }
 
 void Form1::renderTexts()

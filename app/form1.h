@@ -4,6 +4,7 @@
 #include "form1controls.h"
 #include "journalwriter.h"
 #include "shortcutkeys.h"
+#include "stagekey.h"
 
 #include <QWidget>
 
@@ -14,6 +15,7 @@ struct CandidatePool;
 struct InterruptedDraw;
 
 class Notifier;
+class StageView;
 
 // The main window the audience sees. Form1Controls builds its controls; a DrawEngine
 // holds the draw and its rules, and Form1 only renders the engine's state and wires the
@@ -23,7 +25,8 @@ class Notifier;
 // controls on resize. The report, the reset and the web link
 // are handlers here; every recorded winner, report and start goes into the draw journal
 // first. Voiding a winner who is not there (Delete or the log's menu) is in form1log.cpp.
-// ProgramHost owns the windows and opens the settings window (Form2).
+// ProgramHost owns the windows and opens the settings window (Form2). F5 opens the
+// stage view, which Form1 owns and keeps in step with the draw.
 class Form1 : public QWidget {
     Q_OBJECT
 public:
@@ -37,6 +40,8 @@ public:
 
     const DrawEngine &engine() const { return engine_; }
     const Form1Controls &controls() const { return c_; }
+    // The stage view once F5 has opened it (it may be closed again since).
+    StageView *stageView() const { return stage_; }
 
     // One tick of Timer1; the timer calls it every 30 ms while a tier rolls.
     void tick();
@@ -75,6 +80,7 @@ private:
     bool writeReportBeforeLeaving();
     void Exit();
     void openWebLink();
+    void toggleStage();
 
     void renderButtons();
     void renderTexts();
@@ -89,5 +95,7 @@ private:
     bool leaving_ = false;
     bool loaded_ = false;
     ShortcutKeys keys_;
+    StageKey stageKey_;
+    StageView *stage_ = nullptr;
     QString listSha256_;
 };

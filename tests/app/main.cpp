@@ -5,6 +5,7 @@
 #include "tst_journal.h"
 #include "tst_reportresetsettings.h"
 #include "tst_shortcutkeys.h"
+#include "tst_stageview.h"
 #include "tst_voidwinner.h"
 #include "tst_windowframe.h"
 
@@ -26,6 +27,10 @@ int main(int argc, char *argv[])
     }
     {
         TestShortcutKeys test;
+        failed |= QTest::qExec(&test, argc, argv);
+    }
+    {
+        TestStageView test;
         failed |= QTest::qExec(&test, argc, argv);
     }
     {

@@ -1,6 +1,7 @@
 #include "drawcycletest.h"
 #include "millionrecordingtest.h"
 #include "randomnesstest.h"
+#include "stagescenetest.h"
 #include "recordingtest.h"
 #include "stoptest.h"
 
@@ -15,10 +16,12 @@ int main(int argc, char *argv[])
     RandomnessTest randomness;
     MillionRecordingTest million;
     StopTest stop;
+    StageSceneTest stage;
     int failed = QTest::qExec(&cycle, argc, argv);
     failed |= QTest::qExec(&recording, argc, argv);
     failed |= QTest::qExec(&randomness, argc, argv);
     failed |= QTest::qExec(&million, argc, argv);
     failed |= QTest::qExec(&stop, argc, argv);
+    failed |= QTest::qExec(&stage, argc, argv);
     return failed;
 }

@@ -1,0 +1,64 @@
+#pragma once
+
+#include "glyphimages.h"
+#include "stagelayout.h"
+#include "stagescene.h"
+
+#include <QFont>
+#include <QWidget>
+
+struct DrawState;
+class QScreen;
+
+// The draw for the audience: a borderless full-screen window on a projector, showing the
+// title, the tier being drawn and the rolling name large, then the winner and that tier's
+// winners. It is only a view: it paints the draw's state and has no rules of its own; the
+// main window tells it when that state changed and handles its keys (Space, Enter and
+// PageDown drive the draw from here as there, F5 closes it). Esc closes it too.
+class StageView : public QWidget {
+public:
+    // parent: the main window, which owns it and whose draw it shows.
+    StageView(const DrawState &state, QWidget *parent);
+
+    // Shows it full screen on a screen other than that one when there is one (a projector
+    // beside a laptop), otherwise on that one.
+    void open(QScreen *mainWindowScreen);
+
+    // Anything in the draw may have changed.
+    void showDraw();
+    // Only the display changed (a tick, or the operator typing): while a tier rolls, only
+    // the name is painted again.
+    void showRollingName();
+
+    const StageScene &scene() const { return scene_; }
+    const StageLayout &stageLayout() const { return layout_; }
+    // The name's font as it is painted now: shrunk when a long name would not fit.
+    QFont fittedNameFont() const { return placedName_.font; }
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    // The name as it is painted: its font, the text (elided when even the smallest font
+    // is too wide), the line's top-left and the rectangle a change of it repaints.
+    struct PlacedName {
+        QFont font;
+        QString text;
+        QPointF topLeft;
+        QRect bounds;
+    };
+    PlacedName placeName(const QString &name) const;
+
+    void paintName(QPainter &painter);
+    void paintWinners(QPainter &painter) const;
+    void paintTiers(QPainter &painter) const;
+
+    const DrawState &state_;
+    StageScene scene_;
+    StageLayout layout_;
+    QFont titleFont_, headingFont_, nameFont_, listHeadingFont_, listFont_, tierFont_;
+    PlacedName placedName_;
+    GlyphImages glyphImages_;
+};

@@ -1,0 +1,150 @@
+#include "tst_stageview.h"
+
+#include "stageview.h"
+#include "textcodec.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QPlainTextEdit>
+#include <QScreen>
+#include <QTest>
+
+namespace {
+
+// A key event as the platform delivers it, timestamp included.
+void sendKey(QWidget *to, QEvent::Type type, int key, quint64 timestamp)
+{
+    QKeyEvent event(type, key, Qt::NoModifier);
+    event.setTimestamp(timestamp);
+    QApplication::sendEvent(to, &event);
+}
+
+void tap(QWidget *to, int key, quint64 timestamp)
+{
+    sendKey(to, QEvent::KeyPress, key, timestamp);
+    sendKey(to, QEvent::KeyRelease, key, timestamp + 80);
+}
+
+const QStringList Names{QStringLiteral("张三"), QStringLiteral("李四"), QStringLiteral("王五"),
+                        QStringLiteral("赵六")};
+
+// The journal without the times and checks, which differ between runs.
+QStringList journalEvents(const AppFixture &fixture)
+{
+    QStringList events;
+    const QString text = decodeText(fixture.readFile(QStringLiteral("抽奖日志.txt")));
+    for (const QString &line : text.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts)) {
+        QStringList fields = line.split(u'\t');
+        fields.removeFirst();
+        fields.removeLast();
+        if (!fields.isEmpty() && !fields.first().startsWith(QStringLiteral("程序")))
+            events << fields.join(u'\t');
+    }
+    return events;
+}
+
+} // namespace
+
+void TestStageView::init()
+{
+    fixture_.emplace();
+    fixture_->writeSettings(QStringLiteral("年会"), {QStringLiteral("3"), QStringLiteral("2"),
+                                                     QStringLiteral("1"), QStringLiteral("1")});
+    fixture_->writeCandidates(Names);
+    window_ = fixture_->openMainWindow();
+    QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
+}
+
+void TestStageView::cleanup()
+{
+    window_.reset();
+    fixture_.reset();
+}
+
+void TestStageView::f5OpensAndClosesIt_data()
+{
+    QTest::addColumn<int>("closeKey");
+    QTest::newRow("F5") << int(Qt::Key_F5);
+    QTest::newRow("Esc") << int(Qt::Key_Escape);
+}
+
+void TestStageView::f5OpensAndClosesIt()
+{
+    QFETCH(int, closeKey);
+    const QRect mainGeometry = window_->geometry();
+    QWidget *focused = window_->controls().T1;
+
+    // A held F5: a press, then releases and presses sharing their timestamps. Fifteen
+    // repeats taken as presses would leave it closed.
+    sendKey(focused, QEvent::KeyPress, Qt::Key_F5, 1000);
+    for (quint64 t = 1500; t < 1990; t += 33) {
+        sendKey(focused, QEvent::KeyRelease, Qt::Key_F5, t);
+        sendKey(focused, QEvent::KeyPress, Qt::Key_F5, t);
+    }
+    sendKey(focused, QEvent::KeyRelease, Qt::Key_F5, 2000);
+
+    StageView *stage = window_->stageView();
+    QVERIFY(stage);
+    QVERIFY(stage->isVisible());
+    QVERIFY(stage->isFullScreen());
+    QVERIFY(stage->windowFlags().testFlag(Qt::FramelessWindowHint));
+    QCOMPARE(stage->geometry(), window_->screen()->geometry());
+    QCOMPARE(window_->geometry(), mainGeometry);
+    QCOMPARE(stage->scene().kind, StageScene::Kind::Tiers);
+
+    tap(stage, closeKey, 3000);
+    QVERIFY(!stage->isVisible());
+    QCOMPARE(window_->geometry(), mainGeometry);
+    // Nothing of the draw changed.
+    QCOMPARE(window_->engine().state().log, QString());
+    tap(focused, Qt::Key_F5, 4000);
+    QVERIFY(stage->isVisible());
+}
+
+void TestStageView::drawDrivenFromItIsTheSameDraw()
+{
+    // The same three draws, once by Space in the main window and once in the stage view.
+    AppFixture &stageDriven = *fixture_;
+    AppFixture mainDriven;
+    mainDriven.writeSettings(QStringLiteral("年会"), {QStringLiteral("3"), QStringLiteral("2"),
+                                                      QStringLiteral("1"), QStringLiteral("1")});
+    mainDriven.writeCandidates(Names);
+    std::unique_ptr<Form1> mainWindow = mainDriven.openMainWindow();
+
+    tap(window_->controls().T1, Qt::Key_F5, 100);
+    StageView *stage = window_->stageView();
+    QVERIFY(stage && stage->isVisible());
+
+    quint64 t = 1000;
+    for (int draw = 0; draw < 3; ++draw) {
+        for (AppFixture *fixture : {&stageDriven, &mainDriven})
+            fixture->random.values << 0.9;
+        tap(stage, Qt::Key_Space, t);
+        tap(mainWindow->controls().T1, Qt::Key_Space, t);
+        window_->tick();
+        mainWindow->tick();
+        QCOMPARE(stage->scene().kind, StageScene::Kind::Rolling);
+        QCOMPARE(stage->scene().heading, QStringLiteral("正在抽取 3等奖"));
+        QCOMPARE(stage->scene().name, window_->engine().state().display);
+        QVERIFY(stage->fittedNameFont().pixelSize() >= 0.15 * stage->height());
+        tap(stage, Qt::Key_Space, t + 500);
+        tap(mainWindow->controls().T1, Qt::Key_Space, t + 500);
+        t += 1000;
+
+        const DrawState &shown = window_->engine().state();
+        QCOMPARE(stage->scene().kind, StageScene::Kind::Winner);
+        QCOMPARE(stage->scene().heading, QStringLiteral("3等奖"));
+        QCOMPARE(stage->scene().name, shown.display);
+        QCOMPARE(stage->scene().lines.size(), draw + 1);
+    }
+    const DrawState &a = window_->engine().state();
+    const DrawState &b = mainWindow->engine().state();
+    QCOMPARE(a.log, b.log);
+    QCOMPARE(a.status, b.status);
+    QCOMPARE(a.drawnCount, b.drawnCount);
+    QCOMPARE(a.enabled, b.enabled);
+    QCOMPARE(a.drawnCount[0], 3);
+    QCOMPARE(window_->controls().T1->toPlainText(), mainWindow->controls().T1->toPlainText());
+    QCOMPARE(journalEvents(stageDriven).size(), 4);
+    QCOMPARE(journalEvents(stageDriven).mid(1), journalEvents(mainDriven).mid(1));
+}
