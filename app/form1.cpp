@@ -2,6 +2,7 @@
 
 #include "candidatefile.h"
 #include "clickwatcher.h"
+#include "cutshort.h"
 #include "journal.h"
 #include "journalreader.h"
 #include "journaltexts.h"
@@ -44,12 +45,7 @@ QString shownLine(QString line)
     line.replace(QChar::ParagraphSeparator, QChar::LineSeparator);
     for (QChar frame : {QChar(0xFDD0), QChar(0xFDD1)})
         line.replace(frame, QChar::ReplacementCharacter);
-    if (line.size() <= LongestShownLine)
-        return line;
-    // Never cut between the two halves of a character outside the Basic Multilingual Plane.
-    const qsizetype cut =
-        line.at(LongestShownLine - 1).isHighSurrogate() ? LongestShownLine - 1 : LongestShownLine;
-    return line.left(cut) + QChar(0x2026);
+    return cutShort(line, LongestShownLine);
 }
 
 // The results log keeps CR LF for the report; the text box shows plain line breaks.

@@ -1,5 +1,7 @@
 #include "stagescene.h"
 
+#include "cutshort.h"
+
 #include <optional>
 
 namespace {
@@ -47,12 +49,7 @@ template <typename Visit> void forEachLogLine(const QString &log, Visit visit)
 
 QString stageText(QStringView text)
 {
-    if (text.size() <= LongestStageText)
-        return text.toString();
-    // Never cut between the two halves of a character outside the Basic Multilingual Plane.
-    const qsizetype cut =
-        text.at(LongestStageText - 1).isHighSurrogate() ? LongestStageText - 1 : LongestStageText;
-    return text.left(cut).toString() + QChar(0x2026);
+    return cutShort(text, LongestStageText);
 }
 
 StageScene stageScene(const DrawState &state, qsizetype listed)

@@ -1,25 +1,18 @@
 #include "winnervoid.h"
 
+#include "cutshort.h"
 #include "journal.h"
 
 namespace {
 
-// A name of megabytes (a list whose line ends were lost) would keep the message box's
-// layout busy for minutes; the question shows it cut short, as the window does.
-QString shortened(const QString &name)
-{
-    constexpr qsizetype Longest = 1000;
-    if (name.size() <= Longest)
-        return name;
-    const qsizetype cut = name.at(Longest - 1).isHighSurrogate() ? Longest - 1 : Longest;
-    return name.left(cut) + QChar(0x2026);
-}
+// The question shows a name of megabytes cut short, as the window does.
+constexpr qsizetype LongestShownName = 1000;
 
 } // namespace
 
 QString voidQuestionText(PrizeTier tier, const QString &name)
 {
-    const QString shown = shortened(name);
+    const QString shown = cutShort(name, LongestShownName);
     return QStringLiteral("作废 %1%2？名额退回，可以重新抽取；%2不会再被抽中。")
         .arg(tierRow(tier).logLabel, shown);
 }
