@@ -2,7 +2,8 @@
 # The figures only the running program shows: start-up to the window shown (offscreen),
 # peak memory and CPU while rolling (the real program under Xvfb, read from /proc), and
 # the tick cadence in the real event loop (prizedraw_probe under Xvfb), and the time from a
-# stop to the winner shown (prizedraw_probe, offscreen) with 1,000 and 1,000,000 names.
+# stop to the winner shown (prizedraw_probe, offscreen) with 1,000 and 1,000,000 names,
+# and CPU while rolling with the stage view open full screen at 1920 x 1080.
 #   processes.sh BUILD_DIR OUTPUT_FILE      writes "key value" lines
 # Needs Xvfb and xdotool; every process it starts is ended by its id.
 set -euo pipefail
@@ -46,13 +47,14 @@ startup_ms() {
     done | median
 }
 
+# A fresh X server of SIZE (WIDTHxHEIGHT) on the first free display.
 start_xvfb() {
     local n
     for n in $(seq 90 130); do
         [ -e "/tmp/.X$n-lock" ] || break
     done
     export DISPLAY=:$n
-    Xvfb "$DISPLAY" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
+    Xvfb "$DISPLAY" -screen 0 "$1x24" -nolisten tcp >/dev/null 2>&1 &
     xvfb_pid=$!
     for _ in $(seq 50); do
         xdotool getdisplaygeometry >/dev/null 2>&1 && return
@@ -95,13 +97,31 @@ prepare million 1000000
     echo "stop_million_ms $(stop_ms "$work/million")"
 } >"$out"
 
-start_xvfb
-rm -f "$work/million/$journal"
-"$work/million/prizedraw" >/dev/null 2>&1 &
-program_pid=$!
-window=$(xdotool search --sync --onlyvisible --pid "$program_pid" | head -n 1)
-xdotool windowfocus --sync "$window"
-sleep 2
+# Starts the million-name program on the current display and gives its window the focus.
+start_million() {
+    rm -f "$work/million/$journal"
+    "$work/million/prizedraw" >/dev/null 2>&1 &
+    program_pid=$!
+    local window
+    window=$(xdotool search --sync --onlyvisible --pid "$program_pid" | head -n 1)
+    xdotool windowfocus --sync "$window"
+    sleep 2
+}
+
+stop_program() {
+    kill "$program_pid"
+    wait "$program_pid" 2>/dev/null || true
+    program_pid=""
+}
+
+stop_xvfb() {
+    kill "$xvfb_pid"
+    wait "$xvfb_pid" 2>/dev/null || true
+    xvfb_pid=""
+}
+
+start_xvfb 1280x800
+start_million
 echo "cpu_idle_percent $(cpu_percent 5)" >>"$out"
 xdotool key space
 sleep 2
@@ -110,9 +130,22 @@ echo "cpu_rolling_percent $(cpu_percent 10)" >>"$out"
 xdotool key space
 sleep 2
 echo "peak_rss_mb $(awk '/VmHWM/ { printf "%.1f", $2 / 1024 }' "/proc/$program_pid/status")" >>"$out"
-kill "$program_pid"
-wait "$program_pid" 2>/dev/null || true
-program_pid=""
+stop_program
 
 rm -f "$work/million/$journal"
 "$bench/prizedraw_probe" cadence "$work/million" 300 2>/dev/null | sed -n 's/^\(tick_[a-z0-9_]*\) /\1 /p' >>"$out"
+stop_xvfb
+
+# F5 opens the stage view full screen on the only screen; the key filter takes Space there.
+start_xvfb 1920x1080
+start_million
+xdotool key F5
+sleep 1
+if [ "$(xdotool search --onlyvisible --pid "$program_pid" | wc -l)" -lt 2 ]; then
+    echo "The stage view did not open" >&2
+    exit 1
+fi
+xdotool key space
+sleep 2
+echo "cpu_stage_rolling_percent $(cpu_percent 10)" >>"$out"
+stop_program
