@@ -25,8 +25,14 @@ void tap(QWidget *to, int key, quint64 timestamp)
     sendKey(to, QEvent::KeyRelease, key, timestamp + 80);
 }
 
-const QStringList Names{QStringLiteral("张三"), QStringLiteral("李四"), QStringLiteral("王五"),
-                        QStringLiteral("赵六")};
+// The same title, quotas and names for every window of these tests.
+void writeDraw(const AppFixture &fixture)
+{
+    fixture.writeSettings(QStringLiteral("年会"), {QStringLiteral("3"), QStringLiteral("2"),
+                                                   QStringLiteral("1"), QStringLiteral("1")});
+    fixture.writeCandidates({QStringLiteral("张三"), QStringLiteral("李四"), QStringLiteral("王五"),
+                             QStringLiteral("赵六")});
+}
 
 // The journal without the times and checks, which differ between runs.
 QStringList journalEvents(const AppFixture &fixture)
@@ -48,9 +54,7 @@ QStringList journalEvents(const AppFixture &fixture)
 void TestStageView::init()
 {
     fixture_.emplace();
-    fixture_->writeSettings(QStringLiteral("年会"), {QStringLiteral("3"), QStringLiteral("2"),
-                                                     QStringLiteral("1"), QStringLiteral("1")});
-    fixture_->writeCandidates(Names);
+    writeDraw(*fixture_);
     window_ = fixture_->openMainWindow();
     QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
 }
@@ -106,9 +110,7 @@ void TestStageView::drawDrivenFromItIsTheSameDraw()
     // The same three draws, once by Space in the main window and once in the stage view.
     AppFixture &stageDriven = *fixture_;
     AppFixture mainDriven;
-    mainDriven.writeSettings(QStringLiteral("年会"), {QStringLiteral("3"), QStringLiteral("2"),
-                                                      QStringLiteral("1"), QStringLiteral("1")});
-    mainDriven.writeCandidates(Names);
+    writeDraw(mainDriven);
     std::unique_ptr<Form1> mainWindow = mainDriven.openMainWindow();
 
     tap(window_->controls().T1, Qt::Key_F5, 100);
