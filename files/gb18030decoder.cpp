@@ -12,6 +12,10 @@ constexpr int LeadCount = 0xFE - LeadFirst + 1;
 constexpr int TrailFirst = 0x40;
 constexpr int TrailCount = 0xFE - TrailFirst + 1; // 0x7F is no trail byte and stays unused
 
+// Four-byte sequences from 90 30 81 30 on count up from U+10000.
+constexpr unsigned char SupplementaryLead = 0x90;
+constexpr char32_t LastCodePoint = 0x10FFFF;
+
 using TwoByteTable = std::array<char16_t, LeadCount * TrailCount>;
 
 // Every two-byte character as the codec decodes it, one lead byte's row per call. A
@@ -45,15 +49,75 @@ const TwoByteTable *twoByteTable()
     return table ? &*table : nullptr;
 }
 
-// False at the first byte that is neither below 0x80 nor part of a two-byte character.
-bool decodeTwoByteText(QByteArrayView bytes, const TwoByteTable &table, QString &text)
+bool isDigit(unsigned char byte)
 {
-    // Never more characters than bytes; the unused end is cut off afterwards.
-    text.resize(bytes.size());
+    return byte >= 0x30 && byte <= 0x39;
+}
+
+bool isLeadByte(unsigned char byte)
+{
+    return byte >= LeadFirst && byte <= 0xFE;
+}
+
+bool isTwoByteTrail(unsigned char byte)
+{
+    return byte >= TrailFirst && byte != 0x7F && byte != 0xFF;
+}
+
+// A four-byte character. Inside the basic plane the mapping is a table of ranges that the
+// codec decodes right on every platform; beyond it, it is a plain offset.
+void appendFourByte(const unsigned char *p, char16_t *&out)
+{
+    if (p[0] < SupplementaryLead) {
+        const QString decoded = gb18030Codec()->toUnicode(reinterpret_cast<const char *>(p), 4);
+        *out++ =
+            decoded.size() == 1 ? decoded.at(0).unicode() : char16_t(QChar::ReplacementCharacter);
+        return;
+    }
+    const char32_t codePoint =
+        0x10000 + char32_t((p[0] - SupplementaryLead) * 12600 + (p[1] - 0x30) * 1260 +
+                           (p[2] - 0x81) * 10 + (p[3] - 0x30));
+    if (codePoint > LastCodePoint) {
+        *out++ = QChar::ReplacementCharacter;
+        return;
+    }
+    *out++ = QChar::highSurrogate(codePoint);
+    *out++ = QChar::lowSurrogate(codePoint);
+}
+
+// What the multi-byte sequence at p is, read as ICU reads it. A broken sequence is its
+// lead byte alone (with a following 0xFF, which starts nothing), so the byte that broke it,
+// a line break say, is read again as a character of its own. A sequence cut off by the end
+// of the text is dropped, as every codec drops it.
+enum class Sequence { TwoByte, FourByte, Broken, BrokenWithFF, CutOff };
+
+Sequence sequenceAt(const unsigned char *p, const unsigned char *end)
+{
+    const qsizetype left = end - p;
+    if (left < 2)
+        return Sequence::CutOff;
+    if (isTwoByteTrail(p[1]))
+        return Sequence::TwoByte;
+    if (!isDigit(p[1]))
+        return p[1] == 0xFF ? Sequence::BrokenWithFF : Sequence::Broken;
+    if (left < 3)
+        return Sequence::CutOff;
+    if (!isLeadByte(p[2]))
+        return Sequence::Broken;
+    if (left < 4)
+        return Sequence::CutOff;
+    return isDigit(p[3]) ? Sequence::FourByte : Sequence::Broken;
+}
+
+QString decodeWithTable(QByteArrayView bytes, const TwoByteTable &table)
+{
+    // Never more UTF-16 units than bytes (a four-byte character takes at most two); the
+    // unused end is cut off afterwards.
+    QString text(bytes.size(), Qt::Uninitialized);
     auto *out = reinterpret_cast<char16_t *>(text.data());
+    char16_t *const first = out;
     const auto *p = reinterpret_cast<const unsigned char *>(bytes.data());
     const auto *end = p + bytes.size();
-    char16_t *const first = out;
     while (p < end) {
         const unsigned char lead = *p;
         if (lead < 0x80) {
@@ -61,16 +125,35 @@ bool decodeTwoByteText(QByteArrayView bytes, const TwoByteTable &table, QString 
             ++p;
             continue;
         }
-        if (lead == 0x80 || lead == 0xFF || end - p < 2)
-            return false;
-        const unsigned char trail = p[1];
-        if (trail < TrailFirst || trail == 0x7F || trail == 0xFF)
-            return false;
-        *out++ = table[std::size_t((lead - LeadFirst) * TrailCount + (trail - TrailFirst))];
-        p += 2;
+        if (!isLeadByte(lead)) {
+            *out++ = QChar::ReplacementCharacter;
+            ++p;
+            continue;
+        }
+        switch (sequenceAt(p, end)) {
+        case Sequence::TwoByte:
+            *out++ = table[std::size_t((lead - LeadFirst) * TrailCount + (p[1] - TrailFirst))];
+            p += 2;
+            break;
+        case Sequence::FourByte:
+            appendFourByte(p, out);
+            p += 4;
+            break;
+        case Sequence::Broken:
+            *out++ = QChar::ReplacementCharacter;
+            ++p;
+            break;
+        case Sequence::BrokenWithFF:
+            *out++ = QChar::ReplacementCharacter;
+            p += 2;
+            break;
+        case Sequence::CutOff:
+            p = end;
+            break;
+        }
     }
     text.truncate(out - first);
-    return true;
+    return text;
 }
 
 } // namespace
@@ -83,10 +166,7 @@ QTextCodec *gb18030Codec()
 
 QString decodeGb18030(QByteArrayView bytes)
 {
-    if (const TwoByteTable *table = twoByteTable()) {
-        QString text;
-        if (decodeTwoByteText(bytes, *table, text))
-            return text;
-    }
+    if (const TwoByteTable *table = twoByteTable())
+        return decodeWithTable(bytes, *table);
     return gb18030Codec()->toUnicode(bytes.data(), int(bytes.size()));
 }

@@ -8,8 +8,9 @@ class QTextCodec;
 // Qt's GB18030 codec, looked up once.
 QTextCodec *gb18030Codec();
 
-// The text QTextCodec's GB18030 codec makes of `bytes`, character for character. GBK
-// text (single bytes below 0x80 and two-byte characters) is decoded through a table the
-// codec itself fills once, several times faster than the codec; anything else
-// (four-byte sequences, invalid bytes) is left to the codec.
+// GB18030 text as the standard defines it, the same on every platform. Two-byte
+// characters come from a table the codec fills once (several times faster than the codec)
+// and four-byte characters outside the basic plane are computed: Qt's own codec, used
+// where Qt has no ICU (Windows), keeps only their low 16 bits, and swallows the byte after
+// a broken sequence, a line break too. Broken text reads as ICU reads it, everywhere.
 QString decodeGb18030(QByteArrayView bytes);

@@ -41,6 +41,8 @@ private slots:
     void readsEachUtf8NameAlone();
     void keepsValidNamesAroundInvalidBytes_data();
     void keepsValidNamesAroundInvalidBytes();
+    void decodesGb18030Exactly_data();
+    void decodesGb18030Exactly();
     void writesGb18030();
     void readsEncodingsFromRealFiles();
 };
@@ -130,6 +132,38 @@ void TextCodecTest::keepsValidNamesAroundInvalidBytes()
     QStringList names = parseCandidateNames(bytes);
     names.removeIf([](const QString &name) { return name.contains(QChar::ReplacementCharacter); });
     QCOMPARE(names, validNames);
+}
+
+// The same on every platform, whichever codec Qt brings: Qt's own (Windows) cuts
+// characters beyond the basic plane to 16 bits, and a bad byte must not eat a line break.
+void TextCodecTest::decodesGb18030Exactly_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("text");
+
+    QTest::newRow("first beyond the basic plane")
+        << QByteArray("\x90\x30\x81\x30") << u"\U00010000"_qs;
+    QTest::newRow("U+20000") << QByteArray("\x95\x32\x82\x36") << u"\U00020000"_qs;
+    QTest::newRow("a rare name") << QByteArray("\xC0\xEE\x98\x35\xEE\x37") << u"李𪚥"_qs;
+    QTest::newRow("last code point") << QByteArray("\xE3\x32\x9A\x35") << u"\U0010FFFF"_qs;
+    QTest::newRow("past the last code point") << QByteArray("\xE3\x32\x9A\x36") << u"\uFFFD"_qs;
+    QTest::newRow("four bytes in the basic plane")
+        << QByteArray("\x81\x30\x81\x30\x81\x30\x8A\x35") << u"\u0080ë"_qs;
+    QTest::newRow("lone lead byte before a line break")
+        << QByteArray("\xD5\xC5\x81\r\nA") << u"张\uFFFD\r\nA"_qs;
+    QTest::newRow("four-byte sequence cut off at the end")
+        << QByteArray("A\x95\x32\x82") << u"A"_qs;
+    QTest::newRow("four-byte sequence broken by a line break")
+        << QByteArray("\x81\x30\x81\r\nA") << u"\uFFFD0\uFFFD\r\nA"_qs;
+}
+
+void TextCodecTest::decodesGb18030Exactly()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, text);
+
+    QCOMPARE(decodeText(bytes), text);
+    QCOMPARE(decodeText(encodeText(text).append("\r\n").append(bytes)), text + u"\r\n"_qs + text);
 }
 
 void TextCodecTest::writesGb18030()
