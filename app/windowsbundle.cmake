@@ -1,0 +1,50 @@
+# Windows: the portable folder carries the Qt DLLs, the plugins the program loads and the
+# compiler's run-time DLLs beside prizedraw.exe, where Windows and Qt look for them first.
+# CMake reads the DLLs each file imports, so no list of names is kept here.
+install(TARGETS prizedraw RUNTIME_DEPENDENCY_SET prizedraw_runtime RUNTIME DESTINATION .)
+
+# The windows platform and the native look of the buttons (Qt 6.7 renamed that style's
+# plugin). The pictures are PNG, which Qt Gui reads itself: no image format plugin.
+function(prizedraw_install_plugin)
+    foreach(plugin IN LISTS ARGN)
+        if(NOT TARGET Qt6::${plugin})
+            find_package(Qt6${plugin} CONFIG QUIET PATHS "${Qt6Gui_DIR}" "${Qt6Widgets_DIR}"
+                NO_DEFAULT_PATH)
+        endif()
+        if(TARGET Qt6::${plugin})
+            get_target_property(type Qt6::${plugin} QT_PLUGIN_TYPE)
+            install(IMPORTED_RUNTIME_ARTIFACTS Qt6::${plugin}
+                RUNTIME_DEPENDENCY_SET prizedraw_runtime LIBRARY DESTINATION ${type})
+            return()
+        endif()
+    endforeach()
+    message(FATAL_ERROR "None of these Qt plugins is installed: ${ARGN}")
+endfunction()
+prizedraw_install_plugin(QWindowsIntegrationPlugin)
+prizedraw_install_plugin(QModernWindowsStylePlugin QWindowsVistaStylePlugin)
+
+# Where the DLLs are found: Qt's bin folder, and for MinGW the folders of its run-time
+# DLLs, which the compiler names.
+set(dll_folders "${QT6_INSTALL_PREFIX}/${QT6_INSTALL_BINS}")
+if(MINGW)
+    foreach(dll IN ITEMS libstdc++-6.dll libwinpthread-1.dll)
+        execute_process(COMMAND "${CMAKE_CXX_COMPILER}" -print-file-name=${dll}
+            OUTPUT_VARIABLE found OUTPUT_STRIP_TRAILING_WHITESPACE)
+        get_filename_component(folder "${found}" DIRECTORY)
+        list(APPEND dll_folders "${folder}")
+    endforeach()
+else()
+    # MSVC's run-time comes from the Visual Studio installation.
+    set(CMAKE_INSTALL_SYSTEM_RUNTIME_DESTINATION .)
+    include(InstallRequiredSystemLibraries)
+endif()
+
+# Everything else a DLL imports is part of Windows itself (system32 on a Windows build
+# machine, and not to be found at all on a cross build): only what lies in the folders
+# above is taken.
+install(RUNTIME_DEPENDENCY_SET prizedraw_runtime
+    DIRECTORIES ${dll_folders}
+    PRE_INCLUDE_REGEXES "^[Qq]t6" "^lib(stdc\\+\\+|gcc_s|winpthread)"
+    PRE_EXCLUDE_REGEXES ".*"
+    POST_EXCLUDE_REGEXES "[Ss]ystem32"
+    RUNTIME DESTINATION . LIBRARY DESTINATION .)
