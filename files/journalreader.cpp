@@ -232,7 +232,8 @@ InterruptedDraw find(qint64 size, ReadAt readAt)
         evaluated.draw.skippedLines += skipped;
         return evaluated.draw;
     }
-    if (run.empty())
+    // Not one whole line: whatever the file holds, it is no journal of ours.
+    if (std::all_of(run.begin(), run.end(), [](const QStringList &line) { return line.isEmpty(); }))
         return {};
     // The journal's first run lost its start line: what is left of it is still its draw.
     run.push_back({QString(), JournalEvent::ProgramStart});

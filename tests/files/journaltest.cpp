@@ -110,6 +110,11 @@ void JournalTest::findsTheInterruptedDraw_data()
     QTest::newRow("half of the resumed winners written: the old draw again")
         << Start + QStringList{Anna, Bob, resumingStart, Start[1], resumedTwo, Anna}
         << QStringList{u"3等奖:Anna"_qs, u"特等奖:Bob\tby\\"_qs} << u"ab12"_qs;
+    QTest::newRow("the first run's start line torn: its draw all the same")
+        << QStringList{u"!程序启动"_qs, Start[1], Anna} << QStringList{u"3等奖:Anna"_qs}
+        << u"ab12"_qs;
+    QTest::newRow("not one whole line: no journal of ours")
+        << QStringList{u"!"_qs + Anna, u"!"_qs + Bob} << QStringList() << QString();
     QTest::newRow("two unfinished resumes in a row: still the first draw")
         << Start + QStringList{Anna, resumingStart, Start[1], resumingStart, Start[1], resumedTwo}
         << QStringList{u"3等奖:Anna"_qs} << u"ab12"_qs;
