@@ -7,12 +7,6 @@
 #include <QString>
 #include <QStringList>
 
-// 抽奖日志.txt: one line per event of the draw, appended and flushed to stable storage
-// before the event shows on screen, so a crash or a power cut loses no recorded winner.
-// The program never truncates it. Fields are separated by tabs; a tab, a line break or a
-// backslash inside a field is written as \t, \r, \n or \\ so every line splits back
-// exactly. Every line ends in a check (journalline.h) and starts on a line of its own,
-// even after a write that a full disk or a power cut left unfinished.
 // A line as the journal keeps it: the time of its event and its fields, line breaks
 // already escaped. A resume writes a winner's line again exactly as it stood, time and
 // all, so that its check still names it.
@@ -24,6 +18,12 @@ struct JournalRecord {
 // The record of an event happening now.
 JournalRecord journalRecordNow(const QStringList &fields);
 
+// 抽奖日志.txt: one line per event of the draw, appended and flushed to stable storage
+// before the event shows on screen, so a crash or a power cut loses no recorded winner.
+// The program never truncates it. Fields are separated by tabs; a tab, a line break or a
+// backslash inside a field is written as \t, \r, \n or \\ so every line splits back
+// exactly. Every line ends in a check (journalline.h) and starts on a line of its own,
+// even after a write that a full disk or a power cut left unfinished.
 class Journal {
 public:
     explicit Journal(QString path) : path_(std::move(path)) {}
