@@ -4,17 +4,14 @@
 #include "clickwatcher.h"
 #include "cutshort.h"
 #include "journal.h"
-#include "journalreader.h"
-#include "journaltexts.h"
 #include "module1.h"
 #include "notifier.h"
 #include "programpaths.h"
-#include "reportfile.h"
-#include "resumeblock.h"
 #include "settingsfile.h"
 #include "stageview.h"
 #include "webaddress.h"
 #include "windowtitle.h"
+#include "winnervoid.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -222,6 +219,12 @@ void Form1::handle(DrawOutcome outcome, PrizeTier tier, qsizetype poolBefore)
     const DrawState &state = engine_.state();
     switch (outcome) {
     case DrawOutcome::Started:
+        journal_.catchUp();
+        break;
+    case DrawOutcome::Unlisted:
+        // The tier has stopped: declining leaves it idle with nothing recorded.
+        if (notifier_.askRecordAnyway(Notice, unlistedStopText(tier, state.display)))
+            handle(engine_.recordUnlisted(), tier, poolBefore);
         break;
     case DrawOutcome::Recorded: {
         journalWinner(tier, state.display, poolBefore);
@@ -280,101 +283,12 @@ void Form1::Format()
     notifier_.information(Notice, QStringLiteral("初始化完毕,计数器已清零"));
 }
 
-Form1::ReportOutcome Form1::sava(QString *error)
-{
-    if (ys_ && ys_())
-        return ReportOutcome::Suppressed;
-    const QString path = writerPath(programDirectory_, ReportFileName, nativeSeparator());
-    const DrawState &state = engine_.state();
-    const FileResult result = writeReportFile(path, state.log, state.status, state.voidedLines);
-    if (!result.ok()) {
-        journal_.write({JournalEvent::ReportFailed, escapeJournalField(path),
-                        escapeJournalField(result.error)});
-        if (error)
-            *error = result.error;
-        return ReportOutcome::Failed;
-    }
-    journal_.write({JournalEvent::ReportSaved, escapeJournalField(path)});
-    notifier_.beep();
-    notifier_.information(ReportNotice, QStringLiteral("获奖数据已保存在") + path);
-    return ReportOutcome::Written;
-}
-
-bool Form1::writeReportBeforeLeaving()
-{
-    // The results are never dropped silently: a failed report asks before the window goes.
-    for (;;) {
-        QString error;
-        if (sava(&error) != ReportOutcome::Failed)
-            return true;
-        const QString question =
-            error + QStringLiteral("\n\n“重试”再次保存获奖名单；“不保存，关闭”放弃保存并关闭；"
-                                   "“取消”保留窗口和全部抽奖结果。");
-        switch (notifier_.askAfterFailedWrite(ReportNotice, question)) {
-        case Notifier::FailedWriteChoice::Retry:
-            continue;
-        case Notifier::FailedWriteChoice::CloseWithoutReport:
-            return true;
-        case Notifier::FailedWriteChoice::KeepWindowOpen:
-            return false;
-        }
-    }
-}
-
 void Form1::Exit()
 {
     if (!writeReportBeforeLeaving())
         return;
     leaving_ = true;
     emit exitRequested();
-}
-
-void Form1::resume(const InterruptedDraw &draw)
-{
-    // The resumed winners and their voids go into the journal in one write, as they stood.
-    const ResumePlan plan = planResume(draw);
-    journal_.writeAll(resumedBlock(plan, engine_.restoreWinners(plan.winners, plan.voids)));
-    renderButtons();
-    renderTexts();
-    T1setup();
-    if (!draw.listSha256.isEmpty() && draw.listSha256 != listSha256_)
-        notifier_.warning(Notice, listChangedText(readerPath(programDirectory_, CandidateFileName,
-                                                             nativeSeparator())));
-}
-
-void Form1::journalDrawStart(const QString &event, const QString &listPath,
-                             const CandidatePool &list)
-{
-    QStringList quotas;
-    for (qint32 quota : engine_.state().quota)
-        quotas << QString::number(quota);
-    // One string, appended in place: a big list has a duplicate for every few names.
-    QString duplicates = QStringLiteral("重复=");
-    const QList<DuplicateName> found = findDuplicateNames(list);
-    for (qsizetype g = 0; g < found.size(); ++g) {
-        if (g > 0)
-            duplicates += QLatin1Char(';');
-        duplicates += escapeJournalField(found[g].name);
-        duplicates += QLatin1Char('@');
-        for (qsizetype i = 0; i < found[g].lineNumbers.size(); ++i) {
-            if (i > 0)
-                duplicates += QLatin1Char(',');
-            duplicates += QString::number(found[g].lineNumbers[i]);
-        }
-    }
-    listSha256_ = QString::fromLatin1(list.sha256);
-    journal_.write({event, QStringLiteral("标题=") + escapeJournalField(engine_.state().eventTitle),
-                    QStringLiteral("名额=") + quotas.join(QLatin1Char(',')),
-                    QStringLiteral("名单=") + escapeJournalField(listPath),
-                    QStringLiteral("人数=%1").arg(list.names.size()),
-                    QStringLiteral("SHA-256=") + listSha256_, duplicates});
-}
-
-void Form1::journalWinner(PrizeTier tier, const QString &name, qsizetype poolBefore)
-{
-    journal_.write({JournalEvent::Winner, tierRow(tier).logLabel.toString(),
-                    escapeJournalField(name), QStringLiteral("抽前=%1").arg(poolBefore),
-                    QStringLiteral("抽后=%1").arg(engine_.state().candidates.size())});
 }
 
 void Form1::openWebLink()

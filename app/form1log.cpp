@@ -1,8 +1,13 @@
-// Form1's results log: voiding the winner on the caret's line when that person is not
-// there.
+// Form1's results and where they are kept: voiding the winner on the caret's line when
+// that person is not there, the report routine, the journal's lines and the resume.
 #include "form1.h"
 
+#include "journalfields.h"
+#include "journaltexts.h"
 #include "notifier.h"
+#include "programpaths.h"
+#include "reportfile.h"
+#include "resumeblock.h"
 #include "winnervoid.h"
 
 #include <QAction>
@@ -14,6 +19,7 @@
 namespace {
 
 const QString Notice = QStringLiteral("提示");
+const QString ReportNotice = QStringLiteral("提示:");
 
 } // namespace
 
@@ -65,8 +71,8 @@ void Form1::voidAtCaret()
         return;
     // On the disk before it shows, as a winner is; the box was modal and no tier rolled,
     // so the line still holds that winner.
-    journal_.write(
-        voidJournalFields(winner.tier, winner.name, place + 1, engine_.state().drawnCount));
+    journal_.write(voidJournalFields(winner.tier, winner.name, winner.journalLine,
+                                     engine_.state().drawnCount));
     engine_.voidPlace(line);
 
     // Only that line leaves the box: the log is never rebuilt as a whole.
@@ -77,4 +83,79 @@ void Form1::voidAtCaret()
     c_.Text2->setPlainText(engine_.state().status);
     renderButtons();
     T1setup();
+}
+
+Form1::ReportOutcome Form1::sava(QString *error)
+{
+    if (ys_ && ys_())
+        return ReportOutcome::Suppressed;
+    const QString path = writerPath(programDirectory_, ReportFileName, nativeSeparator());
+    const DrawState &state = engine_.state();
+    QStringList typed;
+    for (const DrawnWinner &winner : state.winners)
+        if (winner.typed && !winner.voided)
+            typed << logLine(winner.tier, winner.name);
+    const FileResult result =
+        writeReportFile(path, state.log, state.status, state.voidedLines, typed);
+    if (!result.ok()) {
+        journal_.write({JournalEvent::ReportFailed, escapeJournalField(path),
+                        escapeJournalField(result.error)});
+        if (error)
+            *error = result.error;
+        return ReportOutcome::Failed;
+    }
+    journal_.write({JournalEvent::ReportSaved, escapeJournalField(path)});
+    notifier_.beep();
+    notifier_.information(ReportNotice, QStringLiteral("获奖数据已保存在") + path);
+    return ReportOutcome::Written;
+}
+
+bool Form1::writeReportBeforeLeaving()
+{
+    // The results are never dropped silently: a failed report asks before the window goes.
+    for (;;) {
+        QString error;
+        if (sava(&error) != ReportOutcome::Failed)
+            return true;
+        const QString question =
+            error + QStringLiteral("\n\n“重试”再次保存获奖名单；“不保存，关闭”放弃保存并关闭；"
+                                   "“取消”保留窗口和全部抽奖结果。");
+        switch (notifier_.askAfterFailedWrite(ReportNotice, question)) {
+        case Notifier::FailedWriteChoice::Retry:
+            continue;
+        case Notifier::FailedWriteChoice::CloseWithoutReport:
+            return true;
+        case Notifier::FailedWriteChoice::KeepWindowOpen:
+            return false;
+        }
+    }
+}
+
+void Form1::resume(const InterruptedDraw &draw)
+{
+    // The resumed winners and their voids go into the journal in one write, as they stood.
+    const ResumePlan plan = planResume(draw);
+    journal_.writeRecords(resumedBlock(plan, engine_.restoreWinners(plan.winners, plan.voids)));
+    renderButtons();
+    renderTexts();
+    T1setup();
+    if (!draw.listSha256.isEmpty() && draw.listSha256 != listSha256_)
+        notifier_.warning(Notice, listChangedText(readerPath(programDirectory_, CandidateFileName,
+                                                             nativeSeparator())));
+}
+
+void Form1::journalDrawStart(const QString &event, const QString &listPath,
+                             const CandidatePool &list)
+{
+    listSha256_ = QString::fromLatin1(list.sha256);
+    const DrawState &state = engine_.state();
+    journal_.write(drawStartJournalFields(event, state.eventTitle, state.quota, listPath, list));
+}
+
+void Form1::journalWinner(PrizeTier tier, const QString &name, qsizetype poolBefore)
+{
+    // The line's check is what a void of this winner names.
+    DrawnWinner &winner = engine_.state().winners.last();
+    winner.journalLine = journal_.write(winnerJournalFields(
+        tier, name, poolBefore, engine_.state().candidates.size(), winner.typed));
 }

@@ -1,27 +1,56 @@
 #pragma once
 
 #include "journal.h"
+#include "journalline.h"
+#include "journaltexts.h"
 #include "notifier.h"
 
+#include <utility>
+
 // Writes the draw journal for the windows. A journal that cannot be written never stops
-// the draw: the operator is told once, with the path and the reason.
+// the draw: its lines wait in memory and are tried again at every later event; the
+// operator is told once that the journal is behind, with the path and the reason, and
+// again when it has caught up.
 class JournalWriter {
 public:
     JournalWriter(Journal &journal, Notifier &notifier) : journal_(journal), notifier_(notifier) {}
 
-    void write(const QStringList &fields) { writeAll({fields}); }
-    // Several lines in one write: a crash keeps all of them or none.
-    void writeAll(const QList<QStringList> &lines)
+    // Answers the line's check, by which a later line (a void) names it.
+    QString write(const QStringList &fields)
     {
-        const FileResult result = journal_.appendAll(lines);
-        if (!result.ok() && journal_.takeFailureToReport())
-            notifier_.warning(QStringLiteral("提示"),
-                              QStringLiteral("抽奖日志写不进去，抽奖照常进行，但出了故障时"
-                                             "结果无法从日志恢复。\n") +
-                                  result.error);
+        const JournalRecord record = journalRecordNow(fields);
+        writeRecords({record});
+        return QString::fromLatin1(journalLineCheck(record.stamp, record.fields));
     }
+    // Several lines in one write: a crash keeps all of them or none.
+    void writeRecords(const QList<JournalRecord> &records)
+    {
+        const qsizetype behind = journal_.linesBehind();
+        tell(journal_.appendRecords(records), behind);
+    }
+    // An event that writes nothing of its own still gives the waiting lines a try.
+    void catchUp()
+    {
+        if (const qsizetype behind = journal_.linesBehind(); behind > 0)
+            tell(journal_.catchUp(), behind);
+    }
+    qsizetype linesBehind() const { return journal_.linesBehind(); }
+    // The start-up question has said that the journal cannot be written.
+    void failureAlreadyTold() { behindTold_ = true; }
 
 private:
+    void tell(const FileResult &result, qsizetype behindBefore)
+    {
+        const QString notice = QStringLiteral("提示");
+        if (!result.ok()) {
+            if (!std::exchange(behindTold_, true))
+                notifier_.warning(notice, journalBehindText(result.error));
+        } else if (std::exchange(behindTold_, false) && behindBefore > 0) {
+            notifier_.information(notice, journalCaughtUpText(journal_.path(), behindBefore));
+        }
+    }
+
     Journal &journal_;
     Notifier &notifier_;
+    bool behindTold_ = false;
 };

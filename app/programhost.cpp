@@ -34,12 +34,21 @@ bool ProgramHost::start()
         return false;
     }
     const InterruptedDraw interrupted = readInterruptedDraw(journal_.path());
+    if (!interrupted.readError.isEmpty())
+        notifier_.warning(QStringLiteral("提示"), journalUnreadableText(interrupted.readError));
+    // Read as it is, then made fit to take this run's lines; the question says what that
+    // did to the file.
+    QString keptAside;
+    const FileResult writable = journal_.prepare(&keptAside);
     bool resume = false;
-    if (!interrupted.winners.isEmpty()) {
+    if (!interrupted.isEmpty()) {
+        if (!writable.ok())
+            journalWriter_.failureAlreadyTold();
         // Only a deliberate "start afresh" leaves the draw behind; closing the question
         // loses nothing.
-        resume = notifier_.askResume(QStringLiteral("提示"),
-                                     resumeQuestionText(journal_.path(), interrupted)) !=
+        const QString question = resumeQuestionText(
+            journal_.path(), interrupted, journalFileNote(interrupted, keptAside, writable));
+        resume = notifier_.askResume(QStringLiteral("提示"), question) !=
                  Notifier::ResumeChoice::StartAfresh;
         if (!resume)
             notifier_.information(QStringLiteral("提示"),
@@ -109,5 +118,7 @@ void ProgramHost::windowGone(QObject *window)
 void ProgramHost::end()
 {
     journalWriter_.write({JournalEvent::CleanEnd});
+    if (const qsizetype behind = journalWriter_.linesBehind(); behind > 0)
+        notifier_.warning(QStringLiteral("提示"), journalStillBehindText(journal_.path(), behind));
     emit programEnded();
 }

@@ -52,6 +52,14 @@ void Candidates::fill(NameList names)
     filled_ = true;
 }
 
+bool Candidates::contains(QStringView name) const
+{
+    for (qsizetype i = 0; i < names_.size(); ++i)
+        if (names_.at(i) == name)
+            return true;
+    return false;
+}
+
 void Candidates::removeContaining(const QString &winner)
 {
     if (winner.isEmpty())

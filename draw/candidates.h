@@ -16,6 +16,8 @@ public:
     qsizetype size() const { return names_.size(); }
     QString at(qsizetype index) const { return names_.at(index).toString(); }
     QStringList names() const { return names_.toStringList(); }
+    // Whether the text is one of the entries, exactly as it stands.
+    bool contains(QStringView name) const;
 
     // Takes the names a list file gave. An empty list keeps the pool as it was, so a
     // list emptied in the middle of an event leaves the names not yet drawn.

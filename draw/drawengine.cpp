@@ -3,6 +3,7 @@
 #include <QtNumeric>
 
 #include <algorithm>
+#include <utility>
 
 std::array<QString, 4> DrawState::startCaptions()
 {
@@ -18,9 +19,12 @@ DrawOutcome DrawEngine::click(PrizeTier tier)
 {
     const std::size_t i = tierIndex(tier);
     // The caption is the tier's state: anything but the start caption means it rolls.
+    unlistedStop_.reset();
     if (state_.captions[i] == tierRow(tier).startCaption) {
-        if (!anyTierRolling())
+        if (!anyTierRolling()) {
             rollHasShownName_ = false;
+            displayEdited_ = false;
+        }
         state_.timerInterval = TickIntervalMs;
         resetCaptions();
         state_.captions[i] = StopCaption.toString();
@@ -36,12 +40,26 @@ DrawOutcome DrawEngine::click(PrizeTier tier)
             pool == Candidates::Condition::Empty || pool == Candidates::Condition::NeverFilled;
         return noOneLeft ? DrawOutcome::NoOneLeft : DrawOutcome::NoWinner;
     }
+    // A name the roll showed is an entry; only a display typed into is looked up.
+    if (std::exchange(displayEdited_, false) && !state_.candidates.contains(state_.display)) {
+        unlistedStop_ = tier;
+        return DrawOutcome::Unlisted;
+    }
     return record(tier, state_.display) ? DrawOutcome::Recorded : DrawOutcome::CounterFull;
+}
+
+DrawOutcome DrawEngine::recordUnlisted()
+{
+    const std::optional<PrizeTier> tier = std::exchange(unlistedStop_, std::nullopt);
+    if (!tier)
+        return DrawOutcome::NoWinner;
+    return record(*tier, state_.display, true) ? DrawOutcome::Recorded : DrawOutcome::CounterFull;
 }
 
 void DrawEngine::editDisplay(const QString &text)
 {
     state_.display = text;
+    displayEdited_ = true;
     if (anyTierRolling())
         rollHasShownName_ = true;
 }
@@ -82,6 +100,7 @@ TickOutcome DrawEngine::tick()
     case Candidates::Condition::TwoOrMore:
         state_.display = pool.at(pickIndex(random_.next(), pool.size()));
         rollHasShownName_ = true;
+        displayEdited_ = false;
         return TickOutcome::Shown;
     case Candidates::Condition::One:
         singleCandidateNoticeOpen_ = true;
@@ -112,6 +131,8 @@ void DrawEngine::clearForReset()
     state_.timerInterval = 0;
     singleCandidateNoticeOpen_ = false;
     rollHasShownName_ = false;
+    displayEdited_ = false;
+    unlistedStop_.reset();
     state_.enabled.fill(true);
     clearTexts();
     state_.drawnCount.fill(0);
@@ -132,9 +153,9 @@ void DrawEngine::applySettings(const QString &title, const std::array<qint32, 4>
     state_.quota = quotas;
 }
 
-bool DrawEngine::record(PrizeTier tier, const QString &winner)
+bool DrawEngine::record(PrizeTier tier, const QString &winner, bool typed)
 {
-    if (!count(tier, winner))
+    if (!count(tier, winner, typed))
         return false;
     state_.candidates.removeContaining(winner);
     state_.status = statusLine(state_.drawnCount);
@@ -142,7 +163,7 @@ bool DrawEngine::record(PrizeTier tier, const QString &winner)
     return true;
 }
 
-bool DrawEngine::count(PrizeTier tier, const QString &winner)
+bool DrawEngine::count(PrizeTier tier, const QString &winner, bool typed)
 {
     qint32 &counter = state_.drawnCount[tierIndex(tier)];
     qint32 increased = 0;
@@ -150,7 +171,7 @@ bool DrawEngine::count(PrizeTier tier, const QString &winner)
     if (qAddOverflow(counter, qint32(1), &increased))
         return false;
     state_.log.prepend(logLine(tier, winner));
-    state_.winners.append({tier, winner});
+    state_.winners.append({tier, winner, false, typed});
     counter = increased;
     return true;
 }
@@ -219,9 +240,11 @@ std::vector<bool> DrawEngine::restoreWinners(const QList<RestoredWinner> &winner
     QStringList names;
     for (const RestoredWinner &winner : winners) {
         places.push_back(state_.winners.size());
-        restored.push_back(count(winner.tier, winner.name));
-        if (restored.back())
+        restored.push_back(count(winner.tier, winner.name, winner.typed));
+        if (restored.back()) {
             names << winner.name;
+            state_.winners.last().journalLine = winner.journalLine;
+        }
     }
     if (names.isEmpty())
         return restored;

@@ -13,11 +13,15 @@
 #include <vector>
 
 // A winner of the draw, kept in the order of the stops. A voided one has left the log
-// and the counters, and stays out of the pool.
+// and the counters, and stays out of the pool. A typed one is text the operator put in
+// the display that was no entry of the pool. The journal names the winner's line by
+// `journalLine`, which a void of it repeats.
 struct DrawnWinner {
     PrizeTier tier;
     QString name;
     bool voided = false;
+    bool typed = false;
+    QString journalLine = {};
 };
 
 // Everything a main window's draw works on: the pool, the counters and quotas, and the
@@ -47,6 +51,8 @@ inline constexpr int TickIntervalMs = 30;
 enum class DrawOutcome {
     Started,      // a tier began rolling (another one may have stopped without a winner)
     Recorded,     // a tier stopped and its winner was recorded
+    Unlisted,     // a tier stopped on text that is no entry of the pool: nothing recorded
+                  // unless the operator confirms it with recordUnlisted()
     NoWinner,     // a tier stopped before its roll showed a name: nothing recorded
     NoOneLeft,    // as NoWinner, and the pool has no name to show: tell the operator
     CounterFull,  // a tier stopped but its counter is at the 32-bit limit: nothing recorded
@@ -70,6 +76,8 @@ enum class VoidOutcome {
 struct RestoredWinner {
     PrizeTier tier;
     QString name;
+    bool typed = false;
+    QString journalLine = {};
 };
 
 class DrawEngine {
@@ -83,8 +91,12 @@ public:
     // winner) when it shows its start caption, else stops it and records the winner,
     // provided this roll has put a name into the display.
     DrawOutcome click(PrizeTier tier);
-    // The operator typed into the display: during a roll, that text is what a stop records.
+    // The operator typed into the display: during a roll, that text is what a stop records,
+    // once the operator confirms it when it is no entry of the pool.
     void editDisplay(const QString &text);
+    // After a stop answered Unlisted: records the display's text for that tier, as typed.
+    // Recorded, CounterFull, or NoWinner when nothing waits to be confirmed.
+    DrawOutcome recordUnlisted();
     // Space, Enter or a remote's "next": clicks the lowest enabled tier.
     DrawOutcome shortcut();
     // The tier the shortcut would click, if any is enabled.
@@ -121,8 +133,8 @@ public:
                                      const QList<qsizetype> &voids = {});
 
 private:
-    bool record(PrizeTier tier, const QString &winner);
-    bool count(PrizeTier tier, const QString &winner);
+    bool record(PrizeTier tier, const QString &winner, bool typed = false);
+    bool count(PrizeTier tier, const QString &winner, bool typed = false);
     void applyQuotaTests();
     void voidWinner(qsizetype place);
     bool anyTierRolling() const;
@@ -135,6 +147,10 @@ private:
     // the first tick, after the single-candidate stop or in an empty pool would record
     // the previous winner again, or nobody.
     bool rollHasShownName_ = false;
+    // The display was typed into since the roll last showed a name: a stop then looks the
+    // text up in the pool, and a text that is no entry waits here for the operator.
+    bool displayEdited_ = false;
+    std::optional<PrizeTier> unlistedStop_;
 };
 
 // The pieces a recording builds, exposed for the window and the report.

@@ -11,6 +11,7 @@
 #include <QFileInfo>
 
 #include <cerrno>
+#include <utility>
 
 #ifdef Q_OS_WIN
 #include <io.h>
@@ -30,7 +31,7 @@ bool syncToDisk(QFile &file, QString *reason)
 #else
     const bool synced = ::fsync(file.handle()) == 0;
 #endif
-    if (!synced)
+    if (!synced && reason)
         *reason = qt_error_string(errno);
     return synced;
 }
@@ -44,15 +45,10 @@ QString writeReason(const QFile &file)
     return reason;
 }
 
-bool isUtf16(const QByteArray &start)
-{
-    return start.startsWith("\xFF\xFE") || start.startsWith("\xFE\xFF");
-}
-
 // An editor's "Unicode" save turns the journal into UTF-16, where lines of ours cannot
 // follow. The file as the editor left it is kept beside it under a name that says what it
 // is, and the journal goes on in GB18030 with the same text.
-FileResult convertFromUtf16(const QString &path)
+FileResult convertFromUtf16(const QString &path, QString *keptAside)
 {
     FileResult read;
     const QByteArray bytes = readFileBytes(path, read);
@@ -67,7 +63,27 @@ FileResult convertFromUtf16(const QString &path)
     const FileResult copied = writeFileAtomically(kept, bytes);
     if (!copied.ok())
         return copied;
+    if (keptAside)
+        *keptAside = kept;
     return writeFileAtomically(path, encodeText(decodeText(bytes)));
+}
+
+FileResult openForAppend(QFile &file, QString *keptAside)
+{
+    const auto open = [&file] {
+        return file.open(QIODevice::ReadWrite | QIODevice::Append | QIODevice::Unbuffered);
+    };
+    if (!open())
+        return {writeError(file.fileName(), file.errorString())};
+    if (file.size() >= 2 && file.seek(0) && startsAsUtf16(file.read(2))) {
+        file.close();
+        if (const FileResult converted = convertFromUtf16(file.fileName(), keptAside);
+            !converted.ok())
+            return converted;
+        if (!open())
+            return {writeError(file.fileName(), file.errorString())};
+    }
+    return {};
 }
 
 QString escapeLineBreaks(QString field)
@@ -79,40 +95,80 @@ QString escapeLineBreaks(QString field)
 
 } // namespace
 
+JournalRecord journalRecordNow(const QStringList &fields)
+{
+    JournalRecord record{
+        QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")), {}};
+    for (const QString &field : fields)
+        record.fields << escapeLineBreaks(field);
+    return record;
+}
+
 FileResult Journal::appendAll(const QList<QStringList> &lines)
 {
-    const QString stamp =
-        QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-    QByteArray bytes;
-    for (const QStringList &fields : lines) {
-        QStringList oneLine;
-        for (const QString &field : fields)
-            oneLine << escapeLineBreaks(field);
-        bytes += journalLineBytes(stamp, oneLine);
-    }
+    QList<JournalRecord> records;
+    for (const QStringList &fields : lines)
+        records << journalRecordNow(fields);
+    return appendRecords(records);
+}
 
+FileResult Journal::appendRecords(const QList<JournalRecord> &records)
+{
+    PendingWrite write;
+    for (const JournalRecord &record : records)
+        write.bytes += journalLineBytes(record.stamp, record.fields);
+    write.lines = records.size();
+    pending_.append(write);
+    pendingLines_ += write.lines;
+    return catchUp();
+}
+
+FileResult Journal::catchUp()
+{
+    if (pending_.isEmpty())
+        return {};
     QFile file(path_);
-    if (!file.open(QIODevice::ReadWrite | QIODevice::Append | QIODevice::Unbuffered))
-        return {writeError(path_, file.errorString())};
-    if (file.size() >= 2 && file.seek(0) && isUtf16(file.read(2))) {
-        file.close();
-        if (const FileResult converted = convertFromUtf16(path_); !converted.ok())
-            return converted;
-        if (!file.open(QIODevice::ReadWrite | QIODevice::Append | QIODevice::Unbuffered))
-            return {writeError(path_, file.errorString())};
-    }
+    if (const FileResult opened = openForAppend(file, nullptr); !opened.ok())
+        return opened;
     // Whatever an unfinished write left at the end stays a line of its own, never the
     // start of ours.
+    QByteArray bytes;
     if (file.size() > 0 && (!file.seek(file.size() - 2) || file.read(2) != "\r\n"))
-        bytes.prepend("\r\n");
+        bytes = "\r\n";
+    const qsizetype separator = bytes.size();
+    for (const PendingWrite &write : std::as_const(pending_))
+        bytes += write.bytes;
 
     errno = 0;
-    if (file.write(bytes) != bytes.size())
-        return {writeError(path_, writeReason(file))};
+    const qint64 written = file.write(bytes);
     QString reason;
-    if (!syncToDisk(file, &reason))
-        return {writeError(path_, reason)};
-    return {};
+    if (written != bytes.size())
+        reason = writeReason(file);
+    const bool synced = written > 0 && syncToDisk(file, reason.isEmpty() ? &reason : nullptr);
+    if (reason.isEmpty() && synced) {
+        pending_.clear();
+        pendingLines_ = 0;
+        return {};
+    }
+    // The writes the disk took whole are done. One it cut short is written again whole,
+    // on a line of its own, so the lines of one write still count all or none.
+    qint64 done = synced ? written - separator : 0;
+    while (!pending_.isEmpty() && pending_.first().bytes.size() <= done) {
+        done -= pending_.first().bytes.size();
+        pendingLines_ -= pending_.takeFirst().lines;
+    }
+    return {writeError(path_, reason)};
+}
+
+FileResult Journal::prepare(QString *keptAside)
+{
+    QFile file(path_);
+    return openForAppend(file, keptAside);
+}
+
+bool startsAsUtf16(QByteArrayView start)
+{
+    return start.startsWith("\xFF\xFE") || start.startsWith("\xFE\xFF");
 }
 
 QString escapeJournalField(const QString &text)

@@ -2,9 +2,21 @@
 
 #include "fileresult.h"
 
+#include <QByteArrayView>
 #include <QList>
 #include <QString>
 #include <QStringList>
+
+// A line as the journal keeps it: the time of its event and its fields, line breaks
+// already escaped. A resume writes a winner's line again exactly as it stood, time and
+// all, so that its check still names it.
+struct JournalRecord {
+    QString stamp; // "yyyy-MM-dd HH:mm:ss"
+    QStringList fields;
+};
+
+// The record of an event happening now.
+JournalRecord journalRecordNow(const QStringList &fields);
 
 // 抽奖日志.txt: one line per event of the draw, appended and flushed to stable storage
 // before the event shows on screen, so a crash or a power cut loses no recorded winner.
@@ -23,18 +35,27 @@ public:
     FileResult append(const QStringList &fields) { return appendAll({fields}); }
     // Appends several lines in one write and one flush: all of them or none count.
     FileResult appendAll(const QList<QStringList> &lines);
+    FileResult appendRecords(const QList<JournalRecord> &records);
 
-    // A failure is told to the operator once per run; the draw goes on regardless.
-    bool takeFailureToReport()
-    {
-        const bool first = !failureReported_;
-        failureReported_ = true;
-        return first;
-    }
+    // Lines that could not be written (a full disk, a folder gone read-only) wait here
+    // and go first, in their order, at the next write or catchUp() that succeeds.
+    FileResult catchUp();
+    qsizetype linesBehind() const { return pendingLines_; }
+
+    // Before a run's first line: a journal an editor re-saved as UTF-16 is kept aside
+    // (its new name in `keptAside`) and continued in GB18030. Fails when the journal
+    // cannot be appended to, and then leaves it as it is.
+    FileResult prepare(QString *keptAside);
 
 private:
+    struct PendingWrite {
+        QByteArray bytes;
+        qsizetype lines = 0;
+    };
+
     QString path_;
-    bool failureReported_ = false;
+    QList<PendingWrite> pending_;
+    qsizetype pendingLines_ = 0;
 };
 
 inline const QString JournalFileName = QStringLiteral("抽奖日志.txt");
@@ -55,6 +76,12 @@ inline const QString CleanEnd = QStringLiteral("正常结束");
 
 // The field a run's start carries when it goes on to resume an interrupted draw.
 inline const QString ResumingField = QStringLiteral("续接");
+// The field after a winner's pool sizes when the winner is the operator's own text, not
+// an entry of the pool.
+inline const QString TypedField = QStringLiteral("手动输入");
+
+// An editor's "Unicode" save: UTF-16 with its byte-order mark.
+bool startsAsUtf16(QByteArrayView start);
 
 QString escapeJournalField(const QString &text);
 QString unescapeJournalField(const QString &text);

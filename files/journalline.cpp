@@ -43,6 +43,11 @@ QByteArray journalLineBytes(const QString &stamp, const QStringList &fields)
     return line;
 }
 
+QByteArray journalLineCheck(const QString &stamp, const QStringList &fields)
+{
+    return checkOf(encodeText(stamp + QLatin1Char('\t') + fields.join(QLatin1Char('\t'))));
+}
+
 std::optional<QStringList> parseJournalLine(QByteArrayView bytes)
 {
     static const QByteArray gbPrefix = encodeText(CheckPrefix);

@@ -12,6 +12,8 @@
 // that a power cut left unfinished, or one an editor or a bad sector changed, fails the
 // check and is told apart from a whole one.
 QByteArray journalLineBytes(const QString &stamp, const QStringList &fields);
+// The check alone: what a later line names this one by.
+QByteArray journalLineCheck(const QString &stamp, const QStringList &fields);
 
 // The timestamp and fields of a whole line (`bytes` without its CR LF), or nothing when
 // the line cannot be proven whole. A line an editor re-saved as UTF-8 still proves whole.

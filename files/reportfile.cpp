@@ -22,24 +22,29 @@ QString withoutSurroundingSpaces(const QString &text)
 
 } // namespace
 
-QString reportText(const QString &log, const QString &status, const QStringList &voided)
+QString reportText(const QString &log, const QString &status, const QStringList &voided,
+                   const QStringList &typed)
 {
     QString text =
         log + LineEnd + QString(48, u'-') + LineEnd + withoutSurroundingSpaces(status) + LineEnd +
         LineEnd + QStringLiteral("欢迎访问") + WebAddress + LineEnd + LineEnd +
         QStringLiteral("prizedraw 现场抽奖：名单随机滚动，按下即停，结果当场公布并存档。") +
         LineEnd;
-    if (voided.isEmpty())
-        return text;
-    // After the footer, so a report without a void keeps its bytes.
-    text += LineEnd + QStringLiteral("作废（未到场）：") + LineEnd;
-    for (const QString &line : voided)
-        text += line;
+    // After the footer, so a report without them keeps its bytes.
+    const auto block = [&text](const QString &heading, const QStringList &lines) {
+        if (lines.isEmpty())
+            return;
+        text += LineEnd + heading + LineEnd;
+        for (const QString &line : lines)
+            text += line;
+    };
+    block(QStringLiteral("作废（未到场）："), voided);
+    block(QStringLiteral("不在名单中（手动输入后确认记录）："), typed);
     return text;
 }
 
 FileResult writeReportFile(const QString &path, const QString &log, const QString &status,
-                           const QStringList &voided)
+                           const QStringList &voided, const QStringList &typed)
 {
-    return writeFileAtomically(path, encodeText(reportText(log, status, voided)));
+    return writeFileAtomically(path, encodeText(reportText(log, status, voided, typed)));
 }

@@ -7,8 +7,10 @@
 
 // The winners report: the log as it stands, a dash line, the status line without its
 // surrounding spaces, the web address and the promotional line; then, only when winners
-// were voided, an empty line, a heading and their log lines, oldest void first.
-QString reportText(const QString &log, const QString &status, const QStringList &voided = {});
+// were voided, an empty line, a heading and their log lines, oldest void first; then,
+// only when winners were typed in rather than drawn from the list, the same for them.
+QString reportText(const QString &log, const QString &status, const QStringList &voided = {},
+                   const QStringList &typed = {});
 
 FileResult writeReportFile(const QString &path, const QString &log, const QString &status,
-                           const QStringList &voided = {});
+                           const QStringList &voided = {}, const QStringList &typed = {});

@@ -11,33 +11,47 @@ ResumePlan planResume(const InterruptedDraw &draw)
         kept.append(-1);
         if (const std::optional<PrizeTier> tier = tierOfLogLabel(winner.logLabel)) {
             kept.last() = plan.winners.size();
-            plan.winners.append({*tier, winner.name});
-            plan.winnerLines.append(winner.fields);
+            plan.winners.append({*tier, winner.name, winner.typed, winner.check});
+            plan.winnerLines.append(winner.line);
         }
     }
-    // The reader keeps only voids whose place names a winner of the draw.
     for (const JournalVoid &voided : draw.voids) {
-        if (kept[voided.place - 1] >= 0) {
-            plan.voids.append(kept[voided.place - 1]);
-            plan.voidLines.append(voided.fields);
+        JournalRecord line = voided.line;
+        if (voided.place == 0) {
+            const std::optional<PrizeTier> tier = tierOfLogLabel(voided.logLabel);
+            if (!tier)
+                continue;
+            plan.voids.append(plan.winners.size());
+            plan.winners.append({*tier, voided.name, false, voided.winnerLine});
+            plan.winnerLines.append(JournalRecord());
+        } else if (kept[voided.place - 1] >= 0) {
+            const qsizetype index = kept[voided.place - 1];
+            plan.voids.append(index);
+            // Whatever place it had, the block's winners may stand at other places.
+            if (line.fields.size() > 3)
+                line.fields[3] = VoidWinnerLineKey + plan.winners[index].journalLine;
+        } else {
+            continue;
         }
+        plan.voidLines.append(line);
     }
     return plan;
 }
 
-QList<QStringList> resumedBlock(const ResumePlan &plan, const std::vector<bool> &restored)
+QList<JournalRecord> resumedBlock(const ResumePlan &plan, const std::vector<bool> &restored)
 {
-    QList<QStringList> block{{}};
+    QList<JournalRecord> block{{}};
     for (std::size_t i = 0; i < restored.size(); ++i)
-        if (restored[i])
+        if (restored[i] && !plan.winnerLines[qsizetype(i)].stamp.isEmpty())
             block.append(plan.winnerLines[qsizetype(i)]);
     const qsizetype winners = block.size() - 1;
     for (qsizetype v = 0; v < plan.voids.size(); ++v)
         if (restored[std::size_t(plan.voids[v])])
             block.append(plan.voidLines[v]);
     const qsizetype voids = block.size() - 1 - winners;
-    block.first() = {JournalEvent::Resumed, QStringLiteral("人数=%1").arg(winners)};
+    QStringList resumed{JournalEvent::Resumed, QStringLiteral("人数=%1").arg(winners)};
     if (voids > 0)
-        block.first() << ResumedVoidsKey + QString::number(voids);
+        resumed << ResumedVoidsKey + QString::number(voids);
+    block.first() = journalRecordNow(resumed);
     return block;
 }

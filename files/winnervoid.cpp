@@ -17,6 +17,12 @@ QString voidQuestionText(PrizeTier tier, const QString &name)
         .arg(tierRow(tier).logLabel, shown);
 }
 
+QString unlistedStopText(PrizeTier tier, const QString &text)
+{
+    return QStringLiteral("「%1」不在名单中。仍然记为%2中奖者吗？")
+        .arg(cutShort(text, LongestShownName), tierRow(tier).statusLabel);
+}
+
 QString voidWhileRollingText()
 {
     return QStringLiteral("正在抽取，不能作废。请先停止，再作废不在场的中奖者。");
@@ -27,7 +33,7 @@ QString voidOnEmptyLineText()
     return QStringLiteral("这一行没有中奖者。请把光标放在要作废的那一行上，再按 Delete 键。");
 }
 
-QStringList voidJournalFields(PrizeTier tier, const QString &name, qsizetype place,
+QStringList voidJournalFields(PrizeTier tier, const QString &name, const QString &winnerLine,
                               std::array<qint32, 4> drawnCount)
 {
     --drawnCount[tierIndex(tier)];
@@ -35,6 +41,6 @@ QStringList voidJournalFields(PrizeTier tier, const QString &name, qsizetype pla
     for (qint32 count : drawnCount)
         counts << QString::number(count);
     return {JournalEvent::Void, tierRow(tier).logLabel.toString(), escapeJournalField(name),
-            VoidPlaceKey + QString::number(place),
+            VoidWinnerLineKey + winnerLine,
             QStringLiteral("已抽取=") + counts.join(QLatin1Char(','))};
 }

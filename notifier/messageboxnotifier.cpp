@@ -90,6 +90,23 @@ bool MessageBoxNotifier::confirm(const QString &title, const QString &text)
     return box.clickedButton() == ok;
 }
 
+bool MessageBoxNotifier::askRecordAnyway(const QString &title, const QString &text)
+{
+    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::NoButton,
+                    QApplication::activeWindow());
+    QPushButton *record = box.addButton(QStringLiteral("记录"), QMessageBox::AcceptRole);
+    QPushButton *skip = box.addButton(QStringLiteral("不记录"), QMessageBox::RejectRole);
+    // Only a deliberate click records the text; a key meant for the draw answers nothing
+    // (Space) or leaves it unrecorded.
+    box.setDefaultButton(skip);
+    box.setEscapeButton(skip);
+    SpaceSwallower swallower;
+    for (QAbstractButton *button : box.buttons())
+        button->installEventFilter(&swallower);
+    box.exec();
+    return box.clickedButton() == record;
+}
+
 void MessageBoxNotifier::beep()
 {
     QApplication::beep();

@@ -10,6 +10,7 @@ public:
     FailedWriteChoice askAfterFailedWrite(const QString &title, const QString &text) override;
     ResumeChoice askResume(const QString &title, const QString &text) override;
     bool confirm(const QString &title, const QString &text) override;
+    bool askRecordAnyway(const QString &title, const QString &text) override;
     void beep() override;
     void openUrl(const QUrl &url) override;
 };

@@ -20,6 +20,9 @@ public:
     virtual ResumeChoice askResume(const QString &title, const QString &text) = 0;
     // A question with OK and Cancel: true only for OK.
     virtual bool confirm(const QString &title, const QString &text) = 0;
+    // Whether to record a winner anyway: true only for "记录"; Enter, Esc and the close box
+    // answer "不记录".
+    virtual bool askRecordAnyway(const QString &title, const QString &text) = 0;
     virtual void beep() = 0;
     virtual void openUrl(const QUrl &url) = 0;
 };

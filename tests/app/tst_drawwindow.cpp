@@ -261,6 +261,65 @@ void TestDrawWindow::singleCandidateStopsOnce()
     QVERIFY(window_->engine().state().log.isEmpty());
 }
 
+void TestDrawWindow::stopOnTextNotInTheListAsksFirst_data()
+{
+    QTest::addColumn<QString>("typed"); // into the display showing Anna; "<" is Backspace
+    QTest::addColumn<bool>("answer");
+    QTest::addColumn<QString>("question"); // empty when none is asked
+    QTest::addColumn<QString>("log");
+
+    const QString cut = QStringLiteral("「Ann」不在名单中。仍然记为3等奖中奖者吗？");
+    QTest::newRow("a stray Backspace cut the name: not recorded") << "<" << false << cut << "";
+    QTest::newRow("the cut name recorded as the operator says")
+        << "<" << true << cut << "3等奖:Ann\r\n";
+    QTest::newRow("a name of the list typed over it") << "*Bob" << false << ""
+                                                      << "3等奖:Bob\r\n";
+    QTest::newRow("the name the roll showed") << "" << false << ""
+                                              << "3等奖:Anna\r\n";
+}
+
+// The display stays editable, but only a name of the list becomes a winner without a
+// question; declined, the tier is idle and nothing is recorded or journalled.
+void TestDrawWindow::stopOnTextNotInTheListAsksFirst()
+{
+    QFETCH(QString, typed);
+    QFETCH(bool, answer);
+    QFETCH(QString, question);
+    QFETCH(QString, log);
+    Form1 &w = *window_;
+    const Form1Controls &c = w.controls();
+    fixture_->notifier.recordAnywayAnswer = answer;
+    press(c.T1, Qt::Key_Space);
+    w.tick();
+    QVERIFY(!c.Text1->isReadOnly());
+    c.Text1->setFocus();
+    if (typed.startsWith(u'*'))
+        c.Text1->selectAll();
+    for (QChar key : typed) {
+        if (key == u'<')
+            QTest::keyClick(c.Text1, Qt::Key_Backspace);
+        else if (key != u'*')
+            QTest::keyClicks(c.Text1, QString(key));
+    }
+    press(c.Text1, Qt::Key_Space);
+
+    QStringList asked;
+    for (const auto &message : fixture_->notifier.messages)
+        asked << message.text;
+    QCOMPARE(asked, question.isEmpty() ? QStringList() : QStringList{question});
+    QCOMPARE(w.engine().state().log, log);
+    QCOMPARE(tierButton(w, PrizeTier::Third)->text(), QStringLiteral("抽取3等奖"));
+    QVERIFY(!c.Timer1->isActive());
+    const QString journal = decodeText(fixture_->readFile(QStringLiteral("抽奖日志.txt")));
+    QCOMPARE(journal.count(u'\t' + JournalEvent::Winner + u'\t'), log.isEmpty() ? 0 : 1);
+    const bool typedWinner = !question.isEmpty() && answer;
+    QCOMPARE(journal.contains(u'\t' + TypedField + u'\t'), typedWinner);
+    QTest::mouseClick(c.sava, Qt::LeftButton);
+    QCOMPARE(decodeText(fixture_->readFile(QStringLiteral("获奖名单.txt")))
+                 .endsWith(QStringLiteral("（手动输入后确认记录）：\r\n") + log),
+             typedWinner);
+}
+
 void TestDrawWindow::emptyPoolRollsOnSilentlyAndItsStopSaysSo()
 {
     fixture_->writeCandidates({QStringLiteral("Anna"), QStringLiteral("Annabel")});

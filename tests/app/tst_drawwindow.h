@@ -25,6 +25,8 @@ private slots:
     void otherKeysDoNothing();
     void allTiersDoneIsSaidOnEveryKey();
     void singleCandidateStopsOnce();
+    void stopOnTextNotInTheListAsksFirst_data();
+    void stopOnTextNotInTheListAsksFirst();
     void emptyPoolRollsOnSilentlyAndItsStopSaysSo();
     void missingFilesAreNamedAndTheWindowWorks();
     void longLinesAreShownCutShortAndKeptWhole();

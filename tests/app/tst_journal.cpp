@@ -1,5 +1,6 @@
 #include "tst_journal.h"
 
+#include "filesizelimit.h"
 #include "journalline.h"
 #include "programhost.h"
 #include "textcodec.h"
@@ -12,6 +13,7 @@
 #include <QCryptographicHash>
 #include <QDateTime>
 #include <QDir>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPlainTextEdit>
@@ -229,6 +231,118 @@ void TestJournal::journalFailureIsSaidOnceAndTheDrawGoesOn()
     QCOMPARE(messages.size(), 1);
     QCOMPARE(messages.first().icon, Notifier::Icon::Warning);
     QVERIFY(messages.first().text.contains(QDir::toNativeSeparators(dir + u'/' + JournalName)));
+}
+
+// The disk fills while a winner is drawn and has room again for the next: every winner the
+// window showed is in the journal, in order, and the void after them holds through the
+// resume though the torn line lies before it.
+void TestJournal::fullDiskRunResumesWithEveryWinnerAndTheVoid()
+{
+    if (!FileSizeLimit::available())
+        QSKIP("no file size limit on this system");
+    fixture_->writeSettings(QStringLiteral("年会"), {QStringLiteral("9"), QStringLiteral("0"),
+                                                     QStringLiteral("0"), QStringLiteral("0")});
+    auto &notifier = fixture_->notifier;
+    const QString journal = fixture_->path(JournalName);
+    DrawState shown;
+    {
+        ProgramHost host(notifier, fixture_->random, fixture_->directory.path());
+        host.start();
+        Form1 &window = *host.mainWindow();
+        drawOne(window); // Anna
+        {
+            const FileSizeLimit full(QFileInfo(journal).size() + 20);
+            drawOne(window); // Bob, whose line the full disk cuts
+        }
+        drawOne(window); // Carl, after Bob's line
+        drawOne(window); // Dora
+        notifier.confirmAnswer = true;
+        QTest::keyClick(window.controls().T1, Qt::Key_Delete); // Dora is not there
+        drawOne(window);                                       // Emil
+        shown = window.engine().state();
+        // Killed: no clean end.
+    }
+    QCOMPARE(notifier.messages.size(), 3);
+    QCOMPARE(notifier.messages[0].icon, Notifier::Icon::Warning);
+    QVERIFY(notifier.messages[0].text.contains(QStringLiteral("File too large")));
+    QCOMPARE(notifier.messages[1].icon, Notifier::Icon::Information);
+    QVERIFY(notifier.messages[1].text.contains(QStringLiteral("1 行已按原来的顺序补写")));
+
+    notifier.messages.clear();
+    notifier.resumeChoice = Notifier::ResumeChoice::Resume;
+    ProgramHost host(notifier, fixture_->random, fixture_->directory.path());
+    host.start();
+    QVERIFY(!notifier.messages.isEmpty());
+    QVERIFY(notifier.messages.first().text.contains(
+        QStringLiteral("4 名中奖者（另有 1 名不在场，已作废）。另有 1 行没有写完整")));
+    const DrawState &resumed = host.mainWindow()->engine().state();
+    QCOMPARE(resumed.log, shown.log);
+    QCOMPARE(resumed.voidedLines, QStringList{QStringLiteral("3等奖:Dora\r\n")});
+    QCOMPARE(resumed.drawnCount, shown.drawnCount);
+    QCOMPARE(resumed.candidates.names(), shown.candidates.names());
+}
+
+void TestJournal::unfinishedDrawIsOfferedWhateverBecameOfTheJournal_data()
+{
+    QTest::addColumn<QByteArray>("journal");
+    QTest::addColumn<QStringList>("asked"); // pieces of the question
+    QTest::addColumn<bool>("keptAside");
+    QTest::addColumn<QString>("log"); // after the resume
+
+    const QString stamp = QStringLiteral("2026-12-07 10:00:00");
+    const auto line = [&stamp](const QString &fields) {
+        return journalLineBytes(stamp, fields.split(u'\t'));
+    };
+    const QByteArray start =
+        line(QStringLiteral("程序启动")) + line(QStringLiteral("开始抽奖\tSHA-256=00ff"));
+    const QByteArray anna = line(QStringLiteral("中奖\t3等奖:\tAnna\t抽前=7\t抽后=6"));
+    const QByteArray bob = line(QStringLiteral("中奖\t3等奖:\tBob\t抽前=6\t抽后=4"));
+    const QString text = decodeText(start + anna + bob);
+    const QByteArray utf16 =
+        QByteArray("\xFF\xFE") +
+        QByteArray(reinterpret_cast<const char *>(text.utf16()), text.size() * 2);
+    const QString both = QStringLiteral("3等奖:Bob\n3等奖:Anna\n");
+    QTest::newRow("re-saved by an editor as UTF-16")
+        << utf16
+        << QStringList{QStringLiteral("2 名中奖者"), QStringLiteral("另存的文件原样保留为")} << true
+        << both;
+    QTest::newRow("the first winner line torn")
+        << start + anna.left(30)
+        << QStringList{QStringLiteral("0 名中奖者"), QStringLiteral("另有 1 行没有写完整")} << false
+        << QString();
+    QTest::newRow("the run's start line torn")
+        << line(QStringLiteral("程序启动")).left(10) + "\r\n" +
+               start.sliced(start.indexOf('\n') + 1) + anna + bob
+        << QStringList{QStringLiteral("2 名中奖者")} << false << both;
+}
+
+// However the journal came to be, a start that finds an unfinished draw asks, says what
+// it found and what it did with the file, and resumes what is there.
+void TestJournal::unfinishedDrawIsOfferedWhateverBecameOfTheJournal()
+{
+    QFETCH(QByteArray, journal);
+    QFETCH(QStringList, asked);
+    QFETCH(bool, keptAside);
+    QFETCH(QString, log);
+    fixture_->writeFile(JournalName, journal);
+    fixture_->notifier.resumeChoice = Notifier::ResumeChoice::Resume;
+    ProgramHost host(fixture_->notifier, fixture_->random, fixture_->directory.path());
+    host.start();
+    QVERIFY(!fixture_->notifier.messages.isEmpty());
+    const auto &question = fixture_->notifier.messages.first();
+    QCOMPARE(question.icon, Notifier::Icon::Question);
+    for (const QString &piece : asked)
+        QVERIFY2(question.text.contains(piece), qPrintable(question.text));
+    QCOMPARE(host.mainWindow()->controls().T1->toPlainText(), log);
+    const QStringList aside =
+        QDir(fixture_->directory.path()).entryList({QStringLiteral("抽奖日志（编辑器另存的原件*")});
+    QCOMPARE(aside.size(), keptAside ? 1 : 0);
+    if (keptAside) {
+        QVERIFY(question.text.contains(fixture_->path(aside.first())));
+        QCOMPARE(fixture_->readFile(aside.first()), journal);
+        // Continued in its own encoding: every line whole, the resume's too.
+        QVERIFY(journalLines().contains(QStringLiteral("续接\t人数=2")));
+    }
 }
 
 // Two copies in one folder would resume each other's draw and overwrite each other's

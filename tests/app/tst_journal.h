@@ -20,6 +20,9 @@ private slots:
     void killedRunResumesWhereItStopped();
     void resumeWarnsWhenTheListChanged();
     void journalFailureIsSaidOnceAndTheDrawGoesOn();
+    void fullDiskRunResumesWithEveryWinnerAndTheVoid();
+    void unfinishedDrawIsOfferedWhateverBecameOfTheJournal_data();
+    void unfinishedDrawIsOfferedWhateverBecameOfTheJournal();
     void secondCopyInTheFolderWritesNothing();
     void killedDuringTheResumeOffersTheDrawAgain();
     void resumeQuestionLeftWithoutAChoiceResumes_data();

@@ -7,6 +7,7 @@
 #include "webaddress.h"
 #include "winnervoid.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QMessageBox>
@@ -85,6 +86,18 @@ QStringList TestVoidWinner::journalLines() const
     return lines;
 }
 
+// {name} in `text` becomes the check of that winner's journal line, which a void names.
+QString TestVoidWinner::withLineChecks(QString text) const
+{
+    for (const QByteArray &line : fixture_->readFile(JournalName).split('\n')) {
+        const auto fields = parseJournalLine(line.chopped(line.endsWith('\r') ? 1 : 0));
+        if (fields && fields->size() > 3 && fields->at(1) == u"中奖"_qs)
+            text.replace(u'{' + fields->at(3) + u'}',
+                         QString::fromLatin1(journalLineCheck(fields->first(), fields->mid(1))));
+    }
+    return text;
+}
+
 // The usual case: the newest winner is absent, the place is drawn again. After each step
 // the window, the journal's last line and the report's bytes.
 void TestVoidWinner::voidTheNewestThenDrawAgain()
@@ -108,7 +121,7 @@ void TestVoidWinner::voidTheNewestThenDrawAgain()
          u"0011"_qs, u"中奖\t2等奖:\tCarl\t抽前=3\t抽后=2"_qs, QString()},
         {"Carl voided", [&] { QTest::keyClick(window->controls().T1, Qt::Key_Delete); },
          u"3等奖:Bob\r\n3等奖:Anna\r\n"_qs, u"2名，2等奖0名"_qs, u"0111"_qs,
-         u"作废\t2等奖:\tCarl\t序号=3\t已抽取=2,0,0,0"_qs, u"2等奖:Carl\r\n"_qs},
+         u"作废\t2等奖:\tCarl\t中奖行={Carl}\t已抽取=2,0,0,0"_qs, u"2等奖:Carl\r\n"_qs},
         {"the place drawn again, Carl out of the pool", [&] { drawOne(*window); },
          u"2等奖:Dora\r\n3等奖:Bob\r\n3等奖:Anna\r\n"_qs, u"2名，2等奖1名"_qs, u"0011"_qs,
          u"中奖\t2等奖:\tDora\t抽前=2\t抽后=1"_qs, u"2等奖:Carl\r\n"_qs},
@@ -121,7 +134,8 @@ void TestVoidWinner::voidTheNewestThenDrawAgain()
         QCOMPARE(shownLog(*window), shown.replace(u"\r\n"_qs, u"\n"_qs));
         QCOMPARE(window->controls().Text2->toPlainText(), QString(10, u' ') + status);
         QCOMPARE(enabledTiers(*window), step.enabled);
-        QCOMPARE(journalLines().at(journalLines().size() - 2), step.journal); // then the report
+        QCOMPARE(journalLines().at(journalLines().size() - 2),
+                 withLineChecks(step.journal)); // then the report
         QByteArray report = plainReport(step.log, status);
         if (!step.voided.isEmpty())
             report += encodeText(u"\r\n作废（未到场）：\r\n"_qs + step.voided);
@@ -149,13 +163,13 @@ void TestVoidWinner::voidTheLineAtTheCaret_data()
     const QString asked;
     QTest::newRow("Delete on the newest line")
         << 0 << false << true << false << u"3等奖:Bo\u2029b\r\n3等奖:Anna\r\n"_qs
-        << u"作废\t3等奖:\tCarl\t序号=3\t已抽取=2,0,0,0"_qs << asked;
+        << u"作废\t3等奖:\tCarl\t中奖行={Carl}\t已抽取=2,0,0,0"_qs << asked;
     QTest::newRow("menu item on a line in the middle")
         << 1 << true << true << false << u"3等奖:Carl\r\n3等奖:Anna\r\n"_qs
-        << u"作废\t3等奖:\tBo\u2029b\t序号=2\t已抽取=2,0,0,0"_qs << asked;
+        << u"作废\t3等奖:\tBo\u2029b\t中奖行={Bo\u2029b}\t已抽取=2,0,0,0"_qs << asked;
     QTest::newRow("Delete on the oldest line, below a name that holds a paragraph separator")
         << 2 << false << true << false << u"3等奖:Carl\r\n3等奖:Bo\u2029b\r\n"_qs
-        << u"作废\t3等奖:\tAnna\t序号=1\t已抽取=2,0,0,0"_qs << asked;
+        << u"作废\t3等奖:\tAnna\t中奖行={Anna}\t已抽取=2,0,0,0"_qs << asked;
     QTest::newRow("Cancel changes nothing")
         << 0 << false << false << false << all << QString() << asked;
     QTest::newRow("refused on the empty line below the last")
@@ -202,7 +216,8 @@ void TestVoidWinner::voidTheLineAtTheCaret()
     QCOMPARE(shownLog(*window), shown);
     const bool voided = !journal.isEmpty();
     QCOMPARE(state.drawnCount[0], voided ? 2 : 3);
-    QCOMPARE(journalLines(), voided ? journalBefore + QStringList{journal} : journalBefore);
+    QCOMPARE(journalLines(),
+             voided ? journalBefore + QStringList{withLineChecks(journal)} : journalBefore);
     QCOMPARE(state.candidates.names(), QStringList{u"Dora"_qs});
     const auto &messages = fixture_->notifier.messages;
     QCOMPARE(messages.size(), 1);
@@ -215,26 +230,40 @@ void TestVoidWinner::voidTheLineAtTheCaret()
 
 void TestVoidWinner::questionBoxAnswers_data()
 {
-    QTest::addColumn<int>("key"); // 0 for the close box
-    QTest::addColumn<bool>("voids");
-    QTest::newRow("Enter") << int(Qt::Key_Return) << true;
-    QTest::newRow("Esc") << int(Qt::Key_Escape) << false;
-    QTest::newRow("close box") << 0 << false;
-    QTest::newRow("Space, the draw's key, answers nothing") << int(Qt::Key_Space) << false;
+    QTest::addColumn<bool>("typedWinner"); // the question before a typed winner is recorded
+    QTest::addColumn<int>("key");          // 0 for the close box, Tab to click "记录"
+    QTest::addColumn<bool>("yes");
+    for (bool typed : {false, true}) {
+        const QByteArray box = typed ? "typed winner: " : "void: ";
+        // Voiding is what the operator set out to do; recording a typed text is not.
+        QTest::newRow(box + "Enter") << typed << int(Qt::Key_Return) << !typed;
+        QTest::newRow(box + "Esc") << typed << int(Qt::Key_Escape) << false;
+        QTest::newRow(box + "close box") << typed << 0 << false;
+        QTest::newRow(box + "Space, the draw's key, answers nothing")
+            << typed << int(Qt::Key_Space) << false;
+    }
+    QTest::newRow("typed winner: 记录 clicked") << true << int(Qt::Key_Tab) << true;
 }
 
-// The real question box: Enter confirms; Esc and the close box cancel; Space is left
-// unanswered (then Esc closes the box).
+// The real question boxes: Enter confirms a void but leaves a typed text unrecorded; Esc
+// and the close box say no; Space is left unanswered (then Esc closes the box).
 void TestVoidWinner::questionBoxAnswers()
 {
+    QFETCH(bool, typedWinner);
     QFETCH(int, key);
-    QFETCH(bool, voids);
+    QFETCH(bool, yes);
     QTimer::singleShot(0, [key] {
         auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
         if (!box)
             return;
         if (key == 0) {
             box->close();
+            return;
+        }
+        if (key == Qt::Key_Tab) {
+            for (QAbstractButton *button : box->buttons())
+                if (button->text() == u"记录"_qs)
+                    button->click();
             return;
         }
         // As the keyboard does: to the focused button, the default one.
@@ -244,7 +273,9 @@ void TestVoidWinner::questionBoxAnswers()
             QTest::keyClick(focused, Qt::Key_Escape);
     });
     MessageBoxNotifier notifier;
-    QCOMPARE(notifier.confirm(u"提示"_qs, u"?"_qs), voids);
+    QCOMPARE(typedWinner ? notifier.askRecordAnyway(u"提示"_qs, u"?"_qs)
+                         : notifier.confirm(u"提示"_qs, u"?"_qs),
+             yes);
 }
 
 // A run killed after a void: the next start resumes without the voided line, keeps the

@@ -23,6 +23,7 @@ private slots:
 
 private:
     QStringList journalLines() const;
+    QString withLineChecks(QString text) const;
 
     std::optional<AppFixture> fixture_;
 };

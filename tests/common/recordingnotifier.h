@@ -10,7 +10,7 @@
 
 // Records every message, beep and link instead of showing them, and answers a failed
 // write's question from a script (CloseWithoutReport when the script is empty) and a
-// confirmation from confirmAnswer.
+// confirmation from confirmAnswer, a typed winner's question from recordAnywayAnswer.
 class RecordingNotifier : public Notifier {
 public:
     struct Message {
@@ -23,6 +23,7 @@ public:
     QList<FailedWriteChoice> scriptedChoices;
     ResumeChoice resumeChoice = ResumeChoice::StartAfresh;
     bool confirmAnswer = false;
+    bool recordAnywayAnswer = false;
     int beeps = 0;
     QList<QUrl> openedUrls;
     // Runs while a failed write's question is open, as an operator fixing the fault would.
@@ -53,6 +54,11 @@ public:
     {
         messages.append({Icon::Question, title, text});
         return confirmAnswer;
+    }
+    bool askRecordAnyway(const QString &title, const QString &text) override
+    {
+        messages.append({Icon::Question, title, text});
+        return recordAnywayAnswer;
     }
     void beep() override { ++beeps; }
     void openUrl(const QUrl &url) override { openedUrls.append(url); }

@@ -17,7 +17,8 @@ const QStringList ThreeNames{u"Anna"_s, u"Bob"_s, u"Chen"_s};
 } // namespace
 
 // Steps, separated by spaces: k the shortcut, 3 and 2 a click on that tier, t a tick,
-// c the single-candidate notice closed, =text the operator typing text into the display.
+// c the single-candidate notice closed, =text the operator typing text into the display,
+// y the operator confirming a stop on text that is no entry of the pool.
 void StopTest::stopRecordsOnlyANameTheRollShowed_data()
 {
     QTest::addColumn<QStringList>("pool");
@@ -39,8 +40,21 @@ void StopTest::stopRecordsOnlyANameTheRollShowed_data()
         << ThreeNames << false << u"3 t 2 2"_s << DrawOutcome::Recorded << u"2等奖:Anna\r\n"_s;
     QTest::newRow("a switch of tiers before any tick has no name to keep")
         << ThreeNames << false << u"3 2 2"_s << none << QString();
-    QTest::newRow("a name typed during the roll counts")
-        << ThreeNames << false << u"k =Zoe k"_s << DrawOutcome::Recorded << u"3等奖:Zoe\r\n"_s;
+    QTest::newRow("a name typed during the roll asks first")
+        << ThreeNames << false << u"k =Zoe k"_s << DrawOutcome::Unlisted << QString();
+    QTest::newRow("confirmed, the typed name is recorded")
+        << ThreeNames << false << u"k =Zoe k y"_s << DrawOutcome::Recorded << u"3等奖:Zoe\r\n"_s;
+    QTest::newRow("a shown name cut short by a stray key asks first")
+        << ThreeNames << false << u"k t =Ann k"_s << DrawOutcome::Unlisted << QString();
+    QTest::newRow("typed after the single-candidate notice asks first")
+        << QStringList{u"Solo"_s} << false << u"k t c =BOSS k"_s << DrawOutcome::Unlisted
+        << QString();
+    QTest::newRow("a name of the pool typed in full does not ask")
+        << ThreeNames << false << u"k =Bob k"_s << DrawOutcome::Recorded << u"3等奖:Bob\r\n"_s;
+    QTest::newRow("a tick after the typing shows a name, which never asks")
+        << ThreeNames << false << u"k =Zoe t k"_s << DrawOutcome::Recorded << u"3等奖:Anna\r\n"_s;
+    QTest::newRow("a confirmation after the next start records nothing")
+        << ThreeNames << false << u"k =Zoe k 2 2 y"_s << none << QString();
     QTest::newRow("a name typed before the roll does not count")
         << ThreeNames << false << u"=Zoe k k"_s << none << QString();
     QTest::newRow("a display emptied during the roll records nobody")
@@ -79,6 +93,8 @@ void StopTest::stopRecordsOnlyANameTheRollShowed()
             f.engine.singleCandidateNoticeClosed();
         else if (step.startsWith(u'='))
             f.engine.editDisplay(step.mid(1));
+        else if (step == u"y")
+            last = f.engine.recordUnlisted();
         else
             QFAIL("unknown step");
     }
@@ -91,6 +107,8 @@ void StopTest::stopRecordsOnlyANameTheRollShowed()
     QCOMPARE(f.state.status.isEmpty(), lines == 0);
     if (lines == 0)
         QCOMPARE(f.state.candidates.names(), poolBefore);
+    else
+        QCOMPARE(f.state.winners.last().typed, steps.endsWith(u" y"_s));
     QCOMPARE(f.state.captions, DrawState::startCaptions());
     QCOMPARE(f.state.timerInterval, 0);
 }

@@ -1,5 +1,6 @@
 #include "journal.h"
 #include "candidatelist.h"
+#include "filesizelimit.h"
 #include "gb18030decoder.h"
 #include "journalline.h"
 #include "journalreader.h"
@@ -11,19 +12,38 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <optional>
+
 namespace {
 
-// A journal as the program writes it, from lines given as tab-separated fields.
+const QString Stamp = u"2026-12-07 20:00:00"_qs;
+
+// A journal as the program writes it, from lines given as tab-separated fields. A line
+// marked with a leading "!" is cut short in the middle, as a full disk leaves it, and the
+// next line starts on a line of its own.
 QByteArray journalOf(const QStringList &lines)
 {
     QByteArray bytes;
-    for (const QString &line : lines)
-        bytes += journalLineBytes(u"2026-12-07 20:00:00"_qs, line.split(u'\t'));
+    for (const QString &line : lines) {
+        if (line.startsWith(u'!')) {
+            const QByteArray whole = journalLineBytes(Stamp, line.mid(1).split(u'\t'));
+            bytes += whole.left(whole.size() / 2) + "\r\n";
+        } else {
+            bytes += journalLineBytes(Stamp, line.split(u'\t'));
+        }
+    }
     return bytes;
+}
+
+// What a void names a winner's line by.
+QString checkOf(const QString &line)
+{
+    return QString::fromLatin1(journalLineCheck(Stamp, line.split(u'\t')));
 }
 
 QStringList winnersOf(const InterruptedDraw &draw)
@@ -53,6 +73,8 @@ private slots:
     void changedByteLeavesTheLineOut();
     void appendStartsOnALineOfItsOwn_data();
     void appendStartsOnALineOfItsOwn();
+    void linesThatCouldNotBeWrittenFollowInOrder_data();
+    void linesThatCouldNotBeWrittenFollowInOrder();
     void fieldsSplitBackExactly_data();
     void fieldsSplitBackExactly();
     void readsOnlyTheLastRun();
@@ -88,6 +110,11 @@ void JournalTest::findsTheInterruptedDraw_data()
     QTest::newRow("half of the resumed winners written: the old draw again")
         << Start + QStringList{Anna, Bob, resumingStart, Start[1], resumedTwo, Anna}
         << QStringList{u"3等奖:Anna"_qs, u"特等奖:Bob\tby\\"_qs} << u"ab12"_qs;
+    QTest::newRow("the first run's start line torn: its draw all the same")
+        << QStringList{u"!程序启动"_qs, Start[1], Anna} << QStringList{u"3等奖:Anna"_qs}
+        << u"ab12"_qs;
+    QTest::newRow("not one whole line: no journal of ours")
+        << QStringList{u"!"_qs + Anna, u"!"_qs + Bob} << QStringList() << QString();
     QTest::newRow("two unfinished resumes in a row: still the first draw")
         << Start + QStringList{Anna, resumingStart, Start[1], resumingStart, Start[1], resumedTwo}
         << QStringList{u"3等奖:Anna"_qs} << u"ab12"_qs;
@@ -136,6 +163,34 @@ void JournalTest::voidsComeBackWithTheirDraw_data()
     QTest::newRow("the same place voided twice counts once")
         << Start + QStringList{Anna, Bob, voidBob, voidBob} << all
         << QStringList{u"特等奖:Bob\tby\\@2"_qs} << 1;
+    const QString Dora = u"中奖\t3等奖:\t周九\t抽前=1\t抽后=0"_qs;
+    const QString voidCarl =
+        u"作废\t1等奖:\t孙八\t中奖行="_qs + checkOf(Carl) + u"\t已抽取=0,0,0,0"_qs;
+    const QString voidBobByLine =
+        u"作废\t特等奖:\tBob\\tby\\\\\t中奖行="_qs + checkOf(Bob) + u"\t已抽取=1,0,0,0"_qs;
+    QTest::newRow("a void by its winner's line holds when a line before it is lost")
+        << Start + QStringList{Anna, u"!"_qs + Bob, Carl, voidCarl, Dora}
+        << QStringList{u"3等奖:Anna"_qs, u"1等奖:孙八"_qs, u"3等奖:周九"_qs}
+        << QStringList{u"1等奖:孙八@2"_qs} << 1;
+    QTest::newRow("a void whose winner's line is lost still counts")
+        << Start + QStringList{Anna, u"!"_qs + Carl, voidCarl} << QStringList{u"3等奖:Anna"_qs}
+        << QStringList{u"1等奖:孙八@0"_qs} << 1;
+    QTest::newRow("a void by another winner's line is left out and counted")
+        << Start + QStringList{Anna, Carl,
+                               u"作废\t3等奖:\tAnna\t中奖行="_qs + checkOf(Carl) +
+                                   u"\t已抽取=0,0,1,0"_qs}
+        << QStringList{u"3等奖:Anna"_qs, u"1等奖:孙八"_qs} << QStringList() << 1;
+    QTest::newRow("a line written again after a failed write counts once")
+        << Start + QStringList{Anna, Carl, Carl, voidCarl, voidCarl}
+        << QStringList{u"3等奖:Anna"_qs, u"1等奖:孙八"_qs} << QStringList{u"1等奖:孙八@2"_qs} << 1;
+    QTest::newRow("a resume's write cut short, then written whole")
+        << Start + QStringList{Anna,          Bob,           voidBobByLine,
+                               resumingStart, Start[1],      u"续接\t人数=2\t作废=1"_qs,
+                               Anna,          u"!"_qs + Bob, u"续接\t人数=2\t作废=1"_qs,
+                               Anna,          Bob,           voidBobByLine,
+                               Carl}
+        << QStringList{u"3等奖:Anna"_qs, u"特等奖:Bob\tby\\"_qs, u"1等奖:孙八"_qs}
+        << QStringList{u"特等奖:Bob\tby\\@2"_qs} << 1;
     QTest::newRow("a reset forgets the voids")
         << Start + QStringList{Anna, Bob, voidBob, u"初始化\tSHA-256=cd34"_qs, Carl}
         << QStringList{u"1等奖:孙八"_qs} << QStringList() << 0;
@@ -174,6 +229,8 @@ void JournalTest::cutAtAnyByteRestoresExactlyTheWholeLines()
                                          [cut](qsizetype end) { return end <= cut; });
         QCOMPARE(winnersOf(draw), winners.mid(0, whole));
         QCOMPARE(draw.skippedLines, lineEnds.contains(cut) ? 0 : 1);
+        // Even a torn first winner line is a draw to offer, if only to say it was lost.
+        QCOMPARE(draw.isEmpty(), cut == head.size());
     }
 }
 
@@ -220,6 +277,10 @@ void JournalTest::appendStartsOnALineOfItsOwn()
     QTemporaryDir dir;
     Journal journal(dir.filePath(JournalFileName));
     QVERIFY(writeBytes(journal.path(), before));
+    // Read as it is, before a line of ours could convert it.
+    const InterruptedDraw found = readInterruptedDraw(journal.path());
+    QCOMPARE(winnersOf(found), annaKept ? QStringList{u"3等奖:Anna"_qs} : QStringList());
+    QCOMPARE(found.savedAsUtf16, !keptAside.isEmpty());
     QVERIFY(journal.append(Bob.split(u'\t')).ok());
     QVERIFY(journal.append(Carl.split(u'\t')).ok());
 
@@ -233,6 +294,49 @@ void JournalTest::appendStartsOnALineOfItsOwn()
     QCOMPARE(others.size(), keptAside.isEmpty() ? 0 : 1);
     if (!keptAside.isEmpty())
         QCOMPARE(readBytes(dir.filePath(others.first())), keptAside);
+}
+
+void JournalTest::linesThatCouldNotBeWrittenFollowInOrder_data()
+{
+    QTest::addColumn<bool>("fullDisk"); // else a folder stands in the journal's place
+    QTest::newRow("a folder in the journal's place") << false;
+    QTest::newRow("the disk fills in the middle of a line") << true;
+}
+
+// Lines that could not be written wait and go first, in their order and with their own
+// times, as soon as the journal can be written; a line the disk cut is written again
+// whole on a line of its own.
+void JournalTest::linesThatCouldNotBeWrittenFollowInOrder()
+{
+    QFETCH(bool, fullDisk);
+    if (fullDisk && !FileSizeLimit::available())
+        QSKIP("no file size limit on this system");
+    QTemporaryDir dir;
+    Journal journal(dir.filePath(JournalFileName));
+    QVERIFY(journal.appendAll({Start[0].split(u'\t'), Start[1].split(u'\t')}).ok());
+    QVERIFY(journal.append(Anna.split(u'\t')).ok());
+    const QString aside = dir.filePath(u"aside"_qs);
+    {
+        std::optional<FileSizeLimit> limit;
+        if (fullDisk)
+            limit.emplace(QFileInfo(journal.path()).size() + 20);
+        else
+            QVERIFY(QFile::rename(journal.path(), aside) &&
+                    QDir(dir.path()).mkdir(JournalFileName));
+        QVERIFY(!journal.append(Bob.split(u'\t')).ok());
+        QVERIFY(!journal.append(Carl.split(u'\t')).ok());
+        QCOMPARE(journal.linesBehind(), 2);
+    }
+    if (!fullDisk)
+        QVERIFY(QDir(dir.path()).rmdir(JournalFileName) && QFile::rename(aside, journal.path()));
+    QVERIFY(journal.catchUp().ok());
+    QCOMPARE(journal.linesBehind(), 0);
+    const InterruptedDraw draw = readInterruptedDraw(journal.path());
+    QCOMPARE(winnersOf(draw),
+             (QStringList{u"3等奖:Anna"_qs, u"特等奖:Bob\tby\\"_qs, u"1等奖:孙八"_qs}));
+    QCOMPARE(draw.skippedLines, fullDisk ? 1 : 0);
+    QVERIFY(journal.catchUp().ok()); // nothing waits: nothing is written twice
+    QCOMPARE(readInterruptedDraw(journal.path()).winners.size(), 3);
 }
 
 void JournalTest::fieldsSplitBackExactly_data()
