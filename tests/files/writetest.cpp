@@ -15,6 +15,9 @@
 #include <csignal>
 #include <sys/resource.h>
 #endif
+#ifdef Q_OS_WIN
+#include <qt_windows.h>
+#endif
 
 namespace {
 
@@ -43,6 +46,9 @@ private slots:
     void readOnlyFolderKeepsThePreviousFile();
     void shortWriteKeepsThePreviousFile_data();
     void shortWriteKeepsThePreviousFile();
+    void writesAndReadsBackInAFolderBeyond260Characters();
+    void fileHeldByAnotherProgramFailsUntilReleased_data();
+    void fileHeldByAnotherProgramFailsUntilReleased();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -175,6 +181,71 @@ void WriteTest::shortWriteKeepsThePreviousFile()
     QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList{"cjk.txt"});
 #else
     QSKIP("needs a file size limit");
+#endif
+}
+
+// Windows' old limit on a path's length: Qt must reach such folders itself.
+void WriteTest::writesAndReadsBackInAFolderBeyond260Characters()
+{
+    QString folder = m_dir->path();
+    while (folder.size() < 300)
+        folder += u"/抽奖活动资料文件夹 2027"_qs;
+    QVERIFY(QDir().mkpath(folder));
+    const QString path = QDir::toNativeSeparators(folder + u"/bt.txt"_qs);
+
+    QVERIFY(writeSettingsFile(path, {u"年会"_qs, "5", "3", "2", "1"}).ok());
+    const SettingsLines read = readSettingsFile(path);
+    QVERIFY(read.result.ok());
+    QCOMPARE(read.title(), u"年会"_qs);
+    QCOMPARE(read.quotas(), (std::array<qint32, 4>{5, 3, 2, 1}));
+}
+
+void WriteTest::fileHeldByAnotherProgramFailsUntilReleased_data()
+{
+    QTest::addColumn<QString>("fileName");
+    QTest::addColumn<bool>("readOnly");
+
+    QTest::newRow("report open in a spreadsheet") << u"获奖名单.txt"_qs << false;
+    QTest::newRow("settings open in a spreadsheet") << u"bt.txt"_qs << false;
+    QTest::newRow("report marked read-only") << u"获奖名单.txt"_qs << true;
+}
+
+// Windows: a spreadsheet program keeps the file it shows open and lets others only read
+// it, and a file's read-only mark refuses its replacement. The save says so with the
+// system's reason, keeps the file as it was, and works once the file is released.
+void WriteTest::fileHeldByAnotherProgramFailsUntilReleased()
+{
+#ifdef Q_OS_WIN
+    QFETCH(QString, fileName);
+    QFETCH(bool, readOnly);
+    const QString path = QDir::toNativeSeparators(m_dir->filePath(fileName));
+    QVERIFY(writeBytes(path, "Old\r\n"));
+    HANDLE held = INVALID_HANDLE_VALUE;
+    if (readOnly) {
+        QVERIFY(SetFileAttributesW(reinterpret_cast<const wchar_t *>(path.utf16()),
+                                   FILE_ATTRIBUTE_READONLY));
+    } else {
+        held = CreateFileW(reinterpret_cast<const wchar_t *>(path.utf16()),
+                           GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+        QVERIFY(held != INVALID_HANDLE_VALUE);
+    }
+
+    const FileResult refused = writeFileAtomically(path, "New\r\n");
+    if (readOnly)
+        SetFileAttributesW(reinterpret_cast<const wchar_t *>(path.utf16()), FILE_ATTRIBUTE_NORMAL);
+    else
+        CloseHandle(held);
+    const QString prefix = u"无法保存文件 "_qs + path + u"："_qs;
+    QVERIFY2(refused.error.startsWith(prefix), qPrintable(refused.error));
+    QVERIFY2(!refused.error.contains(u"Unknown error"_qs), qPrintable(refused.error));
+    QCOMPARE(readBytes(path), QByteArray("Old\r\n"));
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList{fileName});
+
+    QVERIFY(writeFileAtomically(path, "New\r\n").ok());
+    QCOMPARE(readBytes(path), QByteArray("New\r\n"));
+#else
+    QSKIP("Windows' share modes and read-only mark");
 #endif
 }
 
