@@ -30,7 +30,10 @@ xcb_atom_t atom(xcb_connection_t *connection, const char *name)
 void clearNativeWindowTitle(QWidget *window)
 {
 #ifdef Q_OS_WIN
-    SetWindowTextW(reinterpret_cast<HWND>(window->winId()), L"");
+    // Only the windows platform's ids are window handles; offscreen ones are counters that
+    // may name some other program's window.
+    if (QGuiApplication::platformName() == QLatin1String("windows"))
+        SetWindowTextW(reinterpret_cast<HWND>(window->winId()), L"");
 #elif defined(PRIZEDRAW_XCB)
     // Other platforms (offscreen, Wayland) may answer the X11 interface without a server.
     auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();

@@ -47,7 +47,8 @@ QString writeReason(const QFile &file)
 
 // An editor's "Unicode" save turns the journal into UTF-16, where lines of ours cannot
 // follow. The file as the editor left it is kept beside it under a name that says what it
-// is, and the journal goes on in GB18030 with the same text.
+// is (named with the system's separators, as the operator is shown it), and the journal
+// goes on in GB18030 with the same text.
 FileResult convertFromUtf16(const QString &path, QString *keptAside)
 {
     FileResult read;
@@ -55,11 +56,11 @@ FileResult convertFromUtf16(const QString &path, QString *keptAside)
     if (!read.ok())
         return read;
     const QFileInfo info(path);
-    const QString kept = info.dir().filePath(
+    const QString kept = QDir::toNativeSeparators(info.dir().filePath(
         info.completeBaseName() +
         QStringLiteral("（编辑器另存的原件，%1）.")
             .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"))) +
-        info.suffix());
+        info.suffix()));
     const FileResult copied = writeFileAtomically(kept, bytes);
     if (!copied.ok())
         return copied;
@@ -68,20 +69,22 @@ FileResult convertFromUtf16(const QString &path, QString *keptAside)
     return writeFileAtomically(path, encodeText(decodeText(bytes)));
 }
 
+// Qt names an open file with '/' everywhere; the operator is shown the path as the
+// system writes it.
 FileResult openForAppend(QFile &file, QString *keptAside)
 {
+    const QString path = QDir::toNativeSeparators(file.fileName());
     const auto open = [&file] {
         return file.open(QIODevice::ReadWrite | QIODevice::Append | QIODevice::Unbuffered);
     };
     if (!open())
-        return {writeError(file.fileName(), file.errorString())};
+        return {writeError(path, file.errorString())};
     if (file.size() >= 2 && file.seek(0) && startsAsUtf16(file.read(2))) {
         file.close();
-        if (const FileResult converted = convertFromUtf16(file.fileName(), keptAside);
-            !converted.ok())
+        if (const FileResult converted = convertFromUtf16(path, keptAside); !converted.ok())
             return converted;
         if (!open())
-            return {writeError(file.fileName(), file.errorString())};
+            return {writeError(path, file.errorString())};
     }
     return {};
 }
