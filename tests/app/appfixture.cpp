@@ -3,6 +3,7 @@
 #include "form1.h"
 #include "textcodec.h"
 
+#include <QDir>
 #include <QFile>
 
 void AppFixture::writeFile(const QString &name, const QByteArray &bytes) const
@@ -30,14 +31,19 @@ QByteArray AppFixture::readFile(const QString &name) const
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+QString AppFixture::programDirectory() const
+{
+    return QDir::toNativeSeparators(directory.path());
+}
+
 QString AppFixture::path(const QString &name) const
 {
-    return directory.filePath(name);
+    return QDir::toNativeSeparators(directory.filePath(name));
 }
 
 std::unique_ptr<Form1> AppFixture::openMainWindow()
 {
-    auto window = std::make_unique<Form1>(notifier, random, journalWriter, directory.path());
+    auto window = std::make_unique<Form1>(notifier, random, journalWriter, programDirectory());
     window->show();
     return window;
 }

@@ -24,6 +24,8 @@ struct AppFixture {
     void writeSettings(const QString &title, const QStringList &quotas) const;
     void writeCandidates(const QStringList &names) const;
     QByteArray readFile(const QString &name) const;
+    // The folder and its files as the program names them: with the system's separators.
+    QString programDirectory() const;
     QString path(const QString &name) const;
 
     std::unique_ptr<Form1> openMainWindow();

@@ -1,6 +1,7 @@
 #include "tst_journal.h"
 
 #include "filesizelimit.h"
+#include "journal.h"
 #include "journalline.h"
 #include "programhost.h"
 #include "textcodec.h"
@@ -86,7 +87,7 @@ QStringList TestJournal::journalLines() const
 
 void TestJournal::scriptedEventIsJournalledLineByLine()
 {
-    ProgramHost host(fixture_->notifier, fixture_->random, fixture_->directory.path());
+    ProgramHost host(fixture_->notifier, fixture_->random, fixture_->programDirectory());
     host.start();
     drawOne(*host.mainWindow()); // Anna
     drawOne(*host.mainWindow()); // Bob, and the other Bob leaves with him
@@ -96,15 +97,16 @@ void TestJournal::scriptedEventIsJournalledLineByLine()
     QTest::mouseClick(host.mainWindow()->controls().Format, Qt::LeftButton);
     QTest::mouseClick(host.mainWindow()->controls().Exit, Qt::LeftButton);
 
-    const QString dir = QDir::toNativeSeparators(fixture_->directory.path());
     const QString sha =
         QString::fromLatin1(QCryptographicHash::hash(fixture_->readFile(QStringLiteral("cjk.txt")),
                                                      QCryptographicHash::Sha256)
                                 .toHex());
-    const QString start = QStringLiteral("\t标题=年会\t名额=2,2,1,1\t名单=%1/cjk.txt\t人数=7\t"
-                                         "SHA-256=%2\t重复=Bob@2,5")
-                              .arg(dir, sha);
-    const QString report = QStringLiteral("保存报告\t%1/获奖名单.txt").arg(dir);
+    const QString start =
+        QStringLiteral("\t标题=年会\t名额=2,2,1,1\t名单=%1\t人数=7\t"
+                       "SHA-256=%2\t重复=Bob@2,5")
+            .arg(escapeJournalField(fixture_->path(QStringLiteral("cjk.txt"))), sha);
+    const QString report = QStringLiteral("保存报告\t") +
+                           escapeJournalField(fixture_->path(QStringLiteral("获奖名单.txt")));
     const QStringList expected{
         QStringLiteral("程序启动"),
         QStringLiteral("开始抽奖") + start,
@@ -124,7 +126,8 @@ void TestJournal::scriptedEventIsJournalledLineByLine()
 QStringList TestJournal::startChild(QProcess &child, const QStringList &arguments,
                                     const QString &last) const
 {
-    child.start(QStringLiteral(JOURNAL_CHILD), QStringList{fixture_->directory.path()} + arguments);
+    child.start(QStringLiteral(JOURNAL_CHILD),
+                QStringList{fixture_->programDirectory()} + arguments);
     QStringList said;
     while (!said.contains(last)) {
         if (child.canReadLine())
@@ -159,7 +162,7 @@ void TestJournal::killedRunResumesWhereItStopped()
     auto &notifier = fixture_->notifier;
     notifier.resumeChoice = Notifier::ResumeChoice::Resume;
     {
-        ProgramHost host(notifier, fixture_->random, fixture_->directory.path());
+        ProgramHost host(notifier, fixture_->random, fixture_->programDirectory());
         host.start();
         QCOMPARE(notifier.messages.size(), 1);
         QVERIFY(notifier.messages.first().text.contains(QStringLiteral("5 名中奖者")));
@@ -173,7 +176,7 @@ void TestJournal::killedRunResumesWhereItStopped()
 
     notifier.messages.clear();
     notifier.resumeChoice = Notifier::ResumeChoice::StartAfresh;
-    ProgramHost host(notifier, fixture_->random, fixture_->directory.path());
+    ProgramHost host(notifier, fixture_->random, fixture_->programDirectory());
     host.start();
     QCOMPARE(notifier.messages.size(), 2);
     QVERIFY(notifier.messages.first().text.contains(QStringLiteral("5 名中奖者")));
@@ -195,7 +198,7 @@ void TestJournal::resumeWarnsWhenTheListChanged()
             journalLineBytes(stamp, {QStringLiteral("中奖"), QStringLiteral("特等奖:"),
                                      QStringLiteral("Dora")}));
     fixture_->notifier.resumeChoice = Notifier::ResumeChoice::Resume;
-    ProgramHost host(fixture_->notifier, fixture_->random, fixture_->directory.path());
+    ProgramHost host(fixture_->notifier, fixture_->random, fixture_->programDirectory());
     host.start();
     QCOMPARE(host.mainWindow()->engine().state().log, QStringLiteral("特等奖:Dora\r\n"));
     QVERIFY(!host.mainWindow()->controls().tierButtons[3]->isEnabled());
@@ -212,7 +215,7 @@ void TestJournal::journalFailureIsSaidOnceAndTheDrawGoesOn()
 #ifdef Q_OS_UNIX
     readOnlyFolder = ::geteuid() != 0;
 #endif
-    const QString dir = fixture_->directory.path();
+    const QString dir = fixture_->programDirectory();
     if (readOnlyFolder)
         QVERIFY(QFile::setPermissions(dir, QFile::ReadOwner | QFile::ExeOwner));
     else
@@ -230,7 +233,8 @@ void TestJournal::journalFailureIsSaidOnceAndTheDrawGoesOn()
     const auto &messages = fixture_->notifier.messages;
     QCOMPARE(messages.size(), 1);
     QCOMPARE(messages.first().icon, Notifier::Icon::Warning);
-    QVERIFY(messages.first().text.contains(QDir::toNativeSeparators(dir + u'/' + JournalName)));
+    QVERIFY2(messages.first().text.contains(fixture_->path(JournalName)),
+             qPrintable(messages.first().text));
 }
 
 // The disk fills while a winner is drawn and has room again for the next: every winner the
@@ -246,7 +250,7 @@ void TestJournal::fullDiskRunResumesWithEveryWinnerAndTheVoid()
     const QString journal = fixture_->path(JournalName);
     DrawState shown;
     {
-        ProgramHost host(notifier, fixture_->random, fixture_->directory.path());
+        ProgramHost host(notifier, fixture_->random, fixture_->programDirectory());
         host.start();
         Form1 &window = *host.mainWindow();
         drawOne(window); // Anna
@@ -270,7 +274,7 @@ void TestJournal::fullDiskRunResumesWithEveryWinnerAndTheVoid()
 
     notifier.messages.clear();
     notifier.resumeChoice = Notifier::ResumeChoice::Resume;
-    ProgramHost host(notifier, fixture_->random, fixture_->directory.path());
+    ProgramHost host(notifier, fixture_->random, fixture_->programDirectory());
     host.start();
     QVERIFY(!notifier.messages.isEmpty());
     QVERIFY(notifier.messages.first().text.contains(
@@ -326,7 +330,7 @@ void TestJournal::unfinishedDrawIsOfferedWhateverBecameOfTheJournal()
     QFETCH(QString, log);
     fixture_->writeFile(JournalName, journal);
     fixture_->notifier.resumeChoice = Notifier::ResumeChoice::Resume;
-    ProgramHost host(fixture_->notifier, fixture_->random, fixture_->directory.path());
+    ProgramHost host(fixture_->notifier, fixture_->random, fixture_->programDirectory());
     host.start();
     QVERIFY(!fixture_->notifier.messages.isEmpty());
     const auto &question = fixture_->notifier.messages.first();
@@ -360,13 +364,13 @@ void TestJournal::secondCopyInTheFolderWritesNothing()
     QCOMPARE(second.exitCode(), 3);
     const QString message = QString::fromUtf8(QByteArray::fromBase64(said.first().toLatin1()));
     QVERIFY2(message.startsWith(QStringLiteral("抽奖程序已经在运行")), qPrintable(message));
-    QVERIFY(message.contains(fixture_->directory.path()));
+    QVERIFY(message.contains(fixture_->programDirectory()));
     QCOMPARE(folderContents(), running);
 
     first.kill();
     QVERIFY(first.waitForFinished());
     fixture_->notifier.resumeChoice = Notifier::ResumeChoice::Resume;
-    ProgramHost host(fixture_->notifier, fixture_->random, fixture_->directory.path());
+    ProgramHost host(fixture_->notifier, fixture_->random, fixture_->programDirectory());
     QVERIFY(host.start());
     QCOMPARE(host.mainWindow()->engine().state().drawnCount[0], 2);
 }
@@ -390,7 +394,7 @@ void TestJournal::killedDuringTheResumeOffersTheDrawAgain()
     fixture_->writeFile(QStringLiteral("bt.txt"), settings);
 
     fixture_->notifier.resumeChoice = Notifier::ResumeChoice::Resume;
-    ProgramHost host(fixture_->notifier, fixture_->random, fixture_->directory.path());
+    ProgramHost host(fixture_->notifier, fixture_->random, fixture_->programDirectory());
     QVERIFY(host.start());
     QVERIFY(fixture_->notifier.messages.first().text.contains(QStringLiteral("5 名中奖者")));
     QCOMPARE(host.mainWindow()->controls().T1->toPlainText(),

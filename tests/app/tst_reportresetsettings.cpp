@@ -212,7 +212,7 @@ void TestReportResetSettings::resetWithEmptiedListKeepsThePool()
 void TestReportResetSettings::settingsButtonOpensOneWindow()
 {
     window_.reset();
-    ProgramHost host(fixture_->notifier, fixture_->random, fixture_->directory.path());
+    ProgramHost host(fixture_->notifier, fixture_->random, fixture_->programDirectory());
     host.start();
     QTest::mouseClick(host.mainWindow()->controls().settxt, Qt::LeftButton);
     Form2 *settings = host.settingsWindow();
@@ -228,7 +228,7 @@ void TestReportResetSettings::settingsButtonOpensOneWindow()
 void TestReportResetSettings::settingsSaveStartsAFreshDrawWithoutReport()
 {
     window_.reset();
-    ProgramHost host(fixture_->notifier, fixture_->random, fixture_->directory.path());
+    ProgramHost host(fixture_->notifier, fixture_->random, fixture_->programDirectory());
     host.start();
     QPointer<Form1> first = host.mainWindow();
     drawOne(*first, 0.0);
@@ -253,7 +253,7 @@ void TestReportResetSettings::settingsSaveStartsAFreshDrawWithoutReport()
 void TestReportResetSettings::programEndsWithItsLastWindow()
 {
     window_.reset();
-    ProgramHost host(fixture_->notifier, fixture_->random, fixture_->directory.path());
+    ProgramHost host(fixture_->notifier, fixture_->random, fixture_->programDirectory());
     QSignalSpy ended(&host, &ProgramHost::programEnded);
     host.start();
     QTest::mouseClick(host.mainWindow()->controls().settxt, Qt::LeftButton);

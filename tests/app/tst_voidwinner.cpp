@@ -283,7 +283,7 @@ void TestVoidWinner::questionBoxAnswers()
 void TestVoidWinner::killedRunResumesWithTheVoid()
 {
     QProcess child;
-    child.start(QStringLiteral(JOURNAL_CHILD), {fixture_->directory.path(), u"3"_qs, u"void"_qs});
+    child.start(QStringLiteral(JOURNAL_CHILD), {fixture_->programDirectory(), u"3"_qs, u"void"_qs});
     QStringList said;
     while (!said.contains(u"recorded"_qs) && child.waitForReadyRead(20000))
         while (child.canReadLine())
@@ -301,7 +301,7 @@ void TestVoidWinner::killedRunResumesWithTheVoid()
     notifier.resumeChoice = Notifier::ResumeChoice::Resume;
     for (int run = 0; run < 2; ++run) {
         notifier.messages.clear();
-        ProgramHost host(notifier, fixture_->random, fixture_->directory.path());
+        ProgramHost host(notifier, fixture_->random, fixture_->programDirectory());
         QVERIFY(host.start());
         QVERIFY(
             notifier.messages.first().text.contains(u"3 名中奖者（另有 1 名不在场，已作废）"_qs));

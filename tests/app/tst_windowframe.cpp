@@ -92,7 +92,7 @@ void TestWindowFrame::nativeTitleIsEmpty()
 void TestWindowFrame::wholeWindowIsCentred()
 {
     window_.reset();
-    ProgramHost host(fixture_->notifier, fixture_->random, fixture_->directory.path());
+    ProgramHost host(fixture_->notifier, fixture_->random, fixture_->programDirectory());
     host.start();
     Form1 *window = host.mainWindow();
     QVERIFY(QTest::qWaitForWindowExposed(window));
