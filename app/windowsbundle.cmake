@@ -1,10 +1,11 @@
 # Windows: the portable folder carries the Qt DLLs, the plugins the program loads and the
 # compiler's run-time DLLs beside prizedraw.exe, where Windows and Qt look for them first.
-# CMake reads the DLLs each file imports, so no list of names is kept here.
-install(TARGETS prizedraw RUNTIME_DEPENDENCY_SET prizedraw_runtime RUNTIME DESTINATION .)
+# CMake reads the DLLs each file imports (windowsdlls.cmake), so no list of names is kept.
+install(TARGETS prizedraw RUNTIME DESTINATION .)
 
 # The windows platform and the native look of the buttons (Qt 6.7 renamed that style's
 # plugin). The pictures are PNG, which Qt Gui reads itself: no image format plugin.
+set(plugin_files "")
 function(prizedraw_install_plugin)
     foreach(plugin IN LISTS ARGN)
         if(NOT TARGET Qt6::${plugin})
@@ -13,8 +14,8 @@ function(prizedraw_install_plugin)
         endif()
         if(TARGET Qt6::${plugin})
             get_target_property(type Qt6::${plugin} QT_PLUGIN_TYPE)
-            install(IMPORTED_RUNTIME_ARTIFACTS Qt6::${plugin}
-                RUNTIME_DEPENDENCY_SET prizedraw_runtime LIBRARY DESTINATION ${type})
+            install(IMPORTED_RUNTIME_ARTIFACTS Qt6::${plugin} LIBRARY DESTINATION ${type})
+            set(plugin_files ${plugin_files} "$<TARGET_FILE:Qt6::${plugin}>" PARENT_SCOPE)
             return()
         endif()
     endforeach()
@@ -39,12 +40,12 @@ else()
     include(InstallRequiredSystemLibraries)
 endif()
 
-# Everything else a DLL imports is part of Windows itself (system32 on a Windows build
-# machine, and not to be found at all on a cross build): only what lies in the folders
-# above is taken.
-install(RUNTIME_DEPENDENCY_SET prizedraw_runtime
-    DIRECTORIES ${dll_folders}
-    PRE_INCLUDE_REGEXES "^[Qq]t6" "^lib(stdc\\+\\+|gcc_s|winpthread)"
-    PRE_EXCLUDE_REGEXES ".*"
-    POST_EXCLUDE_REGEXES "[Ss]ystem32"
-    RUNTIME DESTINATION . LIBRARY DESTINATION .)
+install(CODE "
+    set(prizedraw_executables \"$<TARGET_FILE:prizedraw>\")
+    set(prizedraw_modules \"${plugin_files}\")
+    set(prizedraw_dll_folders \"${dll_folders}\")
+    set(prizedraw_cross_objdump \"$<$<BOOL:${CMAKE_CROSSCOMPILING}>:${CMAKE_OBJDUMP}>\")
+    set(prizedraw_link_folder \"${CMAKE_CURRENT_BINARY_DIR}/dll-names\")
+    set(prizedraw_strip \"${CMAKE_STRIP}\")
+")
+install(SCRIPT windowsdlls.cmake)
