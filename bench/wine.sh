@@ -5,8 +5,8 @@
 #   wine.sh BUILD_DIR ZIP OUTPUT_FILE      appends "key value" lines
 # Needs Wine, Xvfb, openbox and xdotool (scripts/windows installs them).
 set -euo pipefail
-build=$1
-zip=$2
+build=$(cd "$1" && pwd)
+zip=$(realpath "$2")
 out=$3
 work=$(mktemp -d)
 export WINEPREFIX=$work/wine WINEDEBUG=-all LC_ALL=zh_CN.UTF-8
