@@ -27,6 +27,17 @@ public:
     }
 };
 
+// Runs a question that Space, the draw's own key, must not answer: a press meant for the
+// next draw clicks none of its buttons.
+QAbstractButton *askIgnoringSpace(QMessageBox &box)
+{
+    SpaceSwallower swallower;
+    for (QAbstractButton *button : box.buttons())
+        button->installEventFilter(&swallower);
+    box.exec();
+    return box.clickedButton();
+}
+
 } // namespace
 
 void MessageBoxNotifier::information(const QString &title, const QString &text)
@@ -79,15 +90,10 @@ bool MessageBoxNotifier::confirm(const QString &title, const QString &text)
     QAbstractButton *ok = box.button(QMessageBox::Ok);
     ok->setText(QStringLiteral("确定"));
     box.button(QMessageBox::Cancel)->setText(QStringLiteral("取消"));
-    // Enter answers OK, Esc and the close box Cancel. Space, the draw's own key, answers
-    // nothing, so a press meant for the next draw cannot.
+    // Enter answers OK, Esc and the close box Cancel.
     box.setDefaultButton(QMessageBox::Ok);
     box.setEscapeButton(QMessageBox::Cancel);
-    SpaceSwallower swallower;
-    for (QAbstractButton *button : box.buttons())
-        button->installEventFilter(&swallower);
-    box.exec();
-    return box.clickedButton() == ok;
+    return askIgnoringSpace(box) == ok;
 }
 
 bool MessageBoxNotifier::askRecordAnyway(const QString &title, const QString &text)
@@ -96,15 +102,11 @@ bool MessageBoxNotifier::askRecordAnyway(const QString &title, const QString &te
                     QApplication::activeWindow());
     QPushButton *record = box.addButton(QStringLiteral("记录"), QMessageBox::AcceptRole);
     QPushButton *skip = box.addButton(QStringLiteral("不记录"), QMessageBox::RejectRole);
-    // Only a deliberate click records the text; a key meant for the draw answers nothing
-    // (Space) or leaves it unrecorded.
+    // Only a deliberate click records the text: Enter, Esc and the close box leave it
+    // unrecorded.
     box.setDefaultButton(skip);
     box.setEscapeButton(skip);
-    SpaceSwallower swallower;
-    for (QAbstractButton *button : box.buttons())
-        button->installEventFilter(&swallower);
-    box.exec();
-    return box.clickedButton() == record;
+    return askIgnoringSpace(box) == record;
 }
 
 void MessageBoxNotifier::beep()
