@@ -296,20 +296,6 @@ void Form1::openWebLink()
     notifier_.openUrl(QUrl(WebAddress));
 }
 
-void Form1::toggleStage()
-{
-    if (stage_ && stage_->isVisible()) {
-        stage_->close();
-        activateWindow();
-        return;
-    }
-    if (!stage_)
-        stage_ = new StageView(engine_.state(), this);
-    stage_->showDraw();
-    // The main window stays where it is, at its size.
-    stage_->open(screen());
-}
-
 void Form1::renderButtons()
 {
     const DrawState &state = engine_.state();

@@ -128,7 +128,7 @@ void TestStageView::drawDrivenFromItIsTheSameDraw()
         QCOMPARE(stage->scene().kind, StageScene::Kind::Rolling);
         QCOMPARE(stage->scene().heading, QStringLiteral("正在抽取 3等奖"));
         QCOMPARE(stage->scene().name, window_->engine().state().display);
-        QVERIFY(stage->fittedNameFont().pixelSize() >= 0.15 * stage->height());
+        QVERIFY(stage->fittedName().font.pixelSize() >= 0.15 * stage->height());
         tap(stage, Qt::Key_Space, t + 500);
         tap(mainWindow->controls().T1, Qt::Key_Space, t + 500);
         t += 1000;
