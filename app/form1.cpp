@@ -260,6 +260,9 @@ void Form1::tick()
             stage_->showRollingName();
         break;
     case TickOutcome::SingleCandidate:
+        // The audience learns it on the stage while the operator reads the box.
+        if (stage_)
+            stage_->showDraw();
         notifier_.information(
             Notice, QStringLiteral("现在只剩下一人参与抽奖，中奖率为100%,抽奖已失去意义！"));
         engine_.singleCandidateNoticeClosed();

@@ -25,7 +25,9 @@ Fit fitAt(const QFont &font, const QStringList &names, const QRect &area)
     const int gap = int(font.pixelSize() * ColumnGap);
     fit.rows = int(area.height() / (font.pixelSize() * RowSpacing));
     fit.columns = std::max(1, std::min<int>(int(names.size()), area.width() / (widest + gap)));
-    fit.cell = QSize(area.width() / fit.columns, fit.rows > 0 ? area.height() / fit.rows : 0);
+    // Cells as wide as the widest name needs, so that a few names stand together.
+    fit.cell = QSize(std::min(area.width() / fit.columns, widest + gap),
+                     fit.rows > 0 ? area.height() / fit.rows : 0);
     return fit;
 }
 
