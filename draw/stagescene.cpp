@@ -43,7 +43,7 @@ void listTier(const DrawState &state, PrizeTier tier, qsizetype listed, StageSce
     if (drawn >= places)
         scene.listHeading += QStringLiteral("　名额已满");
     else if (scene.kind == StageScene::Kind::Voided)
-        scene.listHeading += QStringLiteral("　空出 %1 个名额").arg(places - drawn);
+        scene.listHeading += QStringLiteral("　名额退回，可重新抽取");
     for (qsizetype place = state.winners.size() - 1; place >= 0 && scene.lines.size() < listed;
          --place) {
         const DrawnWinner &winner = state.winners[place];

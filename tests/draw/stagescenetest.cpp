@@ -112,7 +112,7 @@ void StageSceneTest::eachEventShowsOneTrueScreen_data()
     row("void: who, and the place it left open, never as a winner")
         << Pool << QStringList{"draw 3 0", "draw 2 0", "void 0"} << K::Voided
         << QStringLiteral("作废（未到场）") << QStringLiteral("李四")
-        << QStringLiteral("2等奖中奖名单　0 / 1　空出 1 个名额") << QStringList{} << none;
+        << QStringLiteral("2等奖中奖名单　0 / 1　名额退回，可重新抽取") << QStringList{} << none;
     row("the next start after a void rolls again")
         << Pool << QStringList{"draw 2 0", "void 0", "start 2", "tick 0"} << K::Rolling
         << QStringLiteral("正在抽取 2等奖") << QStringLiteral("李四") << none << QStringList{}
