@@ -36,11 +36,8 @@ public:
     void showRollingName();
 
     const StageScene &scene() const { return scene_; }
-    const StageLayout &stageLayout() const { return layout_; }
     // The name as it is painted now: its font and lines.
     const FittedName &fittedName() const { return placedName_.fitted; }
-    // What the text stands on, for every part.
-    const QImage &background() const { return background_; }
     // The parts where a name or a title may stand, in this window's coordinates: what a
     // box for the operator must leave visible when it opens over this view.
     QRect namesArea() const;
