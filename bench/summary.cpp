@@ -221,6 +221,15 @@ int main(int argc, char *argv[])
     table.bounded(QStringLiteral("Memory to find it"),
                   QStringLiteral("findInLargeJournal/iterations:5/memory_mb"), QStringLiteral("MB"),
                   0, 10, QStringLiteral("≤ 10 MB"));
+    table.bounded(QStringLiteral("Verify a draw: 1,000,000 names, 300 winners (prizedraw-verify)"),
+                  QStringLiteral("verifyDraw/1000000/iterations:3"), QStringLiteral("ms"), 0, 5000,
+                  QStringLiteral("≤ 5000 ms"));
+    table.ratio(QStringLiteral("Journal a winner's line with its chain value (floor: the same "
+                               "line unchained, one synced write)"),
+                QStringLiteral("journalWinner"), QStringLiteral("journalWinnerFloor"),
+                std::nullopt);
+    table.ratio(QStringLiteral("Chain value of a winner's line (against a whole stop, 1,000 names)"),
+                QStringLiteral("chainValue"), QStringLiteral("stop_thousand_ms"), 0.01);
     table.startUp();
     table.ratio(QStringLiteral("Stop to the winner shown, 1,000,000 names (floor: 1,000 names)"),
                 QStringLiteral("stop_million_ms"), QStringLiteral("stop_thousand_ms"),
