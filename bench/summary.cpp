@@ -109,6 +109,18 @@ public:
             limit ? verdict(r && *r <= *limit) : QString());
     }
 
+    // A figure as a share of another, in per cent, against the largest share allowed.
+    void share(const QString &what, const QString &measured, const QString &whole,
+               double limitPercent)
+    {
+        const auto m = value(measured);
+        const auto w = value(whole);
+        const std::optional<double> percent =
+            m && w && *w > 0 ? std::optional(*m / *w * 100) : std::nullopt;
+        row(what, time(m), time(w), percent ? QStringLiteral("%1 %").arg(*percent, 0, 'f', 3) : QString(),
+            QStringLiteral("≤ %1 %").arg(limitPercent), verdict(percent && *percent <= limitPercent));
+    }
+
     // A figure against a range of its own unit.
     void bounded(const QString &what, const QString &measured, const QString &unit, double low,
                  double high, const QString &target)
@@ -228,8 +240,8 @@ int main(int argc, char *argv[])
                                "line unchained, one synced write)"),
                 QStringLiteral("journalWinner"), QStringLiteral("journalWinnerFloor"),
                 std::nullopt);
-    table.ratio(QStringLiteral("Chain value of a winner's line (against a whole stop, 1,000 names)"),
-                QStringLiteral("chainValue"), QStringLiteral("stop_thousand_ms"), 0.01);
+    table.share(QStringLiteral("Chain value of a winner's line (share of a whole stop, 1,000 names)"),
+                QStringLiteral("chainValue"), QStringLiteral("stop_thousand_ms"), 1);
     table.startUp();
     table.ratio(QStringLiteral("Stop to the winner shown, 1,000,000 names (floor: 1,000 names)"),
                 QStringLiteral("stop_million_ms"), QStringLiteral("stop_thousand_ms"),

@@ -309,9 +309,40 @@ void TestProof::cheatsAreCaught()
     }
 }
 
+namespace {
+
+// The window's proof is the verifier's: the journal as it stands verifies, its head is the
+// window's, and the verifier's newest draw is the window's, winner by winner, with the code
+// the window shows for its newest standing winner.
+void checkProof(const AppFixture &fixture, const Form1 &window, const QString &where)
+{
+    const DrawProof proof = window.drawProof();
+    const Verification verified = verifyDraw(fixture.path(JournalName), fixture.path(ListName));
+    const QString text = where + u"\n"_qs + verificationText(verified);
+    QVERIFY2(verified.exitStatus() == 0, qPrintable(text));
+    QCOMPARE(proof.chainHead, verified.head);
+    QCOMPARE(proof.listDigest, verified.listSha256.left(16));
+    QCOMPARE(proof.names, verified.listNames);
+    QVERIFY(window.toolTip().contains(proof.listDigest));
+    const QList<DrawnWinner> &winners = window.engine().state().winners;
+    const QList<VerifiedWinner> checked = verified.draws.last().winners;
+    QVERIFY2(checked.size() == winners.size(), qPrintable(text));
+    QString newest;
+    for (qsizetype i = 0; i < winners.size(); ++i) {
+        QCOMPARE(checked[i].logLabel + checked[i].name,
+                 tierRow(winners[i].tier).logLabel.toString() + winners[i].name);
+        QCOMPARE(checked[i].voided, winners[i].voided);
+        if (!checked[i].voided)
+            newest = checked[i].chain.left(6);
+    }
+    QCOMPARE(proof.lastWinnerCode, newest);
+}
+
+} // namespace
+
 // Many random draws through the real program, with voids, resets, reports, crashes (some
-// tearing the journal's last line) and resumes: every journal verifies, and the verifier's
-// last draw is the window's, with the codes the window shows and writes.
+// tearing the journal's last line) and resumes: after every step the journal verifies and
+// the window's proof is the verifier's; at the end the result sheet carries every code.
 void TestProof::randomDrawsVerify()
 {
     // PRIZEDRAW_PROOF_SEEDS=N runs N draws from PRIZEDRAW_PROOF_FIRST_SEED on, for longer
@@ -379,44 +410,24 @@ void TestProof::randomDrawsVerify()
                 QVERIFY(host->start());
             }
             fixture.notifier.messages.clear();
+            checkProof(fixture, *host->mainWindow(), u"seed %1, step %2"_qs.arg(seed).arg(step));
+            if (QTest::currentTestFailed())
+                return;
         }
 
+        // The sheet written on the way out names every winner with the verifier's code.
         Form1 &window = *host->mainWindow();
-        const DrawProof proof = window.drawProof();
-        const QList<DrawnWinner> winners = window.engine().state().winners;
         QTest::mouseClick(window.controls().Exit, Qt::LeftButton);
-        const Verification verified =
-            verifyDraw(fixture.path(JournalName), fixture.path(ListName), proof.chainHead);
-        const QString text = verificationText(verified);
-        QVERIFY2(verified.exitStatus() == 0, qPrintable(u"seed %1\n"_qs.arg(seed) + text));
-        // The head the window showed is the newest line before the end: after it, nothing
-        // of a draw.
-        QVERIFY2(verified.afterComparedHead.isEmpty(), qPrintable(text));
-        QCOMPARE(proof.listDigest, verified.listSha256.left(16));
-        QCOMPARE(proof.names, verified.listNames);
-        QVERIFY(window.toolTip().contains(proof.listDigest));
-
-        // The window's draw is the verifier's newest, winner by winner, with its codes.
-        if (winners.isEmpty())
-            continue;
-        const VerifiedDraw &last = verified.draws.last();
-        QVERIFY2(last.winners.size() == winners.size(), qPrintable(u"seed %1"_qs.arg(seed)));
+        const Verification verified = verifyDraw(fixture.path(JournalName), fixture.path(ListName));
+        QCOMPARE(verified.exitStatus(), 0);
         const QString sheet = decodeText(fixture.readFile(ResultSheetFileName));
+        QVERIFY(sheet.contains(verified.listSha256));
         qsizetype at = 0;
-        for (qsizetype i = 0; i < winners.size(); ++i) {
-            const VerifiedWinner &checked = last.winners[i];
-            QCOMPARE(checked.logLabel + checked.name,
-                     tierRow(winners[i].tier).logLabel.toString() + winners[i].name);
-            QCOMPARE(checked.voided, winners[i].voided);
-            const QString code = u"链码 "_qs + checked.chain.left(6);
-            at = sheet.indexOf(code, at);
-            QVERIFY2(at >= 0, qPrintable(u"seed %1: %2 not in the sheet\n"_qs.arg(seed).arg(code) + sheet));
-        }
-        for (auto newest = last.winners.crbegin(); newest != last.winners.crend(); ++newest) {
-            if (!newest->voided) {
-                QCOMPARE(proof.lastWinnerCode, newest->chain.left(6));
-                break;
-            }
+        for (const VerifiedWinner &winner : verified.draws.last().winners) {
+            const QString entry = winner.name + u"  "_qs + winner.stamp + u"  链码 "_qs +
+                                  winner.chain.left(6);
+            at = sheet.indexOf(entry, at);
+            QVERIFY2(at >= 0, qPrintable(u"seed %1: %2 not in the sheet\n"_qs.arg(seed).arg(entry) + sheet));
         }
     }
 }
