@@ -104,10 +104,10 @@ Form1::ReportOutcome Form1::sava(QString *error)
             *error = result.error;
         return ReportOutcome::Failed;
     }
+    saveResultSheet();
     journal_.write({JournalEvent::ReportSaved, escapeJournalField(path)});
     notifier_.beep();
     notifier_.information(ReportNotice, QStringLiteral("获奖数据已保存在") + path);
-    saveResultSheet();
     return ReportOutcome::Written;
 }
 
