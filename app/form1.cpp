@@ -91,12 +91,14 @@ Form1::Form1(Notifier &notifier, RandomSource &random, JournalWriter &journal,
     qApp->installEventFilter(this);
     c_.tierButtons[0]->setFocus();
     setUpVoiding();
+    setUpProof();
     load();
 }
 
 Form1::~Form1()
 {
     qApp->removeEventFilter(this);
+    journal_.clearWrittenListener(this);
 }
 
 bool Form1::eventFilter(QObject *watched, QEvent *event)

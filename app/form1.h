@@ -1,6 +1,7 @@
 #pragma once
 
 #include "drawengine.h"
+#include "drawproof.h"
 #include "form1controls.h"
 #include "journalwriter.h"
 #include "shortcutkeys.h"
@@ -52,7 +53,13 @@ public:
     // into the log, the counters and out of the pool, as their stops did.
     void resume(const InterruptedDraw &draw);
 
+    // The list's fingerprint, the journal's chain head and the newest winner's chain code
+    // as they stand (form1proof.cpp).
+    DrawProof drawProof() const;
+
 signals:
+    // drawProof() may have changed: emitted after the event that wrote the journal.
+    void proofChanged();
     void settingsRequested();
     // Exit has written the report (or the operator chose to leave without it).
     void exitRequested();
@@ -88,6 +95,12 @@ private:
     void renderTexts();
     void syncTimer();
 
+    // The proof of the draw: form1proof.cpp.
+    void setUpProof();
+    void noteDrawStart(const QString &listPath, const CandidatePool &list);
+    void showProof();
+    void saveResultSheet();
+
     Notifier &notifier_;
     JournalWriter &journal_;
     QString programDirectory_;
@@ -100,4 +113,5 @@ private:
     StageKey stageKey_;
     StageView *stage_ = nullptr;
     QString listSha256_;
+    ProofLedger proof_;
 };

@@ -106,6 +106,7 @@ Form1::ReportOutcome Form1::sava(QString *error)
             *error = result.error;
         return ReportOutcome::Failed;
     }
+    saveResultSheet();
     journal_.write({JournalEvent::ReportSaved, escapeJournalField(path)});
     notifier_.beep();
     notifier_.information(ReportNotice, QStringLiteral("获奖数据已保存在") + path);
@@ -137,6 +138,7 @@ void Form1::resume(const InterruptedDraw &draw)
 {
     // The resumed winners and their voids go into the journal in one write, as they stood.
     const ResumePlan plan = planResume(draw);
+    proof_.noteResumed(plan);
     journal_.writeRecords(resumedBlock(plan, engine_.restoreWinners(plan.winners, plan.voids)));
     renderButtons();
     renderTexts();
@@ -150,6 +152,7 @@ void Form1::journalDrawStart(const QString &event, const QString &listPath,
                              const CandidatePool &list)
 {
     listSha256_ = QString::fromLatin1(list.sha256);
+    noteDrawStart(listPath, list);
     const DrawState &state = engine_.state();
     journal_.write(drawStartJournalFields(event, state.eventTitle, state.quota, listPath, list));
 }

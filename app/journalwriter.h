@@ -5,6 +5,7 @@
 #include "journaltexts.h"
 #include "notifier.h"
 
+#include <functional>
 #include <utility>
 
 // Writes the draw journal for the windows. A journal that cannot be written never stops
@@ -26,19 +27,46 @@ public:
     void writeRecords(const QList<JournalRecord> &records)
     {
         const qsizetype behind = journal_.linesBehind();
-        tell(journal_.appendRecords(records), behind);
+        const FileResult result = journal_.appendRecords(records);
+        handOverWritten();
+        tell(result, behind);
     }
     // An event that writes nothing of its own still gives the waiting lines a try.
     void catchUp()
     {
-        if (const qsizetype behind = journal_.linesBehind(); behind > 0)
-            tell(journal_.catchUp(), behind);
+        if (const qsizetype behind = journal_.linesBehind(); behind > 0) {
+            const FileResult result = journal_.catchUp();
+            handOverWritten();
+            tell(result, behind);
+        }
+    }
+    // The chain value of the newest line written whole.
+    const QString &head() const { return journal_.head(); }
+    // The window that keeps the draw's proof hears of every line written whole, with its
+    // chain value: one window at a time, the newest.
+    using WrittenListener = std::function<void(const QList<WrittenJournalLine> &)>;
+    void setWrittenListener(const void *owner, WrittenListener listener)
+    {
+        listenerOwner_ = owner;
+        listener_ = std::move(listener);
+    }
+    void clearWrittenListener(const void *owner)
+    {
+        if (listenerOwner_ == owner)
+            setWrittenListener(nullptr, {});
     }
     qsizetype linesBehind() const { return journal_.linesBehind(); }
     // The start-up question has said that the journal cannot be written.
     void failureAlreadyTold() { behindTold_ = true; }
 
 private:
+    void handOverWritten()
+    {
+        const QList<WrittenJournalLine> written = journal_.takeWritten();
+        if (!written.isEmpty() && listener_)
+            listener_(written);
+    }
+
     void tell(const FileResult &result, qsizetype behindBefore)
     {
         const QString notice = QStringLiteral("提示");
@@ -53,4 +81,6 @@ private:
     Journal &journal_;
     Notifier &notifier_;
     bool behindTold_ = false;
+    const void *listenerOwner_ = nullptr;
+    WrittenListener listener_;
 };

@@ -5,9 +5,13 @@
 # The run path is an RPATH, not the linker's default RUNPATH: the loader applies the
 # program's RPATH to everything loaded into it that has no run path of its own, so the
 # Qt libraries and the plugins find their own dependencies in lib/ too.
-set_target_properties(prizedraw PROPERTIES INSTALL_RPATH "$ORIGIN/lib")
-target_link_options(prizedraw PRIVATE "LINKER:--disable-new-dtags")
-install(TARGETS prizedraw RUNTIME_DEPENDENCY_SET prizedraw_runtime RUNTIME DESTINATION .)
+# prizedraw-verify, the console program that checks a draw, lies beside it the same way.
+foreach(program IN ITEMS prizedraw prizedraw-verify)
+    set_target_properties(${program} PROPERTIES INSTALL_RPATH "$ORIGIN/lib")
+    target_link_options(${program} PRIVATE "LINKER:--disable-new-dtags")
+endforeach()
+install(TARGETS prizedraw prizedraw-verify RUNTIME_DEPENDENCY_SET prizedraw_runtime
+    RUNTIME DESTINATION .)
 
 # xcb for the desktop (Wayland desktops run it through XWayland), offscreen for checks
 # without a display, the input method plugins for typing Chinese into the settings

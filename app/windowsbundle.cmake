@@ -1,7 +1,8 @@
 # Windows: the portable folder carries the Qt DLLs, the plugins the program loads and the
 # compiler's run-time DLLs beside prizedraw.exe, where Windows and Qt look for them first.
 # CMake reads the DLLs each file imports (windowsdlls.cmake), so no list of names is kept.
-install(TARGETS prizedraw RUNTIME DESTINATION .)
+# prizedraw-verify.exe, the console program that checks a draw, lies beside it.
+install(TARGETS prizedraw prizedraw-verify RUNTIME DESTINATION .)
 
 # The windows platform, the native look of the buttons (Qt 6.7 renamed that style's
 # plugin) and JPEG for the operator's own stage picture (Qt Gui reads PNG itself).
@@ -42,7 +43,7 @@ else()
 endif()
 
 install(CODE "
-    set(prizedraw_executables \"$<TARGET_FILE:prizedraw>\")
+    set(prizedraw_executables \"$<TARGET_FILE:prizedraw>;$<TARGET_FILE:prizedraw-verify>\")
     set(prizedraw_modules \"${plugin_files}\")
     set(prizedraw_dll_folders \"${dll_folders}\")
     set(prizedraw_cross_objdump \"$<$<BOOL:${CMAKE_CROSSCOMPILING}>:${CMAKE_OBJDUMP}>\")

@@ -109,6 +109,18 @@ public:
             limit ? verdict(r && *r <= *limit) : QString());
     }
 
+    // A figure as a share of another, in per cent, against the largest share allowed.
+    void share(const QString &what, const QString &measured, const QString &whole,
+               double limitPercent)
+    {
+        const auto m = value(measured);
+        const auto w = value(whole);
+        const std::optional<double> percent =
+            m && w && *w > 0 ? std::optional(*m / *w * 100) : std::nullopt;
+        row(what, time(m), time(w), percent ? QStringLiteral("%1 %").arg(*percent, 0, 'f', 3) : QString(),
+            QStringLiteral("≤ %1 %").arg(limitPercent), verdict(percent && *percent <= limitPercent));
+    }
+
     // A figure against a range of its own unit.
     void bounded(const QString &what, const QString &measured, const QString &unit, double low,
                  double high, const QString &target)
@@ -221,6 +233,15 @@ int main(int argc, char *argv[])
     table.bounded(QStringLiteral("Memory to find it"),
                   QStringLiteral("findInLargeJournal/iterations:5/memory_mb"), QStringLiteral("MB"),
                   0, 10, QStringLiteral("≤ 10 MB"));
+    table.bounded(QStringLiteral("Verify a draw: 1,000,000 names, 300 winners (prizedraw-verify)"),
+                  QStringLiteral("verifyDraw/1000000/iterations:3"), QStringLiteral("ms"), 0, 5000,
+                  QStringLiteral("≤ 5000 ms"));
+    table.ratio(QStringLiteral("Journal a winner's line with its chain value (floor: the same "
+                               "line unchained, one synced write)"),
+                QStringLiteral("journalWinner"), QStringLiteral("journalWinnerFloor"),
+                std::nullopt);
+    table.share(QStringLiteral("Chain value of a winner's line (share of a whole stop, 1,000 names)"),
+                QStringLiteral("chainValue"), QStringLiteral("stop_thousand_ms"), 1);
     table.startUp();
     table.ratio(QStringLiteral("Stop to the winner shown, 1,000,000 names (floor: 1,000 names)"),
                 QStringLiteral("stop_million_ms"), QStringLiteral("stop_thousand_ms"),

@@ -5,10 +5,6 @@
 #include <set>
 #include <unordered_set>
 
-namespace {
-
-// Folds letter case the way a case-insensitive QStringMatcher compares, one code point at
-// a time, into a buffer that is reused from name to name.
 void foldCaseInto(QStringView name, QString &folded)
 {
     folded.resize(name.size());
@@ -23,6 +19,8 @@ void foldCaseInto(QStringView name, QString &folded)
         }
     }
 }
+
+namespace {
 
 struct ViewHash {
     std::size_t operator()(QStringView view) const { return qHash(view); }

@@ -5,6 +5,11 @@
 #include <QString>
 #include <QStringList>
 
+// Folds letter case the way the pool's removal compares (a case-insensitive
+// QStringMatcher), one code point at a time, into `folded`, which is reused from name to
+// name.
+void foldCaseInto(QStringView name, QString &folded);
+
 // The pool of names still in the draw. It tells apart a pool that was never filled
 // (no list has given it a name yet) from one that has been drawn empty.
 class Candidates {

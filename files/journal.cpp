@@ -3,6 +3,7 @@
 #include "atomicwrite.h"
 #include "fileaccess.h"
 #include "journalline.h"
+#include "journalreader.h"
 #include "textcodec.h"
 
 #include <QDateTime>
@@ -118,11 +119,11 @@ FileResult Journal::appendAll(const QList<QStringList> &lines)
 FileResult Journal::appendRecords(const QList<JournalRecord> &records)
 {
     PendingWrite write;
+    write.records = records;
     for (const JournalRecord &record : records)
-        write.bytes += journalLineBytes(record.stamp, record.fields);
-    write.lines = records.size();
+        write.bodies.append(journalLineBody(record.stamp, record.fields));
     pending_.append(write);
-    pendingLines_ += write.lines;
+    pendingLines_ += records.size();
     return catchUp();
 }
 
@@ -133,14 +134,42 @@ FileResult Journal::catchUp()
     QFile file(path_);
     if (const FileResult opened = openForAppend(file, nullptr); !opened.ok())
         return opened;
+    const qint64 size = file.size();
+    // Our own last write still ends the file: the chain goes on from its last line.
+    // Otherwise (the first write of a run, or after a failed one) the newest whole line on
+    // the disk says where it stands.
+    QByteArray chain = head_.toLatin1();
+    if (size != knownSize_)
+        chain = chainHeadOf(size, [&file](qint64 offset, qint64 length) {
+            return file.seek(offset) ? file.read(length) : QByteArray();
+        });
     // Whatever an unfinished write left at the end stays a line of its own, never the
-    // start of ours.
+    // start of ours. Unless it is a chained line that lacks only its CR LF (which the resume
+    // counts), a tab ends it first: a line of an earlier version that lacked only its CR LF
+    // counted for nothing when it was read at this start, and counts for nothing after.
     QByteArray bytes;
-    if (file.size() > 0 && (!file.seek(file.size() - 2) || file.read(2) != "\r\n"))
-        bytes = "\r\n";
+    if (size > 0 && (!file.seek(size - 2) || file.read(2) != "\r\n")) {
+        const bool chainedLine = endsInChainedLine(size, [&file](qint64 offset, qint64 length) {
+            return file.seek(offset) ? file.read(length) : QByteArray();
+        });
+        bytes = chainedLine ? "\r\n" : "\t\r\n";
+    }
     const qsizetype separator = bytes.size();
-    for (const PendingWrite &write : std::as_const(pending_))
-        bytes += write.bytes;
+    QList<qsizetype> writeSizes;
+    QList<WrittenJournalLine> lines;
+    for (const PendingWrite &write : std::as_const(pending_)) {
+        const qsizetype before = bytes.size();
+        for (qsizetype i = 0; i < write.bodies.size(); ++i) {
+            chain = journalChainValue(chain, write.bodies[i]);
+            bytes += chainedJournalLine(write.bodies[i], chain);
+            // The body ends in the line's check.
+            lines.append({write.records[i], QString::fromLatin1(write.bodies[i].right(8)),
+                          QString::fromLatin1(chain)});
+        }
+        writeSizes.append(bytes.size() - before);
+    }
+    // Windows appends where the file position stands.
+    file.seek(size);
 
     errno = 0;
     const qint64 written = file.write(bytes);
@@ -151,14 +180,27 @@ FileResult Journal::catchUp()
     if (reason.isEmpty() && synced) {
         pending_.clear();
         pendingLines_ = 0;
+        knownSize_ = size + bytes.size();
+        if (!lines.isEmpty())
+            head_ = lines.last().chain;
+        written_ += lines;
         return {};
     }
     // The writes the disk took whole are done. One it cut short is written again whole,
-    // on a line of its own, so the lines of one write still count all or none.
+    // on a line of its own, so the lines of one write still count all or none; where the
+    // chain stands then is read back from the disk.
+    knownSize_ = -1;
     qint64 done = synced ? written - separator : 0;
-    while (!pending_.isEmpty() && pending_.first().bytes.size() <= done) {
-        done -= pending_.first().bytes.size();
-        pendingLines_ -= pending_.takeFirst().lines;
+    qsizetype doneLines = 0;
+    for (qsizetype w = 0; !pending_.isEmpty() && writeSizes[w] <= done; ++w) {
+        done -= writeSizes[w];
+        const qsizetype count = pending_.takeFirst().records.size();
+        pendingLines_ -= count;
+        doneLines += count;
+    }
+    if (doneLines > 0) {
+        written_ += lines.first(doneLines);
+        head_ = written_.last().chain;
     }
     return {writeError(path_, reason)};
 }

@@ -7,6 +7,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <utility>
+
 // A line as the journal keeps it: the time of its event and its fields, line breaks
 // already escaped. A resume writes a winner's line again exactly as it stood, time and
 // all, so that its check still names it.
@@ -18,12 +20,23 @@ struct JournalRecord {
 // The record of an event happening now.
 JournalRecord journalRecordNow(const QStringList &fields);
 
+// A line the journal has put on the disk whole: its record, its check and its chain value
+// (journalline.h).
+struct WrittenJournalLine {
+    JournalRecord record;
+    QString check;
+    QString chain;
+};
+
 // 抽奖日志.txt: one line per event of the draw, appended and flushed to stable storage
 // before the event shows on screen, so a crash or a power cut loses no recorded winner.
 // The program never truncates it. Fields are separated by tabs; a tab, a line break or a
 // backslash inside a field is written as \t, \r, \n or \\ so every line splits back
-// exactly. Every line ends in a check (journalline.h) and starts on a line of its own,
-// even after a write that a full disk or a power cut left unfinished.
+// exactly. Every line ends in a check and a chain value (journalline.h) and starts on a
+// line of its own, even after a write that a full disk or a power cut left unfinished.
+// A line's chain value is worked out as it goes to the disk, from the newest whole line
+// there: a line that the disk cut short is left out of the chain, and the same line
+// written again whole chains from the line before it.
 class Journal {
 public:
     explicit Journal(QString path) : path_(std::move(path)) {}
@@ -47,15 +60,27 @@ public:
     // cannot be appended to, and then leaves it as it is.
     FileResult prepare(QString *keptAside);
 
+    // The chain value of the newest line this journal has written whole; empty before its
+    // first write.
+    const QString &head() const { return head_; }
+    // The lines written whole since the last call, in their order.
+    QList<WrittenJournalLine> takeWritten() { return std::exchange(written_, {}); }
+
 private:
     struct PendingWrite {
-        QByteArray bytes;
-        qsizetype lines = 0;
+        QList<JournalRecord> records;
+        QList<QByteArray> bodies; // each line's text up to its check
     };
 
     QString path_;
     QList<PendingWrite> pending_;
     qsizetype pendingLines_ = 0;
+    // The journal's size after this journal's last whole write: while the file keeps it, its
+    // newest line is the one written then, and the chain goes on from `head_` without
+    // reading the file back.
+    qint64 knownSize_ = -1;
+    QString head_;
+    QList<WrittenJournalLine> written_;
 };
 
 inline const QString JournalFileName = QStringLiteral("抽奖日志.txt");

@@ -1,6 +1,7 @@
 #include "journalline.h"
 
 #include "gb18030decoder.h"
+#include "sha256.h"
 #include "textcodec.h"
 
 #include <QCryptographicHash>
@@ -9,6 +10,7 @@
 namespace {
 
 const QString CheckPrefix = QStringLiteral("校验=");
+const QString ChainPrefix = QStringLiteral("链=");
 constexpr qsizetype CheckDigits = 8;
 
 QByteArray checkOf(QByteArrayView body)
@@ -16,9 +18,14 @@ QByteArray checkOf(QByteArrayView body)
     return QCryptographicHash::hash(body, QCryptographicHash::Sha256).toHex().left(CheckDigits);
 }
 
-bool checks(const QByteArray &body, const QByteArray &check)
+bool isLowerHex(QByteArrayView digits, qsizetype count)
 {
-    return check.size() == CheckDigits && checkOf(body) == check;
+    if (digits.size() != count)
+        return false;
+    for (char c : digits)
+        if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f')))
+            return false;
+    return true;
 }
 
 std::optional<QString> strictUtf8(QByteArrayView bytes)
@@ -30,17 +37,80 @@ std::optional<QString> strictUtf8(QByteArrayView bytes)
     return text;
 }
 
+// The line as written: GB18030 bytes.
+std::optional<JournalLine> readGb18030(QByteArrayView bytes)
+{
+    static const QByteArray checkPrefix = encodeText(CheckPrefix);
+    static const QByteArray chainPrefix = encodeText(ChainPrefix);
+    JournalLine line;
+    qsizetype tab = bytes.lastIndexOf('\t');
+    if (tab < 0)
+        return std::nullopt;
+    QByteArrayView body = bytes.first(tab);
+    QByteArrayView tail = bytes.sliced(tab + 1);
+    if (tail.startsWith(chainPrefix)) {
+        line.chain = tail.sliced(chainPrefix.size()).toByteArray();
+        if (!isLowerHex(line.chain, JournalChainDigits))
+            return std::nullopt;
+        line.body = body.toByteArray();
+        tab = body.lastIndexOf('\t');
+        if (tab < 0)
+            return std::nullopt;
+        tail = body.sliced(tab + 1);
+        body = body.first(tab);
+    }
+    if (!tail.startsWith(checkPrefix))
+        return std::nullopt;
+    line.check = tail.sliced(checkPrefix.size()).toByteArray();
+    if (line.check.size() != CheckDigits || checkOf(body) != line.check)
+        return std::nullopt;
+    line.fields = decodeGb18030(body).split(QLatin1Char('\t'));
+    return line;
+}
+
+// Re-saved as UTF-8: the text is the same, so its GB18030 bytes carry the check and chain.
+std::optional<JournalLine> readUtf8(QByteArrayView bytes)
+{
+    const std::optional<QString> text = strictUtf8(bytes);
+    if (!text)
+        return std::nullopt;
+    JournalLine line;
+    qsizetype tab = text->lastIndexOf(QLatin1Char('\t'));
+    QString body = text->left(tab);
+    QString tail = text->mid(tab + 1);
+    if (tab >= 0 && tail.startsWith(ChainPrefix)) {
+        line.chain = tail.mid(ChainPrefix.size()).toLatin1();
+        if (!isLowerHex(line.chain, JournalChainDigits))
+            return std::nullopt;
+        line.body = encodeText(body);
+        tab = body.lastIndexOf(QLatin1Char('\t'));
+        tail = body.mid(tab + 1);
+        body.truncate(qMax<qsizetype>(tab, 0));
+    }
+    if (tab < 0 || !tail.startsWith(CheckPrefix))
+        return std::nullopt;
+    line.check = tail.mid(CheckPrefix.size()).toLatin1();
+    if (line.check.size() != CheckDigits || checkOf(encodeText(body)) != line.check)
+        return std::nullopt;
+    line.fields = body.split(QLatin1Char('\t'));
+    return line;
+}
+
 } // namespace
 
-QByteArray journalLineBytes(const QString &stamp, const QStringList &fields)
+QByteArray journalLineBody(const QString &stamp, const QStringList &fields)
 {
     QByteArray line = encodeText(stamp + QLatin1Char('\t') + fields.join(QLatin1Char('\t')));
     const QByteArray check = checkOf(line);
     line += '\t';
     line += encodeText(CheckPrefix);
     line += check;
-    line += "\r\n";
     return line;
+}
+
+QByteArray journalLineBytes(const QString &stamp, const QStringList &fields)
+{
+    return journalLineBody(stamp, fields) + "\r\n";
 }
 
 QByteArray journalLineCheck(const QString &stamp, const QStringList &fields)
@@ -48,28 +118,39 @@ QByteArray journalLineCheck(const QString &stamp, const QStringList &fields)
     return checkOf(encodeText(stamp + QLatin1Char('\t') + fields.join(QLatin1Char('\t'))));
 }
 
+QByteArray journalChainValue(QByteArrayView previous, QByteArrayView body)
+{
+    QByteArray input;
+    input.reserve(previous.size() + body.size());
+    input += previous;
+    input += body;
+    return sha256Hex(input).left(JournalChainDigits);
+}
+
+QByteArray chainedJournalLine(const QByteArray &body, const QByteArray &chain)
+{
+    static const QByteArray chainPrefix = encodeText(ChainPrefix);
+    QByteArray line;
+    line.reserve(body.size() + chainPrefix.size() + chain.size() + 3);
+    line += body;
+    line += '\t';
+    line += chainPrefix;
+    line += chain;
+    line += "\r\n";
+    return line;
+}
+
+std::optional<JournalLine> readJournalLine(QByteArrayView bytes)
+{
+    if (std::optional<JournalLine> line = readGb18030(bytes))
+        return line;
+    return readUtf8(bytes);
+}
+
 std::optional<QStringList> parseJournalLine(QByteArrayView bytes)
 {
-    static const QByteArray gbPrefix = encodeText(CheckPrefix);
-    const qsizetype tab = bytes.lastIndexOf('\t');
-    if (tab < 0)
+    std::optional<JournalLine> line = readJournalLine(bytes);
+    if (!line)
         return std::nullopt;
-    const QByteArray body = bytes.first(tab).toByteArray();
-    const QByteArrayView tail = bytes.sliced(tab + 1);
-
-    if (tail.startsWith(gbPrefix) && checks(body, tail.sliced(gbPrefix.size()).toByteArray()))
-        return decodeGb18030(body).split(QLatin1Char('\t'));
-
-    // Re-saved as UTF-8: the text is the same, so its GB18030 bytes carry the check.
-    const std::optional<QString> text = strictUtf8(bytes);
-    if (!text)
-        return std::nullopt;
-    const qsizetype textTab = text->lastIndexOf(QLatin1Char('\t'));
-    const QString textTail = text->mid(textTab + 1);
-    if (!textTail.startsWith(CheckPrefix))
-        return std::nullopt;
-    const QString textBody = text->left(textTab);
-    if (!checks(encodeText(textBody), textTail.mid(CheckPrefix.size()).toLatin1()))
-        return std::nullopt;
-    return textBody.split(QLatin1Char('\t'));
+    return std::move(line->fields);
 }

@@ -19,8 +19,7 @@
 
 namespace {
 
-// Reads `size` bytes at `offset`; the journal's bytes come from a file or from memory.
-using ReadAt = std::function<QByteArray(qint64 offset, qint64 size)>;
+using ReadAt = JournalReadAt;
 
 // Hands out a journal's lines from the last to the first, without their CR LF. The bytes
 // after the last CR LF, if any, come first: a line whose end never reached the disk.
@@ -75,9 +74,17 @@ QString fieldValue(const QStringList &line, const QString &key)
     return {};
 }
 
+// A line of a run as the reader keeps it: its timestamp and fields (none for a line left
+// out, torn or garbled) and its chain value, if it carries one.
+struct RunLine {
+    QStringList fields;
+    QByteArray chain;
+};
+
 // `line` is a whole line: its timestamp, then its fields.
-std::optional<JournalWinner> winnerOf(const QStringList &line)
+std::optional<JournalWinner> winnerOf(const RunLine &read)
 {
+    const QStringList &line = read.fields;
     if (!isEvent(line, JournalEvent::Winner) || line.size() < 4)
         return std::nullopt;
     const QStringList fields = line.mid(1);
@@ -85,7 +92,8 @@ std::optional<JournalWinner> winnerOf(const QStringList &line)
                          unescapeJournalField(line[3]),
                          line.indexOf(TypedField, 4) > 0,
                          QString::fromLatin1(journalLineCheck(line[0], fields)),
-                         {line[0], fields}};
+                         {line[0], fields},
+                         QString::fromLatin1(read.chain.left(ChainCodeDigits))};
 }
 
 // The draw as far as it has been read, with its winners found by their lines' checks.
@@ -95,11 +103,16 @@ struct DrawBeingRead {
     QSet<qsizetype> voidedPlaces;
     QSet<QString> lostLinesVoided;
 
-    void addWinner(const JournalWinner &winner)
+    // `newerCopy`: a line written again after a failed write names the winner by its
+    // chain from then on; a resume's copy keeps the code the winner was drawn with.
+    void addWinner(const JournalWinner &winner, bool newerCopy = true)
     {
         // The same line twice is one winner whose write was repeated after a failure.
-        if (placeOfLine.contains(winner.check))
+        if (const qsizetype place = placeOfLine.value(winner.check); place > 0) {
+            if (newerCopy && !winner.code.isEmpty())
+                draw.winners[place - 1].code = winner.code;
             return;
+        }
         draw.winners.append(winner);
         placeOfLine.insert(winner.check, draw.winners.size());
     }
@@ -148,14 +161,14 @@ struct Run {
 
 // One run's lines, oldest first, its start line first; an empty one stands for a line
 // left out, torn or garbled.
-Run evaluate(const std::vector<QStringList> &lines)
+Run evaluate(const std::vector<RunLine> &lines)
 {
     Run run;
     DrawBeingRead draw;
-    const bool resuming = lines.front().contains(ResumingField);
+    const bool resuming = lines.front().fields.contains(ResumingField);
     bool resumed = false;
     for (std::size_t i = 1; i < lines.size(); ++i) {
-        const QStringList &line = lines[i];
+        const QStringList &line = lines[i].fields;
         if (line.isEmpty()) {
             ++draw.draw.skippedLines;
         } else if (isEvent(line, JournalEvent::CleanEnd)) {
@@ -168,18 +181,21 @@ Run evaluate(const std::vector<QStringList> &lines)
             // them count. A write the disk cut short is followed by the same write whole.
             const qsizetype count = fieldValue(line, QStringLiteral("人数=")).toLongLong();
             const qsizetype voids = fieldValue(line, ResumedVoidsKey).toLongLong();
+            const QStringList codes = resumedCodes(line);
             DrawBeingRead attempt = draw;
             std::size_t next = i + 1;
             qsizetype found = 0;
             for (; found < count && next < lines.size(); ++found, ++next) {
-                const std::optional<JournalWinner> winner = winnerOf(lines[next]);
+                std::optional<JournalWinner> winner = winnerOf(lines[next]);
                 if (!winner)
                     break;
-                attempt.addWinner(*winner);
+                if (found < codes.size() && !codes[found].isEmpty())
+                    winner->code = codes[found];
+                attempt.addWinner(*winner, false);
             }
             qsizetype voided = 0;
             while (found == count && voided < voids && next < lines.size() &&
-                   attempt.addVoid(lines[next])) {
+                   attempt.addVoid(lines[next].fields)) {
                 ++voided;
                 ++next;
             }
@@ -188,7 +204,7 @@ Run evaluate(const std::vector<QStringList> &lines)
                 resumed = true;
             }
             i = next - 1;
-        } else if (const auto winner = winnerOf(line)) {
+        } else if (const auto winner = winnerOf(lines[i])) {
             draw.addWinner(*winner);
         } else if (isEvent(line, JournalEvent::Void) && !draw.addVoid(line)) {
             ++draw.draw.skippedLines; // whole, but it names no winner of this draw
@@ -199,31 +215,56 @@ Run evaluate(const std::vector<QStringList> &lines)
     return run;
 }
 
+// A line as the reader takes it. The bytes after the last CR LF are a line whose end never
+// reached the disk: an unchained one counts for nothing; a chained one lacks nothing but
+// its CR LF, and the next write makes it a whole line (its chain runs through it).
+RunLine readRunLine(QByteArrayView bytes, bool isTail)
+{
+    std::optional<JournalLine> line = readJournalLine(bytes);
+    if (!line || (isTail && line->chain.isEmpty()))
+        return {};
+    return {std::move(line->fields), std::move(line->chain)};
+}
+
+// In a run of this version every line carries a chain value: a whole line without one
+// after its first chained line is a line cut short just before its chain value, and counts
+// as torn. (Lines of an earlier version before them keep counting.)
+void leaveOutUnchained(std::vector<RunLine> &run)
+{
+    const auto chained = std::find_if(run.begin(), run.end(),
+                                      [](const RunLine &line) { return !line.chain.isEmpty(); });
+    for (auto line = chained; line != run.end(); ++line)
+        if (line->chain.isEmpty())
+            line->fields.clear();
+}
+
+qsizetype tornLines(const std::vector<RunLine> &run)
+{
+    return std::count_if(run.begin(), run.end(),
+                         [](const RunLine &line) { return line.fields.isEmpty(); });
+}
+
 InterruptedDraw find(qint64 size, ReadAt readAt)
 {
     LinesFromTheEnd lines(size, std::move(readAt));
-    int skipped = 0;              // in runs that set out to resume and did not finish
-    std::vector<QStringList> run; // newest first until its start is found
-    // The bytes after the last CR LF never are a whole line.
+    int skipped = 0;          // in runs that set out to resume and did not finish
+    std::vector<RunLine> run; // newest first until its start is found
     bool tail = true;
     while (const std::optional<QByteArray> bytes = lines.next()) {
         const bool isTail = std::exchange(tail, false);
         if (bytes->isEmpty())
             continue;
-        std::optional<QStringList> fields = isTail ? std::nullopt : parseJournalLine(*bytes);
-        if (!fields) {
-            run.emplace_back();
-            continue;
-        }
-        const bool start = isEvent(*fields, JournalEvent::ProgramStart);
-        run.push_back(std::move(*fields));
+        RunLine line = readRunLine(*bytes, isTail);
+        const bool start = isEvent(line.fields, JournalEvent::ProgramStart);
+        run.push_back(std::move(line));
         if (!start)
             continue;
         std::reverse(run.begin(), run.end());
+        leaveOutUnchained(run);
         Run evaluated = evaluate(run);
         if (evaluated.resumeUnfinished) {
             // The draw it set out to resume is still the one to offer.
-            skipped += int(std::count(run.begin(), run.end(), QStringList()));
+            skipped += int(tornLines(run));
             run.clear();
             continue;
         }
@@ -233,11 +274,12 @@ InterruptedDraw find(qint64 size, ReadAt readAt)
         return evaluated.draw;
     }
     // Not one whole line: whatever the file holds, it is no journal of ours.
-    if (std::all_of(run.begin(), run.end(), [](const QStringList &line) { return line.isEmpty(); }))
+    if (qsizetype(run.size()) == tornLines(run))
         return {};
     // The journal's first run lost its start line: what is left of it is still its draw.
-    run.push_back({QString(), JournalEvent::ProgramStart});
+    run.push_back({{QString(), JournalEvent::ProgramStart}, {}});
     std::reverse(run.begin(), run.end());
+    leaveOutUnchained(run);
     Run evaluated = evaluate(run);
     if (evaluated.endedCleanly)
         return {};
@@ -246,6 +288,48 @@ InterruptedDraw find(qint64 size, ReadAt readAt)
 }
 
 } // namespace
+
+QByteArray chainHeadOf(qint64 size, JournalReadAt readAt)
+{
+    LinesFromTheEnd lines(size, std::move(readAt));
+    // Whole lines without a chain value seen since the newest line: in a run of an earlier
+    // version every line is such a one; in a chained run they are lines cut short.
+    bool unchainedSeen = false;
+    bool tail = true;
+    while (const std::optional<QByteArray> bytes = lines.next()) {
+        const std::optional<JournalLine> line = readJournalLine(*bytes);
+        // The bytes after the last CR LF count only as a chained line (journal.cpp).
+        if (!line || (std::exchange(tail, false) && line->chain.isEmpty()))
+            continue;
+        if (!line->chain.isEmpty())
+            return line->chain;
+        if (isEvent(line->fields, JournalEvent::ProgramStart)) {
+            // A run of an earlier version: the chain starts afresh after it. A start line
+            // alone was cut short before its chain value.
+            if (unchainedSeen)
+                return {};
+            continue;
+        }
+        unchainedSeen = true;
+    }
+    return {};
+}
+
+bool endsInChainedLine(qint64 size, JournalReadAt readAt)
+{
+    LinesFromTheEnd lines(size, std::move(readAt));
+    const std::optional<QByteArray> tail = lines.next();
+    if (!tail)
+        return false;
+    const std::optional<JournalLine> line = readJournalLine(*tail);
+    return line && !line->chain.isEmpty();
+}
+
+QStringList resumedCodes(const QStringList &resumedLine)
+{
+    const QString codes = fieldValue(resumedLine, ResumedCodesKey);
+    return codes.isEmpty() ? QStringList() : codes.split(QLatin1Char(','));
+}
 
 qsizetype InterruptedDraw::voidsWithoutWinnerLine() const
 {

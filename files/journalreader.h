@@ -7,12 +7,15 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 struct JournalWinner {
     QString logLabel;
     QString name;
     bool typed = false;      // the operator's own text, not an entry of the pool
     QString check = {};      // of its line: what a void names it by
     JournalRecord line = {}; // as it stood, to be journalled again
+    QString code = {};       // the short chain code of its line (drawproof.h), if chained
 };
 
 // A winner the operator voided: which of the draw's winners (1 is its first, voided ones
@@ -48,3 +51,19 @@ struct InterruptedDraw {
 // but did not get all of its winners written leaves that draw the one to offer.
 InterruptedDraw readInterruptedDraw(const QString &path);
 InterruptedDraw findInterruptedDraw(const QByteArray &journal);
+
+// Reads `size` bytes at `offset`; the journal's bytes come from a file or from memory.
+using JournalReadAt = std::function<QByteArray(qint64 offset, qint64 size)>;
+// The chain value the next line written to a journal of `size` bytes chains from: that of
+// the newest whole line that carries one, read back from the end. Empty when there is none,
+// or when the newest run was written by an earlier version (its lines carry none): the
+// chain then starts afresh.
+QByteArray chainHeadOf(qint64 size, JournalReadAt readAt);
+
+// Whether the bytes after the journal's last CR LF are a whole chained line (that lacks
+// only its CR LF).
+bool endsInChainedLine(qint64 size, JournalReadAt readAt);
+
+// The short chain codes a resume's line (续接) carries, one for each winner line of its
+// block: the codes those winners were drawn with.
+QStringList resumedCodes(const QStringList &resumedLine);

@@ -3,6 +3,8 @@
 #include "journal.h"
 #include "winnervoid.h"
 
+#include <algorithm>
+
 ResumePlan planResume(const InterruptedDraw &draw)
 {
     ResumePlan plan;
@@ -13,6 +15,7 @@ ResumePlan planResume(const InterruptedDraw &draw)
             kept.last() = plan.winners.size();
             plan.winners.append({*tier, winner.name, winner.typed, winner.check});
             plan.winnerLines.append(winner.line);
+            plan.winnerCodes.append(winner.code);
         }
     }
     for (const JournalVoid &voided : draw.voids) {
@@ -24,6 +27,7 @@ ResumePlan planResume(const InterruptedDraw &draw)
             plan.voids.append(plan.winners.size());
             plan.winners.append({*tier, voided.name, false, voided.winnerLine});
             plan.winnerLines.append(JournalRecord());
+            plan.winnerCodes.append(QString());
         } else if (kept[voided.place - 1] >= 0) {
             const qsizetype index = kept[voided.place - 1];
             plan.voids.append(index);
@@ -41,9 +45,13 @@ ResumePlan planResume(const InterruptedDraw &draw)
 QList<JournalRecord> resumedBlock(const ResumePlan &plan, const std::vector<bool> &restored)
 {
     QList<JournalRecord> block{{}};
-    for (std::size_t i = 0; i < restored.size(); ++i)
-        if (restored[i] && !plan.winnerLines[qsizetype(i)].stamp.isEmpty())
+    QStringList codes;
+    for (std::size_t i = 0; i < restored.size(); ++i) {
+        if (restored[i] && !plan.winnerLines[qsizetype(i)].stamp.isEmpty()) {
             block.append(plan.winnerLines[qsizetype(i)]);
+            codes.append(plan.winnerCodes.value(qsizetype(i)));
+        }
+    }
     const qsizetype winners = block.size() - 1;
     for (qsizetype v = 0; v < plan.voids.size(); ++v)
         if (restored[std::size_t(plan.voids[v])])
@@ -52,6 +60,8 @@ QList<JournalRecord> resumedBlock(const ResumePlan &plan, const std::vector<bool
     QStringList resumed{JournalEvent::Resumed, QStringLiteral("人数=%1").arg(winners)};
     if (voids > 0)
         resumed << ResumedVoidsKey + QString::number(voids);
+    if (std::any_of(codes.begin(), codes.end(), [](const QString &code) { return !code.isEmpty(); }))
+        resumed << ResumedCodesKey + codes.join(QLatin1Char(','));
     block.first() = journalRecordNow(resumed);
     return block;
 }

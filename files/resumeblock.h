@@ -18,12 +18,14 @@ struct ResumePlan {
     QList<qsizetype> voids;
     QList<JournalRecord> winnerLines;
     QList<JournalRecord> voidLines;
+    QStringList winnerCodes; // the short chain code each winner was drawn with, if known
 };
 
 ResumePlan planResume(const InterruptedDraw &draw);
 
 // The lines a resume writes in one go: 续接 with the number of winners (and of voids, only
-// when there are any, so a draw without a void writes what it always did), the winners
-// the engine put back, then the voids of those, each as it stood. A void that named its
-// winner by place names it by its line from then on.
+// when there are any, so a draw without a void writes what it always did; and the chain
+// codes the winners were drawn with, when known), the winners the engine put back, then
+// the voids of those, each as it stood. A void that named its winner by place names it by
+// its line from then on.
 QList<JournalRecord> resumedBlock(const ResumePlan &plan, const std::vector<bool> &restored);

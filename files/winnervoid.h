@@ -25,3 +25,5 @@ inline const QString VoidWinnerLineKey = QStringLiteral("中奖行=");
 // Written by earlier versions: the winner's place in the draw, 1 for its first winner.
 inline const QString VoidPlaceKey = QStringLiteral("序号=");
 inline const QString ResumedVoidsKey = QStringLiteral("作废=");
+// On a resume's line: the short chain codes of its winners' lines as they were drawn.
+inline const QString ResumedCodesKey = QStringLiteral("链码=");

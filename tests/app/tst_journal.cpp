@@ -1,5 +1,6 @@
 #include "tst_journal.h"
 
+#include "drawverifier.h"
 #include "filesizelimit.h"
 #include "journal.h"
 #include "journalline.h"
@@ -169,8 +170,13 @@ void TestJournal::killedRunResumesWhereItStopped()
         QCOMPARE(shownState(*host.mainWindow()), before);
         QCOMPARE(host.mainWindow()->engine().state().candidates.names(),
                  QStringList{QStringLiteral("Fay\tGu")});
-        // Without a void the resume writes its line as it always did.
-        QVERIFY(journalLines().contains(QStringLiteral("续接\t人数=5")));
+        // Without a void the resume's line has no 作废 field; it carries the chain codes the
+        // five winners were drawn with.
+        QCOMPARE(journalLines()
+                     .filter(QRegularExpression(
+                         QStringLiteral("^续接\t人数=5\t链码=[0-9a-f]{6}(,[0-9a-f]{6}){4}$")))
+                     .size(),
+                 1);
         // Killed again before any clean end: the resumed winners are in the journal anew.
     }
 
@@ -284,6 +290,11 @@ void TestJournal::fullDiskRunResumesWithEveryWinnerAndTheVoid()
     QCOMPARE(resumed.voidedLines, QStringList{QStringLiteral("3等奖:Dora\r\n")});
     QCOMPARE(resumed.drawnCount, shown.drawnCount);
     QCOMPARE(resumed.candidates.names(), shown.candidates.names());
+    // The torn line is left out of the chain, the line written again whole chains on: the
+    // journal verifies.
+    const Verification verified = verifyDraw(journal, fixture_->path(QStringLiteral("cjk.txt")));
+    QVERIFY2(verified.exitStatus() == 0, qPrintable(verificationText(verified)));
+    QCOMPARE(verified.draws.last().winners.size(), 5);
 }
 
 void TestJournal::unfinishedDrawIsOfferedWhateverBecameOfTheJournal_data()
