@@ -90,6 +90,7 @@ private:
     void Exit();
     void openWebLink();
     void toggleStage();
+    void showProofOnStage();
 
     void renderButtons();
     void renderTexts();

@@ -2,6 +2,7 @@
 // closes it again.
 #include "form1.h"
 
+#include "drawproof.h"
 #include "notifier.h"
 #include "programpaths.h"
 #include "stagepicture.h"
@@ -21,8 +22,11 @@ void Form1::toggleStage()
 
 void Form1::openStage()
 {
-    if (!stage_)
+    if (!stage_) {
         stage_ = new StageView(engine_.state(), this);
+        connect(this, &Form1::proofChanged, stage_, [this] { showProofOnStage(); });
+    }
+    showProofOnStage();
     stage_->showDraw();
     // The main window stays where it is, at its size.
     stage_->open(screen());
@@ -35,4 +39,11 @@ void Form1::openStage()
     stage_->setPicture(picture.image);
     if (!picture.error.isEmpty())
         notifier_.warning(QStringLiteral("提示"), picture.error);
+}
+
+void Form1::showProofOnStage()
+{
+    const DrawProof proof = drawProof();
+    stage_->setProof(fingerprintText(proof.names, proof.listDigest), proof.lastWinnerCode,
+                     proof.chainHead);
 }

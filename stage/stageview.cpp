@@ -94,6 +94,14 @@ void StageView::setPicture(const QImage &picture)
     update();
 }
 
+void StageView::setProof(const QString &fingerprint, const QString &winnerCode, const QString &head)
+{
+    fingerprint_ = fingerprint;
+    winnerCode_ = winnerCode;
+    head_ = head;
+    update(QRect(0, layout_.notice.top(), width(), height() - layout_.notice.top()));
+}
+
 QRect StageView::namesArea() const
 {
     return layout_.title.united(layout_.name);
@@ -144,9 +152,11 @@ StageView::PlacedName StageView::placeName(const QString &name) const
 
 void StageView::makeBackground()
 {
+    // The foot holds the fingerprint and the chain codes.
+    const QRect foot(0, layout_.notice.top(), width(), height() - layout_.notice.top());
     background_ = StageLook::background(size(), picture_,
                                         {layout_.title, layout_.heading, layout_.name,
-                                         layout_.listHeading, layout_.list, layout_.tiers});
+                                         layout_.listHeading, layout_.list, layout_.tiers, foot});
 }
 
 void StageView::keyPressEvent(QKeyEvent *event)
@@ -202,6 +212,7 @@ void StageView::paintEvent(QPaintEvent *event)
         break;
     }
     paintNotice(painter);
+    paintProof(painter);
 }
 
 void StageView::paintName(QPainter &painter)
@@ -269,4 +280,41 @@ void StageView::paintNotice(QPainter &painter) const
     painter.fillPath(outline, StageLook::NoticeFill);
     painter.setPen(StageLook::NoticeText);
     drawLine(painter, plate, noticeFont_, scene_.notice, layout_.smallestPixels);
+}
+
+QString StageView::proofLine() const
+{
+    switch (scene_.kind) {
+    case StageScene::Kind::Tiers:
+        return fingerprint_.isEmpty() ? QString() : QStringLiteral("名单指纹　") + fingerprint_;
+    case StageScene::Kind::Rolling:
+        return {};
+    case StageScene::Kind::Winner:
+    case StageScene::Kind::Voided:
+        break;
+    }
+    if (scene_.notice == QStringLiteral("抽奖任务已完成"))
+        return head_.isEmpty() ? QString() : QStringLiteral("链头 ") + head_;
+    return winnerCode_.isEmpty() ? QString() : QStringLiteral("链码 ") + winnerCode_;
+}
+
+void StageView::paintProof(QPainter &painter) const
+{
+    const QString text = proofLine();
+    if (text.isEmpty())
+        return;
+    painter.setPen(StageLook::Text);
+    if (scene_.kind == StageScene::Kind::Tiers) {
+        // Large enough to photograph from the hall before anyone has won.
+        drawLine(painter, layout_.notice, noticeFont_, text, layout_.smallestPixels);
+        return;
+    }
+    // Small, in the corner below everything else: there for a camera, not in the way.
+    const int foot = layout_.notice.bottom() + 1;
+    QFont font = noticeFont_;
+    font.setPixelSize(layout_.smallestPixels);
+    font.setWeight(QFont::Normal);
+    painter.setFont(font);
+    painter.drawText(QRect(layout_.notice.left(), foot, layout_.notice.width(), height() - foot),
+                     Qt::AlignRight | Qt::AlignVCenter, text);
 }

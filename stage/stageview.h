@@ -28,6 +28,10 @@ public:
     void open(QScreen *mainWindowScreen);
     // The operator's own background; a null image gives the party red.
     void setPicture(const QImage &picture);
+    // What the audience may photograph to check the draw later: the list's fingerprint,
+    // shown before the first winner; the newest winner's short chain code, shown in a
+    // corner after each stop; and the journal's chain head, shown once the draw is complete.
+    void setProof(const QString &fingerprint, const QString &winnerCode, const QString &head);
 
     // Anything in the draw may have changed.
     void showDraw();
@@ -36,6 +40,8 @@ public:
     void showRollingName();
 
     const StageScene &scene() const { return scene_; }
+    // The proof the audience sees now, as setProof() gave it: empty while a tier rolls.
+    QString proofLine() const;
     // The name as it is painted now: its font and lines.
     const FittedName &fittedName() const { return placedName_.fitted; }
     // The parts where a name or a title may stand, in this window's coordinates: what a
@@ -62,6 +68,7 @@ private:
     void paintWinners(QPainter &painter) const;
     void paintTiers(QPainter &painter) const;
     void paintNotice(QPainter &painter) const;
+    void paintProof(QPainter &painter) const;
 
     const DrawState &state_;
     StageScene scene_;
@@ -71,4 +78,5 @@ private:
     GlyphImages glyphImages_;
     QImage picture_;
     QImage background_;
+    QString fingerprint_, winnerCode_, head_;
 };

@@ -120,6 +120,8 @@ void TestStageView::drawDrivenFromItIsTheSameDraw()
     tap(window_->controls().T1, Qt::Key_F5, 100);
     StageView *stage = window_->stageView();
     QVERIFY(stage && stage->isVisible());
+    // Before the first winner, the list's fingerprint; after each stop, its chain code.
+    QVERIFY(stage->proofLine().startsWith(QStringLiteral("名单指纹　4 人 · ")));
 
     quint64 t = 1000;
     for (int draw = 0; draw < 3; ++draw) {
@@ -142,6 +144,9 @@ void TestStageView::drawDrivenFromItIsTheSameDraw()
         QCOMPARE(stage->scene().heading, QStringLiteral("3等奖"));
         QCOMPARE(stage->scene().name, shown.display);
         QCOMPARE(stage->scene().lines.size(), draw + 1);
+        QTRY_COMPARE(stage->proofLine(),
+                     QStringLiteral("链码 ") + window_->drawProof().lastWinnerCode);
+        QCOMPARE(window_->drawProof().lastWinnerCode.size(), 6);
     }
     const DrawState &a = window_->engine().state();
     const DrawState &b = mainWindow->engine().state();
