@@ -309,12 +309,10 @@ void StageView::paintProof(QPainter &painter) const
         drawLine(painter, layout_.notice, noticeFont_, text, layout_.smallestPixels);
         return;
     }
-    // Small, in the corner below everything else: there for a camera, not in the way.
-    const int foot = layout_.notice.bottom() + 1;
+    // Small, in the foot's corner beside any notice: there for a camera, not in the way.
     QFont font = noticeFont_;
     font.setPixelSize(layout_.smallestPixels);
     font.setWeight(QFont::Normal);
     painter.setFont(font);
-    painter.drawText(QRect(layout_.notice.left(), foot, layout_.notice.width(), height() - foot),
-                     Qt::AlignRight | Qt::AlignVCenter, text);
+    painter.drawText(layout_.notice, Qt::AlignRight | Qt::AlignBottom, text);
 }
