@@ -1,0 +1,152 @@
+#include "sheettable.h"
+
+#include <algorithm>
+
+quint32 StringPool::add(QStringView text)
+{
+    starts_.push_back(text_.size());
+    text_.append(text);
+    return quint32(starts_.size() - 1);
+}
+
+QStringView StringPool::at(quint32 id) const
+{
+    const qsizetype start = starts_[id];
+    const qsizetype end = id + 1 < starts_.size() ? starts_[id + 1] : text_.size();
+    return QStringView(text_).sliced(start, end - start);
+}
+
+void StringPool::reserve(qsizetype texts, qsizetype characters)
+{
+    starts_.reserve(std::size_t(texts));
+    text_.reserve(characters);
+}
+
+QList<int> SheetTable::columns() const
+{
+    QList<int> columns;
+    for (const auto &[column, cells] : cells_)
+        columns.append(column);
+    return columns;
+}
+
+QStringView SheetTable::cell(qsizetype row, int column) const
+{
+    const auto found = cells_.find(column);
+    if (found == cells_.end() || row < 0 || row >= qsizetype(found->second.size()))
+        return {};
+    return text(found->second[std::size_t(row)]);
+}
+
+QStringView SheetTable::text(quint32 reference) const
+{
+    if (reference == 0)
+        return {};
+    if (reference & SharedBit) {
+        const quint32 index = reference & ~SharedBit;
+        return shared_ && index < shared_->size() ? shared_->at(index) : QStringView();
+    }
+    return own_.at(reference - 1);
+}
+
+bool SheetTable::grow(std::vector<quint32> &cells, qsizetype rows)
+{
+    const qsizetype more = rows - qsizetype(cells.size());
+    if (more <= 0)
+        return true;
+    if (slots_ + more > budget_) {
+        overBudget_ = true;
+        return false;
+    }
+    // Grown by half again at a time, so a column read row by row is copied a few times.
+    if (qsizetype(cells.capacity()) < rows)
+        cells.reserve(std::max<std::size_t>(std::size_t(rows), cells.capacity() * 3 / 2 + 1024));
+    cells.resize(std::size_t(rows), 0);
+    slots_ += more;
+    return true;
+}
+
+void SheetTable::set(qsizetype row, int column, quint32 reference)
+{
+    if (overBudget_)
+        return;
+    std::vector<quint32> &cells = cells_[column];
+    if (!grow(cells, row + 1))
+        return;
+    cells[std::size_t(row)] = reference;
+    rowCount_ = std::max(rowCount_, row + 1);
+}
+
+void SheetTable::setText(qsizetype row, int column, QStringView text)
+{
+    if (!text.isEmpty())
+        set(row, column, own_.add(text) + 1);
+}
+
+void SheetTable::setShared(qsizetype row, int column, quint32 sharedIndex)
+{
+    if (shared_ && sharedIndex < shared_->size() && !shared_->at(sharedIndex).isEmpty())
+        set(row, column, sharedIndex | SharedBit);
+}
+
+void SheetTable::fillMerged(qsizetype firstRow, int firstColumn, qsizetype lastRow, int lastColumn)
+{
+    const auto origin = cells_.find(firstColumn);
+    if (origin == cells_.end() || firstRow < 0 || firstRow >= qsizetype(origin->second.size()))
+        return;
+    const quint32 reference = origin->second[std::size_t(firstRow)];
+    if (reference == 0)
+        return;
+    lastRow = std::min(lastRow, rowCount_ - 1);
+    for (auto &[column, cells] : cells_) {
+        if (column < firstColumn || column > lastColumn)
+            continue;
+        for (qsizetype row = firstRow; row <= lastRow; ++row) {
+            if (!grow(cells, row + 1))
+                return;
+            if (cells[std::size_t(row)] == 0)
+                cells[std::size_t(row)] = reference;
+        }
+    }
+}
+
+QString SheetTable::columnName(int column)
+{
+    QString name;
+    for (int n = column + 1; n > 0; n = (n - 1) / 26)
+        name.prepend(QChar(u'A' + (n - 1) % 26));
+    return name;
+}
+
+QString cellText(QStringView raw)
+{
+    const auto isBreak = [](QChar c) {
+        return c.category() == QChar::Other_Control || c == QChar::LineSeparator ||
+               c == QChar::ParagraphSeparator;
+    };
+    bool clean = true;
+    for (QChar c : raw) {
+        if (isBreak(c)) {
+            clean = false;
+            break;
+        }
+    }
+    if (clean) {
+        QStringView trimmed = raw.trimmed();
+        return trimmed.toString();
+    }
+    QString text;
+    text.reserve(raw.size());
+    bool lastWasBreak = false;
+    for (QChar c : raw) {
+        if (isBreak(c)) {
+            if (!lastWasBreak)
+                text += u' ';
+            lastWasBreak = true;
+            continue;
+        }
+        lastWasBreak = false;
+        text += c;
+    }
+    return text.trimmed();
+}
