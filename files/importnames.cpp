@@ -129,7 +129,7 @@ ImportedNames importNames(const SheetTable &table, const ImportColumns &columns)
     return result;
 }
 
-QByteArray candidateFileBytes(const NameList &names)
+QByteArray importedListBytes(const NameList &names)
 {
     QString text;
     qsizetype characters = 0;

@@ -43,7 +43,7 @@ std::optional<qsizetype> recognisedHeaderRow(const SheetTable &table, int nameCo
 std::optional<qsizetype> firstTextRow(const SheetTable &table);
 
 // cjk.txt's bytes for these names: GB18030, every line ending in CR LF.
-QByteArray candidateFileBytes(const NameList &names);
+QByteArray importedListBytes(const NameList &names);
 
 // Writes cjk.txt at `path` atomically. A file there already is first kept beside it as
 // "cjk（导入前的名单，<date-time>）.txt" (`keptCopy` answers its path, or empty when there
