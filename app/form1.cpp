@@ -4,6 +4,7 @@
 #include "clickwatcher.h"
 #include "cutshort.h"
 #include "journal.h"
+#include "listimport.h"
 #include "module1.h"
 #include "notifier.h"
 #include "programpaths.h"
@@ -91,6 +92,7 @@ Form1::Form1(Notifier &notifier, RandomSource &random, JournalWriter &journal,
     qApp->installEventFilter(this);
     c_.tierButtons[0]->setFocus();
     setUpVoiding();
+    new ListImport(*this, notifier_, journal_, programDirectory_);
     load();
 }
 

@@ -37,6 +37,22 @@ const QStringList HeaderWords{
     QStringLiteral("phone"),    QStringLiteral("title"),    QStringLiteral("company"),
 };
 
+const QStringList NameWords{
+    QStringLiteral("姓名"),     QStringLiteral("名字"),     QStringLiteral("员工姓名"),
+    QStringLiteral("职工姓名"), QStringLiteral("人员姓名"), QStringLiteral("嘉宾姓名"),
+    QStringLiteral("客户姓名"), QStringLiteral("学生姓名"), QStringLiteral("参与人"),
+    QStringLiteral("抽奖人"),   QStringLiteral("人员"),     QStringLiteral("员工"),
+    QStringLiteral("嘉宾"),     QStringLiteral("name"),     QStringLiteral("fullname"),
+};
+const QStringList DetailWords{
+    QStringLiteral("部门"),     QStringLiteral("所属部门"), QStringLiteral("部门名称"),
+    QStringLiteral("单位"),     QStringLiteral("科室"),     QStringLiteral("公司"),
+    QStringLiteral("分公司"),   QStringLiteral("事业部"),   QStringLiteral("中心"),
+    QStringLiteral("组别"),     QStringLiteral("小组"),     QStringLiteral("班组"),
+    QStringLiteral("班级"),     QStringLiteral("department"), QStringLiteral("dept"),
+    QStringLiteral("team"),     QStringLiteral("company"),
+};
+
 // How many rows with text the header may stand below the top (a title, a date, a blank).
 constexpr int HeaderSearchRows = 10;
 
@@ -173,4 +189,57 @@ FileResult writeImportedList(const QString &path, const QByteArray &bytes, QStri
         }
     }
     return writeFileAtomically(path, bytes);
+}
+
+ImportColumns suggestColumns(const SheetTable &table)
+{
+    ImportColumns columns;
+    const QList<int> all = table.columns();
+    if (all.isEmpty())
+        return columns;
+    // The header: the first of the top rows with a column title in any column.
+    std::optional<qsizetype> header;
+    for (int column : all) {
+        const std::optional<qsizetype> row = recognisedHeaderRow(table, column);
+        if (row && (!header || *row < *header))
+            header = row;
+    }
+    if (header) {
+        columns.firstRow = *header + 1;
+        for (int column : all) {
+            const QString title = normalisedTitle(table.cell(*header, column));
+            if (columns.name < 0 && NameWords.contains(title))
+                columns.name = column;
+            else if (columns.detail < 0 && DetailWords.contains(title))
+                columns.detail = column;
+        }
+    }
+    if (columns.name < 0) {
+        // The first column whose first rows hold more than numbers.
+        const auto isNumber = [](QStringView text) {
+            bool ok = false;
+            text.toDouble(&ok);
+            return ok;
+        };
+        for (int column : all) {
+            int words = 0;
+            int seen = 0;
+            for (qsizetype row = columns.firstRow; row < table.rowCount() && seen < 20; ++row) {
+                const QStringView text = table.cell(row, column);
+                if (text.isEmpty())
+                    continue;
+                ++seen;
+                words += isNumber(text) ? 0 : 1;
+            }
+            if (words > 0) {
+                columns.name = column;
+                break;
+            }
+        }
+        if (columns.name < 0)
+            columns.name = all.first();
+    }
+    if (columns.detail == columns.name)
+        columns.detail = -1;
+    return columns;
 }

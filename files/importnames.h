@@ -50,3 +50,9 @@ QByteArray importedListBytes(const NameList &names);
 // was none or it held these very bytes); when that copy cannot be written, cjk.txt is not
 // touched either.
 FileResult writeImportedList(const QString &path, const QByteArray &bytes, QString *keptCopy);
+
+// The choice the import dialog starts with: the header the sheet has (the rows up to it
+// left out), the column titled as a name (姓名, 名字, Name…) or else the first column that
+// holds more than numbers, and beside it the column titled as a department (部门, 单位,
+// Department…) when there is one.
+ImportColumns suggestColumns(const SheetTable &table);

@@ -125,6 +125,13 @@ private:
     int sharedUses_ = 0;
 };
 
+// A staff list of one row per name, 工号 (100001 on), 姓名 and 部门 (20 departments in
+// turn), under a header row, written a megabyte of XML at a time as Excel lays it out;
+// answers the workbook's unpacked size, 0 when the file cannot be written.
+qint64 writeStaffWorkbook(const QString &path, const QStringList &names);
+// The department writeStaffWorkbook gives row `index` (from 0).
+QString staffDepartment(qsizetype index);
+
 // "A", "B", …, "AA" for column 0, 1, …, 26.
 QString columnLetters(int column);
 // Text escaped for XML.

@@ -225,6 +225,12 @@ void ImportTest::readsRealShapedFiles()
     const std::optional<qsizetype> header =
         recognisedHeaderRow(opened.table, expected.name, expected.detail);
     QCOMPARE(header.has_value(), expected.header);
+    // What the dialog starts with: the same columns, when a header names them.
+    const ImportColumns suggested = suggestColumns(opened.table);
+    QCOMPARE(suggested.name, expected.name);
+    QCOMPARE(suggested.firstRow, header ? *header + 1 : 0);
+    if (expected.header && opened.table.columns().size() > 1)
+        QCOMPARE(suggested.detail, expected.detail);
     const ImportColumns columns{expected.name, expected.detail, header ? *header + 1 : 0};
     const ImportedNames imported = importNames(opened.table, columns);
     QCOMPARE(imported.names.toStringList(), expected.names);
@@ -235,7 +241,7 @@ void ImportTest::readsRealShapedFiles()
     QCOMPARE(duplicates, expected.duplicates);
 
     // The list as cjk.txt gets it reads back, through the draw's own reader, as these names.
-    const QString list = write("cjk.txt", candidateFileBytes(imported.names));
+    const QString list = write("cjk.txt", importedListBytes(imported.names));
     QCOMPARE(readCandidatePool(list).names.toStringList(), expected.names);
     QVERIFY(readBytes(list).endsWith("\r\n"));
 }
