@@ -5,7 +5,12 @@
 
 #include <QFileInfo>
 #include <QHash>
+#include <QThread>
 #include <QXmlStreamReader>
+
+#include <array>
+#include <cctype>
+#include <future>
 
 #include <optional>
 
@@ -105,6 +110,12 @@ QString decodeEscapes(const QString &text)
 // The text of a string item (<si>, <is>): its <t> elements, the runs' included, without
 // the phonetic guides (<rPh>) that Japanese workbooks carry. The reader stands on the
 // item's start and is left on its end.
+QStringView localName(QStringView name)
+{
+    const qsizetype colon = name.indexOf(u':');
+    return colon < 0 ? name : name.sliced(colon + 1);
+}
+
 QString readStringItem(QXmlStreamReader &xml)
 {
     QString text;
@@ -113,17 +124,17 @@ QString readStringItem(QXmlStreamReader &xml)
     while (depth > 0 && !xml.atEnd()) {
         switch (xml.readNext()) {
         case QXmlStreamReader::StartElement:
-            if (xml.name() == u"rPh") {
+            if (localName(xml.qualifiedName()) == u"rPh") {
                 ++phonetic;
                 ++depth;
-            } else if (xml.name() == u"t" && phonetic == 0) {
+            } else if (localName(xml.qualifiedName()) == u"t" && phonetic == 0) {
                 text += xml.readElementText(QXmlStreamReader::IncludeChildElements);
             } else {
                 ++depth;
             }
             break;
         case QXmlStreamReader::EndElement:
-            if (xml.name() == u"rPh")
+            if (localName(xml.qualifiedName()) == u"rPh")
                 --phonetic;
             --depth;
             break;
@@ -151,6 +162,164 @@ ReadFailure fromZip(ZipArchive::Failure failure, const QString &detail)
         return {ReadFailure::Kind::Damaged, detail};
     }
     return {ReadFailure::Kind::Damaged, detail};
+}
+
+// A sheet's rows are parsed a block at a time, several blocks at once on as many cores as
+// the machine has: a block is whole rows, cut after a row's end tag, and parsed by a reader
+// of its own. The blocks' cells are then put into the table in their order, one thread
+// doing that, so a row without its number follows the row before it as in one reading.
+constexpr qsizetype BlockBytes = qsizetype(1) << 20;
+// Bytes without a row's end, or before <sheetData>, beyond which a sheet is no sheet.
+constexpr qsizetype MaxUnbrokenBytes = qsizetype(64) << 20;
+
+constexpr qint32 RowMark = -2;      // a record that starts a row, not a cell
+constexpr quint32 NoShared = 0xFFFFFFFF;
+
+struct ParsedCell {
+    qint32 row;    // the row's index, or -1: the row stands after the one before
+    qint32 column; // the column's index, -1: the next column, or RowMark
+    quint32 shared;
+    qint32 start;  // the cell's text in ParsedRows::texts, when not a shared string
+    qint32 length;
+};
+
+struct ParsedRows {
+    std::vector<ParsedCell> cells;
+    QString texts;
+    QString error;
+};
+
+struct CellContext {
+    const QList<CellFormat> *styles;
+    bool date1904;
+    quint32 sharedCount;
+};
+
+// What a cell shows, for a cell that is no shared string.
+QString cellDisplay(QStringView type, const QString &value, const QString &inlineText, int style,
+                    const CellContext &context)
+{
+    if (type == u"inlineStr")
+        return cellText(inlineText);
+    if (type == u"str" || type == u"e")
+        return cellText(decodeEscapes(value));
+    if (type == u"b")
+        return value.trimmed() == u"1" ? QStringLiteral("TRUE") : QStringLiteral("FALSE");
+    if (type == u"d") {
+        QString date = value.trimmed();
+        if (date.endsWith(u"T00:00:00"))
+            date.chop(9);
+        return date;
+    }
+    static const CellFormat general;
+    const CellFormat &format =
+        style >= 0 && style < context.styles->size() ? context.styles->at(style) : general;
+    return format.show(value, context.date1904);
+}
+
+// Whole rows of a sheet, without the element around them: any prefix of the elements'
+// names is read past, as a reader without namespaces sees them.
+ParsedRows parseRows(const QByteArray &rows, const CellContext &context)
+{
+    ParsedRows parsed;
+    parsed.cells.reserve(std::size_t(rows.size() / 24));
+    QXmlStreamReader xml(QByteArray("<rows>") + rows + QByteArray("</rows>"));
+    xml.setNamespaceProcessing(false);
+    const auto fail = [&](const QString &what) {
+        parsed.error = what;
+        parsed.cells.clear();
+    };
+    while (!xml.atEnd()) {
+        if (xml.readNext() != QXmlStreamReader::StartElement)
+            continue;
+        const QStringView name = localName(xml.qualifiedName());
+        if (name == u"row") {
+            const QStringView r = xml.attributes().value(QLatin1String("r"));
+            qint32 row = -1;
+            if (!r.isEmpty()) {
+                bool ok = false;
+                const qint64 number = r.toLongLong(&ok);
+                if (!ok || number < 1 || number > MaxRows) {
+                    fail(QStringLiteral("行号“%1”超出范围").arg(r));
+                    return parsed;
+                }
+                row = qint32(number - 1);
+            }
+            parsed.cells.push_back({row, RowMark, NoShared, 0, 0});
+        } else if (name == u"c") {
+            const QXmlStreamAttributes a = xml.attributes();
+            qint32 row = -1;
+            qint32 column = -1;
+            if (const QStringView r = a.value(QLatin1String("r")); !r.isEmpty()) {
+                const auto reference = parseReference(r);
+                if (!reference) {
+                    fail(QStringLiteral("单元格地址“%1”无效").arg(r));
+                    return parsed;
+                }
+                column = reference->first;
+                row = qint32(reference->second);
+            }
+            const QString type = a.value(QLatin1String("t")).toString();
+            const int style = a.value(QLatin1String("s")).toInt();
+            QString value;
+            QString inlineText;
+            bool hasValue = false;
+            while (!xml.atEnd()) {
+                const QXmlStreamReader::TokenType token = xml.readNext();
+                if (token == QXmlStreamReader::EndElement && localName(xml.qualifiedName()) == u"c")
+                    break;
+                if (token != QXmlStreamReader::StartElement)
+                    continue;
+                const QStringView child = localName(xml.qualifiedName());
+                if (child == u"v") {
+                    value = xml.readElementText();
+                    hasValue = true;
+                } else if (child == u"is") {
+                    inlineText = readStringItem(xml);
+                    hasValue = true;
+                } else {
+                    xml.skipCurrentElement();
+                }
+            }
+            if (!hasValue)
+                continue;
+            if (type == u"s") {
+                bool ok = false;
+                const uint index = value.trimmed().toUInt(&ok);
+                if (!ok || index >= context.sharedCount) {
+                    fail(QStringLiteral("共享字符串编号“%1”无效").arg(value));
+                    return parsed;
+                }
+                parsed.cells.push_back({row, column, quint32(index), 0, 0});
+            } else {
+                const QString text = cellDisplay(type, value, inlineText, style, context);
+                if (text.isEmpty())
+                    continue;
+                parsed.cells.push_back({row, column, NoShared, qint32(parsed.texts.size()),
+                                        qint32(text.size())});
+                parsed.texts += text;
+            }
+        }
+    }
+    if (xml.hasError())
+        fail(xml.errorString());
+    return parsed;
+}
+
+// Where the last whole row of `bytes` ends: after its "</row>" (or "</x:row>"), or 0.
+qsizetype afterLastRow(const QByteArray &bytes)
+{
+    for (qsizetype at = bytes.lastIndexOf("row>"); at > 0; at = bytes.lastIndexOf("row>", at - 1)) {
+        qsizetype before = at - 1;
+        if (bytes[before] == ':') {
+            while (before > 0 && (std::isalnum(uchar(bytes[before - 1])) || bytes[before - 1] == '_'))
+                --before;
+            --before;
+        }
+        if (before >= 1 && bytes[before] == '/' && bytes[before - 1] == '<')
+            return at + 4;
+    }
+    return 0;
 }
 
 struct Sheet {
@@ -455,133 +624,169 @@ bool XlsxSource::readSharedStrings(const QString &name, const ReadProgress &prog
 SheetTable XlsxSource::readSheet(int index, const ReadProgress &progress, ReadFailure &failure)
 {
     failure = {};
-    SheetTable table(shared_);
     if (index < 0 || index >= sheets_.size()) {
         failure = {ReadFailure::Kind::NoText, {}};
-        return table;
+        return SheetTable(shared_);
     }
-    auto part = openPart(sheets_[index].part, failure);
-    if (!part)
-        return table;
-    QXmlStreamReader &xml = *part->xml;
+    const QString part = sheets_[index].part;
+    const ZipArchive::Entry *entry = zip_.find(part);
+    if (!entry) {
+        failure = {ReadFailure::Kind::Damaged, QStringLiteral("缺少“%1”").arg(part)};
+        return SheetTable(shared_);
+    }
+    const std::unique_ptr<ZipArchive::EntryDevice> device = zip_.openEntry(*entry);
+    if (!device) {
+        failure = fromZip(zip_.failure(), zip_.detail());
+        return SheetTable(shared_);
+    }
     const auto damaged = [&](const QString &what) {
-        failure = {ReadFailure::Kind::Damaged,
-                   QStringLiteral("“%1”第 %2 行：%3").arg(part->name).arg(xml.lineNumber()).arg(what)};
+        failure = {ReadFailure::Kind::Damaged, QStringLiteral("“%1”：%2").arg(part, what)};
+        return SheetTable(shared_);
     };
-    struct Merge {
-        qsizetype firstRow, lastRow;
-        int firstColumn, lastColumn;
+    QByteArray buffer;
+    bool ended = false;
+    const auto readMore = [&] {
+        const QByteArray block = device->read(BlockBytes);
+        if (block.isEmpty()) {
+            ended = true;
+            return false;
+        }
+        buffer += block;
+        return true;
     };
-    QList<Merge> merges;
-    qsizetype row = -1;
-    int nextColumn = 0;
-    int sinceProgress = 0;
-    while (failure.ok() && !xml.atEnd()) {
-        if (xml.readNext() != QXmlStreamReader::StartElement)
-            continue;
-        const QStringView name = xml.name();
-        if (name == u"row") {
-            const QStringView r = xml.attributes().value(QLatin1String("r"));
-            bool ok = true;
-            const qsizetype number = r.isEmpty() ? row + 2 : r.toLongLong(&ok);
-            if (!ok || number < 1 || number > MaxRows) {
-                damaged(QStringLiteral("行号超出范围"));
-                break;
-            }
-            row = number - 1;
-            nextColumn = 0;
-            if (++sinceProgress == ProgressEvery) {
-                sinceProgress = 0;
-                if (!keepGoing(progress, failure))
-                    break;
-                if (table.overBudget()) {
-                    failure = {ReadFailure::Kind::TooLarge, QStringLiteral("单元格分布得太散")};
-                    break;
-                }
-            }
-        } else if (name == u"c") {
-            const QXmlStreamAttributes a = xml.attributes();
-            int column = nextColumn;
-            qsizetype cellRow = std::max<qsizetype>(row, 0);
-            if (const QStringView r = a.value(QLatin1String("r")); !r.isEmpty()) {
-                const auto reference = parseReference(r);
-                if (!reference) {
-                    damaged(QStringLiteral("单元格地址“%1”无效").arg(r));
-                    break;
-                }
-                column = reference->first;
-                cellRow = reference->second;
-            }
-            if (column >= MaxColumns) {
-                damaged(QStringLiteral("列超出范围"));
-                break;
-            }
-            nextColumn = column + 1;
-            const QString type = a.value(QLatin1String("t")).toString();
-            const int style = a.value(QLatin1String("s")).toInt();
-            QString value;
-            QString inlineText;
-            bool hasValue = false;
-            while (!xml.atEnd()) {
-                const QXmlStreamReader::TokenType token = xml.readNext();
-                if (token == QXmlStreamReader::EndElement && xml.name() == u"c")
-                    break;
-                if (token != QXmlStreamReader::StartElement)
-                    continue;
-                if (xml.name() == u"v") {
-                    value = xml.readElementText();
-                    hasValue = true;
-                } else if (xml.name() == u"is") {
-                    inlineText = readStringItem(xml);
-                    hasValue = true;
-                } else {
-                    xml.skipCurrentElement();
-                }
-            }
-            if (!hasValue)
-                continue;
-            if (type == u"s") {
-                bool ok = false;
-                const uint index = value.trimmed().toUInt(&ok);
-                if (!ok || index >= shared_->size()) {
-                    damaged(QStringLiteral("共享字符串编号“%1”无效").arg(value));
-                    break;
-                }
-                table.setShared(cellRow, column, quint32(index));
-            } else if (type == u"inlineStr") {
-                table.setText(cellRow, column, cellText(inlineText));
-            } else if (type == u"str" || type == u"e") {
-                table.setText(cellRow, column, cellText(decodeEscapes(value)));
-            } else if (type == u"b") {
-                table.setText(cellRow, column,
-                              value.trimmed() == u"1" ? QStringLiteral("TRUE") : QStringLiteral("FALSE"));
-            } else if (type == u"d") {
-                QString date = value.trimmed();
-                if (date.endsWith(u"T00:00:00"))
-                    date.chop(9);
-                table.setText(cellRow, column, date);
-            } else {
-                static const CellFormat general;
-                const CellFormat &format =
-                    style >= 0 && style < styles_.size() ? styles_[style] : general;
-                table.setText(cellRow, column, format.show(value, date1904_));
-            }
-        } else if (name == u"mergeCell") {
-            const QStringList range = xml.attributes().value(QLatin1String("ref")).toString().split(u':');
-            const auto first = parseReference(range.value(0));
-            const auto last = range.size() == 2 ? parseReference(range[1]) : first;
-            if (first && last)
-                merges.append({first->second, last->second, first->first, last->first});
+    const auto deviceFailed = [&] {
+        if (device->failure() == ZipArchive::Failure::None)
+            return false;
+        failure = fromZip(device->failure(), device->detail());
+        return true;
+    };
+
+    // Up to the rows: the sheet's start, in UTF-8 as every spreadsheet program writes it.
+    bool emptySheet = false;
+    for (;;) {
+        const qsizetype at = buffer.indexOf("sheetData");
+        const qsizetype end = at < 0 ? -1 : buffer.indexOf('>', at);
+        if (end > 0) {
+            const QByteArray start = buffer.left(at);
+            const qsizetype encoding = start.indexOf("encoding=");
+            if (start.startsWith("\xFF\xFE") || start.startsWith("\xFE\xFF") ||
+                (encoding >= 0 &&
+                 start.mid(encoding + 10, 5).compare("utf-8", Qt::CaseInsensitive) != 0))
+                return damaged(QStringLiteral("工作表不是 UTF-8 编码"));
+            emptySheet = buffer[end - 1] == '/';
+            buffer.remove(0, end + 1);
+            break;
+        }
+        if (buffer.size() > MaxUnbrokenBytes || !readMore()) {
+            if (deviceFailed())
+                return SheetTable(shared_);
+            return damaged(QStringLiteral("找不到工作表的数据（sheetData）"));
         }
     }
-    if (!finish(*part, failure))
+
+    SheetTable table(shared_);
+    const CellContext context{&styles_, date1904_, shared_->size()};
+    const int parallel = std::max(1, QThread::idealThreadCount());
+    qsizetype row = -1;
+    int nextColumn = 0;
+    while (!emptySheet) {
+        // A block per core, each of whole rows.
+        QList<QByteArray> blocks;
+        while (blocks.size() < parallel && !ended) {
+            while (buffer.size() < BlockBytes && readMore()) {
+            }
+            const qsizetype cut = afterLastRow(buffer);
+            if (cut == 0) {
+                if (ended)
+                    break;
+                if (buffer.size() > MaxUnbrokenBytes)
+                    return damaged(QStringLiteral("行太长"));
+                if (!readMore())
+                    break;
+                continue;
+            }
+            blocks.append(buffer.left(cut));
+            buffer.remove(0, cut);
+        }
+        if (deviceFailed())
+            return SheetTable(shared_);
+        if (blocks.isEmpty())
+            break;
+        std::vector<std::future<ParsedRows>> others;
+        for (qsizetype i = 1; i < blocks.size(); ++i)
+            others.push_back(std::async(std::launch::async, parseRows, std::cref(blocks[i]), std::cref(context)));
+        std::vector<ParsedRows> parsed;
+        parsed.push_back(parseRows(blocks[0], context));
+        for (auto &other : others)
+            parsed.push_back(other.get());
+        for (const ParsedRows &rows : parsed) {
+            if (!rows.error.isEmpty())
+                return damaged(rows.error);
+            for (const ParsedCell &cell : rows.cells) {
+                if (cell.column == RowMark) {
+                    row = cell.row >= 0 ? cell.row : row + 1;
+                    if (row >= MaxRows)
+                        return damaged(QStringLiteral("行号超出范围"));
+                    nextColumn = 0;
+                    continue;
+                }
+                const int column = cell.column >= 0 ? cell.column : nextColumn;
+                if (column >= MaxColumns)
+                    return damaged(QStringLiteral("列超出范围"));
+                nextColumn = column + 1;
+                const qsizetype at = cell.row >= 0 ? cell.row : std::max<qsizetype>(row, 0);
+                if (cell.shared != NoShared)
+                    table.setShared(at, column, cell.shared);
+                else
+                    table.setText(at, column, QStringView(rows.texts).sliced(cell.start, cell.length));
+            }
+        }
+        if (table.overBudget()) {
+            failure = {ReadFailure::Kind::TooLarge, QStringLiteral("单元格分布得太散")};
+            return SheetTable(shared_);
+        }
+        if (!keepGoing(progress, failure))
+            return SheetTable(shared_);
+    }
+
+    // After the rows: the end of <sheetData>, the merged cells, the end of the sheet.
+    while (readMore()) {
+        if (buffer.size() > MaxUnbrokenBytes)
+            return damaged(QStringLiteral("工作表的结尾太长"));
+    }
+    if (deviceFailed())
         return SheetTable(shared_);
+    qsizetype rest = 0;
+    if (!emptySheet) {
+        const qsizetype end = buffer.indexOf("sheetData>");
+        if (end < 0)
+            return damaged(QStringLiteral("工作表不完整"));
+        rest = end + 10;
+    }
+    const qsizetype close = buffer.lastIndexOf("</");
+    if (close < rest || !buffer.mid(close).trimmed().endsWith("worksheet>"))
+        return damaged(QStringLiteral("工作表不完整"));
+    QXmlStreamReader xml(QByteArray("<end>") + buffer.mid(rest, close - rest) + QByteArray("</end>"));
+    xml.setNamespaceProcessing(false);
+    QList<std::array<qsizetype, 4>> merges;
+    while (!xml.atEnd()) {
+        if (xml.readNext() != QXmlStreamReader::StartElement ||
+            localName(xml.qualifiedName()) != u"mergeCell")
+            continue;
+        const QStringList range = xml.attributes().value(QLatin1String("ref")).toString().split(u':');
+        const auto first = parseReference(range.value(0));
+        const auto last = range.size() == 2 ? parseReference(range[1]) : first;
+        if (first && last)
+            merges.append({first->second, first->first, last->second, last->first});
+    }
+    if (xml.hasError())
+        return damaged(xml.errorString());
+    for (const auto &m : merges)
+        table.fillMerged(m[0], int(m[1]), m[2], int(m[3]));
     if (table.overBudget()) {
         failure = {ReadFailure::Kind::TooLarge, QStringLiteral("单元格分布得太散")};
         return SheetTable(shared_);
     }
-    for (const Merge &merge : merges)
-        table.fillMerged(merge.firstRow, merge.firstColumn, merge.lastRow, merge.lastColumn);
     return table;
 }
 
