@@ -92,6 +92,8 @@ private slots:
     void showsNumbersAndDatesAsASpreadsheetDoes();
     void refusesBrokenFiles_data();
     void refusesBrokenFiles();
+    void readsASheetOfManyBlocks_data();
+    void readsASheetOfManyBlocks();
     void choosesTheFirstSheetWithText();
     void stopsWhenTheOperatorCancels();
     void keepsThePreviousListBesideTheNewOne();
@@ -447,6 +449,50 @@ void ImportTest::refusesBrokenFiles()
     const QString message = listSourceFailureText(path, failure);
     QVERIFY2(message.contains(path), qPrintable(message));
     QVERIFY2(message.contains(advice), qPrintable(message));
+}
+
+// A sheet of several megabytes is parsed a block at a time on several cores: rows and
+// cells without their references go on from the block before.
+void ImportTest::readsASheetOfManyBlocks_data()
+{
+    QTest::addColumn<QString>("prefix");
+    QTest::addColumn<bool>("references");
+    QTest::newRow("Excel's way") << "" << true;
+    QTest::newRow("prefixed elements, no references") << "x:" << false;
+}
+
+void ImportTest::readsASheetOfManyBlocks()
+{
+    QFETCH(QString, prefix);
+    QFETCH(bool, references);
+    constexpr int Rows = 60000;
+    WorkbookMaker book;
+    book.prefix = prefix;
+    Sheet sheet{"Sheet1", {}, {}};
+    sheet.rows.append({references ? 1 : 0, {c(references ? "A1" : "", Cell::Shared, "姓名"),
+                                            c(references ? "B1" : "", Cell::Shared, "部门")}});
+    for (int i = 0; i < Rows; ++i) {
+        const QString r = QString::number(i + 2);
+        // Every tenth row is left out (empty), which only numbered rows can show.
+        if (references && i % 10 == 9)
+            continue;
+        sheet.rows.append({references ? i + 2 : 0,
+                           {c(references ? "A" + r : "", Cell::Inline, QStringLiteral("名字%1").arg(i)),
+                            c(references ? "B" + r : "", Cell::Shared, QStringLiteral("部%1").arg(i % 7))}});
+    }
+    book.addSheet(sheet);
+    const QString path = write("big.xlsx", book.bytes());
+    ReadFailure failure;
+    const OpenedList opened = openList(path, {}, failure);
+    QVERIFY2(failure.ok(), qPrintable(listSourceFailureText(path, failure)));
+    const ImportedNames names = importNames(opened.table, suggestColumns(opened.table));
+    const int expected = references ? Rows - Rows / 10 : Rows;
+    QCOMPARE(names.names.size(), expected);
+    QCOMPARE(names.emptyRows, references ? Rows / 10 - 1 : 0);
+    QCOMPARE(names.names.at(0).toString(), "名字0（部0）");
+    const int last = references ? Rows - 2 : Rows - 1;
+    QCOMPARE(names.names.at(expected - 1).toString(), QStringLiteral("名字%1（部%2）").arg(last).arg(last % 7));
+    QCOMPARE(opened.table.rowCount(), qsizetype(references ? Rows : Rows + 1));
 }
 
 void ImportTest::choosesTheFirstSheetWithText()
