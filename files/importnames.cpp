@@ -218,7 +218,8 @@ ImportColumns suggestColumns(const SheetTable &table)
         // The first column whose first rows hold more than numbers.
         const auto isNumber = [](QStringView text) {
             bool ok = false;
-            text.toDouble(&ok);
+            const double number = text.toDouble(&ok);
+            Q_UNUSED(number);
             return ok;
         };
         for (int column : all) {

@@ -91,22 +91,20 @@ void SheetTable::setShared(qsizetype row, int column, quint32 sharedIndex)
 
 void SheetTable::fillMerged(qsizetype firstRow, int firstColumn, qsizetype lastRow, int lastColumn)
 {
+    Q_UNUSED(lastColumn);
     const auto origin = cells_.find(firstColumn);
     if (origin == cells_.end() || firstRow < 0 || firstRow >= qsizetype(origin->second.size()))
         return;
-    const quint32 reference = origin->second[std::size_t(firstRow)];
+    std::vector<quint32> &cells = origin->second;
+    const quint32 reference = cells[std::size_t(firstRow)];
     if (reference == 0)
         return;
     lastRow = std::min(lastRow, rowCount_ - 1);
-    for (auto &[column, cells] : cells_) {
-        if (column < firstColumn || column > lastColumn)
-            continue;
-        for (qsizetype row = firstRow; row <= lastRow; ++row) {
-            if (!grow(cells, row + 1))
-                return;
-            if (cells[std::size_t(row)] == 0)
-                cells[std::size_t(row)] = reference;
-        }
+    if (!grow(cells, lastRow + 1))
+        return;
+    for (qsizetype row = firstRow + 1; row <= lastRow; ++row) {
+        if (cells[std::size_t(row)] == 0)
+            cells[std::size_t(row)] = reference;
     }
 }
 

@@ -46,8 +46,10 @@ public:
     // Empty text leaves the cell empty.
     void setText(qsizetype row, int column, QStringView text);
     void setShared(qsizetype row, int column, quint32 sharedIndex);
-    // Merged cells: every empty cell of the range takes the top-left cell's text. Only the
-    // rows and columns that hold a text elsewhere are filled.
+    // Merged cells: the text of the range's top-left cell stands in every row the range
+    // spans (a department merged down over its people), in the range's first column only
+    // (a name merged across two columns is no department of itself). Rows below the last
+    // text are not filled.
     void fillMerged(qsizetype firstRow, int firstColumn, qsizetype lastRow, int lastColumn);
 
     // "A", "B", …, "Z", "AA", … for column 0, 1, ….

@@ -319,10 +319,10 @@ void ImportDialog::choiceChanged()
         text = QStringLiteral("将导入 <b>%1</b> 个名字，例如：%2%3。")
                    .arg(number(count), examples.join(QStringLiteral("、")),
                         count > ShownExamples ? QStringLiteral("……") : QString());
-        text += names_.emptyRows > 0 ? QStringLiteral(" 跳过空行 %1 行。").arg(number(names_.emptyRows))
-                                     : QStringLiteral(" 没有空行。");
+        text += names_.emptyRows > 0 ? QStringLiteral("跳过空行 %1 行。").arg(number(names_.emptyRows))
+                                     : QStringLiteral("没有空行。");
         if (names_.duplicates.isEmpty()) {
-            text += QStringLiteral(" 没有重复的名字。");
+            text += QStringLiteral("没有重复的名字。");
         } else {
             QStringList shown;
             for (qsizetype i = 0; i < std::min<qsizetype>(names_.duplicates.size(), ShownDuplicates); ++i) {
@@ -352,6 +352,9 @@ void ImportDialog::fillPreview()
     for (int column : columns)
         titles << columnTitle(table_, column, header_);
     preview_->setHorizontalHeaderLabels(titles);
+    // A few columns share the width; many keep theirs and scroll.
+    preview_->horizontalHeader()->setSectionResizeMode(columns.size() <= 5 ? QHeaderView::Stretch
+                                                                           : QHeaderView::Interactive);
     const qsizetype first = firstTextRow(table_).value_or(0);
     QStringList rowNames;
     QList<qsizetype> rows;
