@@ -156,7 +156,13 @@ QByteArray importedListBytes(const NameList &names)
         text += names.at(i);
         text += QLatin1String("\r\n");
     }
-    return encodeText(text);
+    // Without a byte-order mark the reader guesses between GBK and UTF-8, and a rare text
+    // in GB18030 is valid UTF-8 for likelier characters. Such a list is written as UTF-8
+    // with its mark, which is never misread: the draw reads what the dialog showed.
+    QByteArray bytes = encodeText(text);
+    if (decodeText(bytes) != text)
+        bytes = QByteArray("\xEF\xBB\xBF") + text.toUtf8();
+    return bytes;
 }
 
 FileResult writeImportedList(const QString &path, const QByteArray &bytes, QString *keptCopy)

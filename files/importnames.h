@@ -42,7 +42,8 @@ std::optional<qsizetype> recognisedHeaderRow(const SheetTable &table, int nameCo
 // The first row that holds a text in any column, or nothing for an empty sheet.
 std::optional<qsizetype> firstTextRow(const SheetTable &table);
 
-// cjk.txt's bytes for these names: GB18030, every line ending in CR LF.
+// cjk.txt's bytes for these names: GB18030, every line ending in CR LF; or, for the rare
+// list whose GB18030 bytes the reader would take for UTF-8, UTF-8 with a byte-order mark.
 QByteArray importedListBytes(const NameList &names);
 
 // Writes cjk.txt at `path` atomically. A file there already is first kept beside it as

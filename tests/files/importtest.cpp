@@ -67,6 +67,23 @@ QByteArray staffWorkbook()
     return book.bytes();
 }
 
+// A workbook of the parts a library writes, around a sheet and a shared string table.
+QByteArray minimalWorkbook(const QByteArray &sheet, const QByteArray &strings)
+{
+    QBuffer buffer;
+    buffer.open(QIODevice::ReadWrite);
+    ZipMaker zip(buffer);
+    const QByteArray rel = "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
+    zip.add("xl/workbook.xml", "<workbook xmlns:r=\"" + rel + "\"><sheets><sheet name=\"S\" r:id=\"rId1\"/></sheets></workbook>");
+    zip.add("xl/_rels/workbook.xml.rels",
+            "<Relationships><Relationship Id=\"rId1\" Type=\"" + rel + "/worksheet\" Target=\"worksheets/sheet1.xml\"/>"
+            "<Relationship Id=\"rId2\" Type=\"" + rel + "/sharedStrings\" Target=\"sharedStrings.xml\"/></Relationships>");
+    zip.add("xl/worksheets/sheet1.xml", sheet);
+    zip.add("xl/sharedStrings.xml", strings);
+    zip.finish();
+    return buffer.data();
+}
+
 struct Expected {
     QString sheet;
     int name;
@@ -94,6 +111,7 @@ private slots:
     void refusesBrokenFiles();
     void readsASheetOfManyBlocks_data();
     void readsASheetOfManyBlocks();
+    void writesAListThatReadsBackAsShown();
     void choosesTheFirstSheetWithText();
     void stopsWhenTheOperatorCancels();
     void keepsThePreviousListBesideTheNewOne();
@@ -181,6 +199,15 @@ void ImportTest::readsRealShapedFiles_data()
         QTest::newRow("the active sheet of three, one hidden")
             << "三个表.xlsx" << book.bytes() << Expected{"2027", 0, -1, true, {"钱八", "周九"}, 0, {}};
     }
+
+    QTest::newRow("rich text with runs and phonetic guides, no package relationships")
+        << "rich.xlsx"
+        << minimalWorkbook(
+               "<worksheet><sheetData><row r=\"1\"><c r=\"A1\" t=\"s\"><v>0</v></c></row>"
+               "<row r=\"2\"><c r=\"A2\" t=\"s\"><v>1</v></c></row></sheetData></worksheet>",
+               "<sst><si><r><rPr><b/></rPr><t>王</t></r><r><t xml:space=\"preserve\">伟 </t></r>"
+               "<rPh sb=\"0\" eb=\"1\"><t>ワン</t></rPh></si><si><t>山田_x000D__x000A_太郎</t></si></sst>")
+        << Expected{"S", 0, -1, false, {"王伟", "山田 太郎"}, 0, {}};
 
     // Delimited text as spreadsheet programs and editors save it.
     const QString csv = "工号,姓名,部门\r\n10023,张三,销售部\r\n10024,\"王伟, Jr.\",\"技术\"\"一\"\"部\"\r\n"
@@ -493,6 +520,31 @@ void ImportTest::readsASheetOfManyBlocks()
     const int last = references ? Rows - 2 : Rows - 1;
     QCOMPARE(names.names.at(expected - 1).toString(), QStringLiteral("名字%1（部%2）").arg(last).arg(last % 7));
     QCOMPARE(opened.table.rowCount(), qsizetype(references ? Rows : Rows + 1));
+}
+
+// A list whose GB18030 bytes the reader would take for UTF-8 (here the GB18030 reading of
+// UTF-8 "工号", as a broken UTF-8 file shows it) goes out as UTF-8 with its byte-order
+// mark; a surrogate without its pair becomes U+FFFD. Either way cjk.txt reads back as the
+// dialog showed the names. Ordinary names stay GB18030.
+void ImportTest::writesAListThatReadsBackAsShown()
+{
+    const QStringList mojibake{"宸ュ彿", "10023"};
+    const QByteArray bytes = importedListBytes(NameList(mojibake));
+    QVERIFY(bytes.startsWith("\xEF\xBB\xBF"));
+    QCOMPARE(parseCandidateNames(bytes), mojibake);
+    QCOMPARE(importedListBytes(NameList(QStringList{"张三", "Anna"})), gbk("张三\r\nAnna\r\n"));
+
+    QString broken = "李四\t销售部\r\n王";
+    broken += QChar(0xD800);
+    broken += "五\t技术部\r\n";
+    const QString path = write("broken.txt", utf16le(broken));
+    ReadFailure failure;
+    const OpenedList opened = openList(path, {}, failure);
+    QVERIFY(failure.ok());
+    const ImportedNames names = importNames(opened.table, {0, 1, 0});
+    const QStringList expected{"李四（销售部）", "王\uFFFD五（技术部）"};
+    QCOMPARE(names.names.toStringList(), expected);
+    QCOMPARE(parseCandidateNames(importedListBytes(names.names)), expected);
 }
 
 void ImportTest::choosesTheFirstSheetWithText()
