@@ -111,7 +111,8 @@ bool ListImport::eventFilter(QObject *watched, QEvent *event)
             if (!self)
                 return;
             if (files.size() > 1)
-                self->notifier_.information(Notice, QStringLiteral("一次只能导入一个文件，请只拖入名单文件。"));
+                self->notifier_.information(
+                    Notice, QStringLiteral("一次只能导入一个文件，请只拖入名单文件。"));
             else
                 self->importFile(files.first());
         });
@@ -126,7 +127,8 @@ bool ListImport::mayImport()
 {
     const DrawState &state = window_.engine().state();
     if (state.captions != DrawState::startCaptions()) {
-        notifier_.information(Notice, QStringLiteral("正在抽奖，不能导入名单。请先停止抽奖，再导入。"));
+        notifier_.information(Notice,
+                              QStringLiteral("正在抽奖，不能导入名单。请先停止抽奖，再导入。"));
         return false;
     }
     if (!state.winners.isEmpty()) {
@@ -167,8 +169,9 @@ void ListImport::importFile(const QString &path, bool ask)
     if (dialog.exec() != QDialog::Accepted) {
         const ReadFailure &failure = dialog.failure();
         if (!failure.ok() && failure.kind != ReadFailure::Kind::Cancelled)
-            notifier_.warning(Notice, listSourceFailureText(QDir::toNativeSeparators(path), failure) +
-                                          QStringLiteral("\n\n名单（cjk.txt）没有改变。"));
+            notifier_.warning(Notice,
+                              listSourceFailureText(QDir::toNativeSeparators(path), failure) +
+                                  QStringLiteral("\n\n名单（cjk.txt）没有改变。"));
         return;
     }
     // A tier may not have started meanwhile (the dialog is modal), but the check is cheap.

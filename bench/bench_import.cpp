@@ -50,8 +50,7 @@ void importWorkbook(benchmark::State &state)
         ReadFailure failure;
         OpenedList opened = openList(path, {}, failure);
         const auto header = recognisedHeaderRow(opened.table, 1, 2);
-        const ImportedNames imported =
-            importNames(opened.table, {1, 2, header ? *header + 1 : 0});
+        const ImportedNames imported = importNames(opened.table, {1, 2, header ? *header + 1 : 0});
         const QByteArray bytes = importedListBytes(imported.names);
         const auto stop = Clock::now();
         growth = qMax(growth, memoryMb("VmHWM:") - before);
@@ -66,4 +65,8 @@ void importWorkbook(benchmark::State &state)
 
 } // namespace
 
-BENCHMARK(importWorkbook)->Arg(1'000'000)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(importWorkbook)
+    ->Arg(1'000'000)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);

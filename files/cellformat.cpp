@@ -185,7 +185,8 @@ std::vector<Token> tokenize(QStringView code)
             }
             i = j;
             // Fractions of a second: ss.0, ss.00.
-            if (lower == u's' && i + 1 < code.size() && code.at(i) == u'.' && code.at(i + 1) == u'0') {
+            if (lower == u's' && i + 1 < code.size() && code.at(i) == u'.' &&
+                code.at(i + 1) == u'0') {
                 qsizetype k = i + 1;
                 while (k < code.size() && code.at(k) == u'0')
                     ++k;
@@ -207,7 +208,8 @@ std::vector<Token> tokenize(QStringView code)
         bool minute = false;
         for (std::size_t j = i; j-- > 0;) {
             if (isPart(tokens[j])) {
-                minute = tokens[j].type == TokenType::Hour || tokens[j].type == TokenType::ElapsedHours;
+                minute =
+                    tokens[j].type == TokenType::Hour || tokens[j].type == TokenType::ElapsedHours;
                 break;
             }
         }
@@ -228,7 +230,7 @@ QString padded(qint64 value, int digits)
     return QStringLiteral("%1").arg(value, digits, 10, QLatin1Char('0'));
 }
 
-const char16_t *const ChineseDigits[] = {u"日", u"一", u"二", u"三", u"四", u"五", u"六",
+const char16_t *const ChineseDigits[] = {u"日", u"一", u"二", u"三", u"四",   u"五",  u"六",
                                          u"七", u"八", u"九", u"十", u"十一", u"十二"};
 
 } // namespace
@@ -299,8 +301,8 @@ QString CellFormat::show(QStringView value, bool date1904) const
         const qsizetype whole = point < 0 ? text.size() : point;
         if (whole < integerDigits_)
             text.prepend(QString(integerDigits_ - whole, u'0'));
-        const bool zero = std::all_of(text.cbegin(), text.cend(),
-                                      [](QChar c) { return c == u'0' || c == u'.'; });
+        const bool zero =
+            std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c == u'0' || c == u'.'; });
         return number < 0 && !zero ? u'-' + text : text;
     }
     case Kind::Date:
@@ -338,8 +340,8 @@ QString CellFormat::showDate(double serial, bool date1904) const
     } else if (!date1904 && days == 0) {
         year = 1900, month = 1, day = 0, weekday = 6;
     } else {
-        const QDate base = date1904 ? QDate(1904, 1, 1)
-                                    : (days < 60 ? QDate(1899, 12, 31) : QDate(1899, 12, 30));
+        const QDate base =
+            date1904 ? QDate(1904, 1, 1) : (days < 60 ? QDate(1899, 12, 31) : QDate(1899, 12, 30));
         const QDate date = base.addDays(days);
         year = date.year(), month = date.month(), day = date.day(), weekday = date.dayOfWeek() % 7;
     }

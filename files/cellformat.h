@@ -26,7 +26,7 @@ private:
     QString showDate(double serial, bool date1904) const;
 
     Kind kind_ = Kind::General;
-    QString code_;       // the first section of a date format
+    QString code_; // the first section of a date format
     int integerDigits_ = 1;
     int decimals_ = 0;
 };

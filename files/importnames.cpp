@@ -15,26 +15,26 @@ namespace {
 
 // Titles of the columns a staff or guest list has, as operators name them.
 const QStringList HeaderWords{
-    QStringLiteral("姓名"),     QStringLiteral("名字"),     QStringLiteral("名称"),
-    QStringLiteral("人员"),     QStringLiteral("员工"),     QStringLiteral("员工姓名"),
-    QStringLiteral("职工姓名"), QStringLiteral("人员姓名"), QStringLiteral("参与人"),
-    QStringLiteral("抽奖人"),   QStringLiteral("嘉宾"),     QStringLiteral("嘉宾姓名"),
-    QStringLiteral("客户"),     QStringLiteral("客户姓名"), QStringLiteral("学生姓名"),
-    QStringLiteral("部门"),     QStringLiteral("所属部门"), QStringLiteral("部门名称"),
-    QStringLiteral("单位"),     QStringLiteral("科室"),     QStringLiteral("公司"),
-    QStringLiteral("分公司"),   QStringLiteral("事业部"),   QStringLiteral("中心"),
-    QStringLiteral("组别"),     QStringLiteral("小组"),     QStringLiteral("班组"),
-    QStringLiteral("班级"),     QStringLiteral("工号"),     QStringLiteral("员工编号"),
-    QStringLiteral("员工号"),   QStringLiteral("编号"),     QStringLiteral("序号"),
-    QStringLiteral("编码"),     QStringLiteral("职位"),     QStringLiteral("岗位"),
-    QStringLiteral("职务"),     QStringLiteral("性别"),     QStringLiteral("手机"),
-    QStringLiteral("手机号"),   QStringLiteral("手机号码"), QStringLiteral("电话"),
-    QStringLiteral("联系电话"), QStringLiteral("备注"),     QStringLiteral("邮箱"),
-    QStringLiteral("name"),     QStringLiteral("fullname"), QStringLiteral("firstname"),
-    QStringLiteral("lastname"), QStringLiteral("department"), QStringLiteral("dept"),
-    QStringLiteral("id"),       QStringLiteral("no"),       QStringLiteral("no."),
-    QStringLiteral("employeeid"), QStringLiteral("team"),   QStringLiteral("email"),
-    QStringLiteral("phone"),    QStringLiteral("title"),    QStringLiteral("company"),
+    QStringLiteral("姓名"),       QStringLiteral("名字"),       QStringLiteral("名称"),
+    QStringLiteral("人员"),       QStringLiteral("员工"),       QStringLiteral("员工姓名"),
+    QStringLiteral("职工姓名"),   QStringLiteral("人员姓名"),   QStringLiteral("参与人"),
+    QStringLiteral("抽奖人"),     QStringLiteral("嘉宾"),       QStringLiteral("嘉宾姓名"),
+    QStringLiteral("客户"),       QStringLiteral("客户姓名"),   QStringLiteral("学生姓名"),
+    QStringLiteral("部门"),       QStringLiteral("所属部门"),   QStringLiteral("部门名称"),
+    QStringLiteral("单位"),       QStringLiteral("科室"),       QStringLiteral("公司"),
+    QStringLiteral("分公司"),     QStringLiteral("事业部"),     QStringLiteral("中心"),
+    QStringLiteral("组别"),       QStringLiteral("小组"),       QStringLiteral("班组"),
+    QStringLiteral("班级"),       QStringLiteral("工号"),       QStringLiteral("员工编号"),
+    QStringLiteral("员工号"),     QStringLiteral("编号"),       QStringLiteral("序号"),
+    QStringLiteral("编码"),       QStringLiteral("职位"),       QStringLiteral("岗位"),
+    QStringLiteral("职务"),       QStringLiteral("性别"),       QStringLiteral("手机"),
+    QStringLiteral("手机号"),     QStringLiteral("手机号码"),   QStringLiteral("电话"),
+    QStringLiteral("联系电话"),   QStringLiteral("备注"),       QStringLiteral("邮箱"),
+    QStringLiteral("name"),       QStringLiteral("fullname"),   QStringLiteral("firstname"),
+    QStringLiteral("lastname"),   QStringLiteral("department"), QStringLiteral("dept"),
+    QStringLiteral("id"),         QStringLiteral("no"),         QStringLiteral("no."),
+    QStringLiteral("employeeid"), QStringLiteral("team"),       QStringLiteral("email"),
+    QStringLiteral("phone"),      QStringLiteral("title"),      QStringLiteral("company"),
 };
 
 const QStringList NameWords{
@@ -45,12 +45,12 @@ const QStringList NameWords{
     QStringLiteral("嘉宾"),     QStringLiteral("name"),     QStringLiteral("fullname"),
 };
 const QStringList DetailWords{
-    QStringLiteral("部门"),     QStringLiteral("所属部门"), QStringLiteral("部门名称"),
-    QStringLiteral("单位"),     QStringLiteral("科室"),     QStringLiteral("公司"),
-    QStringLiteral("分公司"),   QStringLiteral("事业部"),   QStringLiteral("中心"),
-    QStringLiteral("组别"),     QStringLiteral("小组"),     QStringLiteral("班组"),
-    QStringLiteral("班级"),     QStringLiteral("department"), QStringLiteral("dept"),
-    QStringLiteral("team"),     QStringLiteral("company"),
+    QStringLiteral("部门"),   QStringLiteral("所属部门"),   QStringLiteral("部门名称"),
+    QStringLiteral("单位"),   QStringLiteral("科室"),       QStringLiteral("公司"),
+    QStringLiteral("分公司"), QStringLiteral("事业部"),     QStringLiteral("中心"),
+    QStringLiteral("组别"),   QStringLiteral("小组"),       QStringLiteral("班组"),
+    QStringLiteral("班级"),   QStringLiteral("department"), QStringLiteral("dept"),
+    QStringLiteral("team"),   QStringLiteral("company"),
 };
 
 // How many rows with text the header may stand below the top (a title, a date, a blank).
@@ -94,7 +94,8 @@ std::optional<qsizetype> firstTextRow(const SheetTable &table)
     return std::nullopt;
 }
 
-std::optional<qsizetype> recognisedHeaderRow(const SheetTable &table, int nameColumn, int detailColumn)
+std::optional<qsizetype> recognisedHeaderRow(const SheetTable &table, int nameColumn,
+                                             int detailColumn)
 {
     const QList<int> columns = table.columns();
     int seen = 0;
@@ -133,7 +134,8 @@ ImportedNames importNames(const SheetTable &table, const ImportColumns &columns)
         emptyBefore = 0;
         starts.push_back(text.size());
         text += name;
-        const QStringView detail = columns.detail >= 0 ? table.cell(row, columns.detail) : QStringView();
+        const QStringView detail =
+            columns.detail >= 0 ? table.cell(row, columns.detail) : QStringView();
         if (!detail.isEmpty()) {
             text += QStringLiteral("（");
             text += detail;
@@ -178,13 +180,14 @@ FileResult writeImportedList(const QString &path, const QByteArray &bytes, QStri
         if (!read.ok())
             return read;
         if (old != bytes) {
-            const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+            const QString stamp =
+                QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
             QString kept;
             for (int n = 1;; ++n) {
                 const QString suffix = n == 1 ? QString() : QStringLiteral("-%1").arg(n);
                 kept = QDir::toNativeSeparators(info.dir().filePath(
-                    info.completeBaseName() + QStringLiteral("（导入前的名单，%1%2）.").arg(stamp, suffix) +
-                    info.suffix()));
+                    info.completeBaseName() +
+                    QStringLiteral("（导入前的名单，%1%2）.").arg(stamp, suffix) + info.suffix()));
                 if (!QFileInfo::exists(kept))
                     break;
             }

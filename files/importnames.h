@@ -23,7 +23,7 @@ struct ImportColumns {
 // about them.
 struct ImportedNames {
     NameList names;
-    qsizetype emptyRows = 0;  // rows from firstRow to the last row whose name cell is empty
+    qsizetype emptyRows = 0;         // rows from firstRow to the last row whose name cell is empty
     QList<DuplicateName> duplicates; // line numbers count the names, from 1
 };
 

@@ -8,7 +8,6 @@
 #include <QFileInfo>
 #include <QHash>
 
-
 namespace {
 
 const QByteArray CompoundFileSignature("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8);
@@ -252,7 +251,8 @@ DelimitedText parseDelimitedText(QStringView text, const ReadProgress &progress,
 
 QString listSourceFailureText(const QString &path, const ReadFailure &failure)
 {
-    const QString detail = failure.detail.isEmpty() ? QString() : QStringLiteral("（%1）").arg(failure.detail);
+    const QString detail =
+        failure.detail.isEmpty() ? QString() : QStringLiteral("（%1）").arg(failure.detail);
     switch (failure.kind) {
     case ReadFailure::Kind::None:
         return {};
@@ -280,11 +280,13 @@ QString listSourceFailureText(const QString &path, const ReadFailure &failure)
                QStringLiteral("。请确认选对了文件：名单应当在工作表的某一列里，每行一个名字。");
     case ReadFailure::Kind::NotSpreadsheet:
         if (failure.detail == u"OpenDocument")
-            return path + QStringLiteral(" 是 OpenDocument 表格（.ods），程序读不了。请用 WPS、"
-                                         "LibreOffice 或 Excel 把它另存为 Excel 工作簿（.xlsx）再导入。");
+            return path +
+                   QStringLiteral(" 是 OpenDocument 表格（.ods），程序读不了。请用 WPS、"
+                                  "LibreOffice 或 Excel 把它另存为 Excel 工作簿（.xlsx）再导入。");
         if (failure.detail == u"HTML")
-            return path + QStringLiteral(" 是网页格式（从网站导出的“.xls”常常是这样），不是真正的"
-                                         "工作簿。请用 Excel 打开它，另存为 Excel 工作簿（.xlsx）再导入。");
+            return path + QStringLiteral(
+                              " 是网页格式（从网站导出的“.xls”常常是这样），不是真正的"
+                              "工作簿。请用 Excel 打开它，另存为 Excel 工作簿（.xlsx）再导入。");
         return path + QStringLiteral(" 不是名单文件") + detail +
                QStringLiteral("。请导入 Excel 工作簿（.xlsx）或者文本文件（.csv、.txt）。");
     case ReadFailure::Kind::Cancelled:
@@ -322,7 +324,8 @@ std::unique_ptr<ListSource> openListSource(const QString &path, const ReadProgre
     if (start.startsWith("PK"))
         return openXlsxSource(path, progress, failure);
     if (start == CompoundFileSignature) {
-        failure = {isEncryptedPackage(path) ? ReadFailure::Kind::Encrypted : ReadFailure::Kind::OldExcel,
+        failure = {isEncryptedPackage(path) ? ReadFailure::Kind::Encrypted
+                                            : ReadFailure::Kind::OldExcel,
                    {}};
         return nullptr;
     }
@@ -338,7 +341,8 @@ std::unique_ptr<ListSource> openListSource(const QString &path, const ReadProgre
         return nullptr;
     }
     const bool utf16 = bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF");
-    if (!utf16 && QByteArrayView(bytes).first(std::min<qsizetype>(bytes.size(), 65536)).contains('\0')) {
+    if (!utf16 &&
+        QByteArrayView(bytes).first(std::min<qsizetype>(bytes.size(), 65536)).contains('\0')) {
         failure = {ReadFailure::Kind::NotSpreadsheet, QStringLiteral("二进制文件")};
         return nullptr;
     }
@@ -387,8 +391,9 @@ OpenedList openList(const QString &path, const ReadProgress &progress, ReadFailu
             return opened;
         }
     }
-    failure = {ReadFailure::Kind::NoText,
-               count > 1 ? QStringLiteral("%1 个工作表都是空的").arg(count) : QStringLiteral("工作表是空的")};
+    failure = {ReadFailure::Kind::NoText, count > 1
+                                              ? QStringLiteral("%1 个工作表都是空的").arg(count)
+                                              : QStringLiteral("工作表是空的")};
     opened.source.reset();
     return opened;
 }

@@ -122,14 +122,15 @@ QString cellText(QStringView raw)
     // can write: it becomes U+FFFD, as a broken byte does.
     for (qsizetype i = 0; i < raw.size(); ++i) {
         const QChar c = raw[i];
-        const bool paired = c.isHighSurrogate() ? i + 1 < raw.size() && raw[i + 1].isLowSurrogate()
+        const bool paired = c.isHighSurrogate()  ? i + 1 < raw.size() && raw[i + 1].isLowSurrogate()
                             : c.isLowSurrogate() ? i > 0 && raw[i - 1].isHighSurrogate()
                                                  : true;
         if (!paired) {
             QString fixed = raw.toString();
             for (qsizetype j = 0; j < fixed.size(); ++j) {
                 const QChar d = fixed[j];
-                if ((d.isHighSurrogate() && !(j + 1 < fixed.size() && fixed[j + 1].isLowSurrogate())) ||
+                if ((d.isHighSurrogate() &&
+                     !(j + 1 < fixed.size() && fixed[j + 1].isLowSurrogate())) ||
                     (d.isLowSurrogate() && !(j > 0 && fixed[j - 1].isHighSurrogate())))
                     fixed[j] = QChar::ReplacementCharacter;
             }

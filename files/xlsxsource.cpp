@@ -172,14 +172,14 @@ constexpr qsizetype BlockBytes = qsizetype(1) << 20;
 // Bytes without a row's end, or before <sheetData>, beyond which a sheet is no sheet.
 constexpr qsizetype MaxUnbrokenBytes = qsizetype(64) << 20;
 
-constexpr qint32 RowMark = -2;      // a record that starts a row, not a cell
+constexpr qint32 RowMark = -2; // a record that starts a row, not a cell
 constexpr quint32 NoShared = 0xFFFFFFFF;
 
 struct ParsedCell {
     qint32 row;    // the row's index, or -1: the row stands after the one before
     qint32 column; // the column's index, -1: the next column, or RowMark
     quint32 shared;
-    qint32 start;  // the cell's text in ParsedRows::texts, when not a shared string
+    qint32 start; // the cell's text in ParsedRows::texts, when not a shared string
     qint32 length;
 };
 
@@ -295,8 +295,8 @@ ParsedRows parseRows(const QByteArray &rows, const CellContext &context)
                 const QString text = cellDisplay(type, value, inlineText, style, context);
                 if (text.isEmpty())
                     continue;
-                parsed.cells.push_back({row, column, NoShared, qint32(parsed.texts.size()),
-                                        qint32(text.size())});
+                parsed.cells.push_back(
+                    {row, column, NoShared, qint32(parsed.texts.size()), qint32(text.size())});
                 parsed.texts += text;
             }
         }
@@ -312,7 +312,8 @@ qsizetype afterLastRow(const QByteArray &bytes)
     for (qsizetype at = bytes.lastIndexOf("row>"); at > 0; at = bytes.lastIndexOf("row>", at - 1)) {
         qsizetype before = at - 1;
         if (bytes[before] == ':') {
-            while (before > 0 && (std::isalnum(uchar(bytes[before - 1])) || bytes[before - 1] == '_'))
+            while (before > 0 &&
+                   (std::isalnum(uchar(bytes[before - 1])) || bytes[before - 1] == '_'))
                 --before;
             --before;
         }
@@ -401,11 +402,10 @@ bool XlsxSource::finish(Part &part, ReadFailure &failure)
         return false;
     }
     if (part.xml->hasError()) {
-        failure = {ReadFailure::Kind::Damaged,
-                   QStringLiteral("“%1”第 %2 行：%3")
-                       .arg(part.name)
-                       .arg(part.xml->lineNumber())
-                       .arg(part.xml->errorString())};
+        failure = {ReadFailure::Kind::Damaged, QStringLiteral("“%1”第 %2 行：%3")
+                                                   .arg(part.name)
+                                                   .arg(part.xml->lineNumber())
+                                                   .arg(part.xml->errorString())};
         return false;
     }
     return true;
@@ -420,7 +420,8 @@ bool XlsxSource::keepGoing(const ReadProgress &progress, ReadFailure &failure)
     return true;
 }
 
-QHash<QString, Relationship> XlsxSource::readRelationships(const QString &part, ReadFailure &failure)
+QHash<QString, Relationship> XlsxSource::readRelationships(const QString &part,
+                                                           ReadFailure &failure)
 {
     QHash<QString, Relationship> relationships;
     if (!zip_.find(part))
@@ -429,7 +430,8 @@ QHash<QString, Relationship> XlsxSource::readRelationships(const QString &part, 
     if (!rels)
         return relationships;
     // Relationships of /_rels/.rels point from the package's root.
-    const QString base = part.startsWith(u"_rels/") ? QString() : directoryOf(directoryOf(part).chopped(1));
+    const QString base =
+        part.startsWith(u"_rels/") ? QString() : directoryOf(directoryOf(part).chopped(1));
     QXmlStreamReader &xml = *rels->xml;
     while (!xml.atEnd()) {
         if (xml.readNext() != QXmlStreamReader::StartElement || xml.name() != u"Relationship")
@@ -466,7 +468,8 @@ bool XlsxSource::open(const ReadProgress &progress, ReadFailure &failure)
         return false;
     }
     QString workbook;
-    const QHash<QString, Relationship> root = readRelationships(QStringLiteral("_rels/.rels"), failure);
+    const QHash<QString, Relationship> root =
+        readRelationships(QStringLiteral("_rels/.rels"), failure);
     if (!failure.ok())
         return false;
     for (const Relationship &relationship : root) {
@@ -482,7 +485,8 @@ bool XlsxSource::open(const ReadProgress &progress, ReadFailure &failure)
     if (!readWorkbook(workbook, failure))
         return false;
 
-    const QHash<QString, Relationship> parts = readRelationships(relationshipsOf(workbook), failure);
+    const QHash<QString, Relationship> parts =
+        readRelationships(relationshipsOf(workbook), failure);
     if (!failure.ok())
         return false;
     QString styles;
@@ -544,10 +548,12 @@ bool XlsxSource::readWorkbook(const QString &name, ReadFailure &failure)
             sheet.name = a.value(QLatin1String("name")).toString();
             // r:id, whatever the prefix the writer gave the relationships' namespace.
             for (const QXmlStreamAttribute &attribute : a) {
-                if (attribute.name() == u"id" && attribute.namespaceUri().contains(u"relationships"))
+                if (attribute.name() == u"id" &&
+                    attribute.namespaceUri().contains(u"relationships"))
                     sheet.part = attribute.value().toString();
             }
-            sheet.hidden = !a.value(QLatin1String("state")).isEmpty() && a.value(QLatin1String("state")) != u"visible";
+            sheet.hidden = !a.value(QLatin1String("state")).isEmpty() &&
+                           a.value(QLatin1String("state")) != u"visible";
             sheets_.append(sheet);
         } else if (xml.name() == u"workbookPr") {
             const QStringView date1904 = a.value(QLatin1String("date1904"));
@@ -576,7 +582,8 @@ bool XlsxSource::readStyles(const QString &name, ReadFailure &failure)
             continue;
         if (xml.name() == u"numFmt") {
             const QXmlStreamAttributes a = xml.attributes();
-            codes.insert(a.value(QLatin1String("numFmtId")).toInt(), a.value(QLatin1String("formatCode")).toString());
+            codes.insert(a.value(QLatin1String("numFmtId")).toInt(),
+                         a.value(QLatin1String("formatCode")).toString());
         } else if (xml.name() == u"cellXfs") {
             inCellFormats = true;
         } else if (inCellFormats && xml.name() == u"xf") {
@@ -587,7 +594,8 @@ bool XlsxSource::readStyles(const QString &name, ReadFailure &failure)
         return false;
     for (int id : formatIds) {
         const auto code = codes.constFind(id);
-        styles_.append(code != codes.cend() ? CellFormat::fromCode(*code) : CellFormat::builtIn(id));
+        styles_.append(code != codes.cend() ? CellFormat::fromCode(*code)
+                                            : CellFormat::builtIn(id));
     }
     return true;
 }
@@ -605,8 +613,8 @@ bool XlsxSource::readSharedStrings(const QString &name, const ReadProgress &prog
             continue;
         if (xml.name() == u"sst") {
             // Room for the count the table declares, within reason.
-            const qsizetype count = std::min<qsizetype>(xml.attributes().value(QLatin1String("uniqueCount")).toLongLong(),
-                                                        MaxRows * 4);
+            const qsizetype count = std::min<qsizetype>(
+                xml.attributes().value(QLatin1String("uniqueCount")).toLongLong(), MaxRows * 4);
             if (count > 0)
                 shared_->reserve(count, count * 4);
         } else if (xml.name() == u"si") {
@@ -714,7 +722,8 @@ SheetTable XlsxSource::readSheet(int index, const ReadProgress &progress, ReadFa
             break;
         std::vector<std::future<ParsedRows>> others;
         for (qsizetype i = 1; i < blocks.size(); ++i)
-            others.push_back(std::async(std::launch::async, parseRows, std::cref(blocks[i]), std::cref(context)));
+            others.push_back(std::async(std::launch::async, parseRows, std::cref(blocks[i]),
+                                        std::cref(context)));
         std::vector<ParsedRows> parsed;
         parsed.push_back(parseRows(blocks[0], context));
         for (auto &other : others)
@@ -738,7 +747,8 @@ SheetTable XlsxSource::readSheet(int index, const ReadProgress &progress, ReadFa
                 if (cell.shared != NoShared)
                     table.setShared(at, column, cell.shared);
                 else
-                    table.setText(at, column, QStringView(rows.texts).sliced(cell.start, cell.length));
+                    table.setText(at, column,
+                                  QStringView(rows.texts).sliced(cell.start, cell.length));
             }
         }
         if (table.overBudget()) {
@@ -766,14 +776,16 @@ SheetTable XlsxSource::readSheet(int index, const ReadProgress &progress, ReadFa
     const qsizetype close = buffer.lastIndexOf("</");
     if (close < rest || !buffer.mid(close).trimmed().endsWith("worksheet>"))
         return damaged(QStringLiteral("工作表不完整"));
-    QXmlStreamReader xml(QByteArray("<end>") + buffer.mid(rest, close - rest) + QByteArray("</end>"));
+    QXmlStreamReader xml(QByteArray("<end>") + buffer.mid(rest, close - rest) +
+                         QByteArray("</end>"));
     xml.setNamespaceProcessing(false);
     QList<std::array<qsizetype, 4>> merges;
     while (!xml.atEnd()) {
         if (xml.readNext() != QXmlStreamReader::StartElement ||
             localName(xml.qualifiedName()) != u"mergeCell")
             continue;
-        const QStringList range = xml.attributes().value(QLatin1String("ref")).toString().split(u':');
+        const QStringList range =
+            xml.attributes().value(QLatin1String("ref")).toString().split(u':');
         const auto first = parseReference(range.value(0));
         const auto last = range.size() == 2 ? parseReference(range[1]) : first;
         if (first && last)

@@ -107,8 +107,8 @@ bool ZipArchive::open()
         return fail(Failure::Damaged, QStringLiteral("分卷 ZIP 文件"));
 
     const qint64 endOffset = tailStart + end;
-    const bool zip64 = count == 0xFFFF || directorySize == 0xFFFFFFFF ||
-                       directoryOffset == 0xFFFFFFFF;
+    const bool zip64 =
+        count == 0xFFFF || directorySize == 0xFFFFFFFF || directoryOffset == 0xFFFFFFFF;
     if (zip64) {
         if (endOffset < End64LocatorSize || !file_->seek(endOffset - End64LocatorSize))
             return fail(Failure::Damaged, QStringLiteral("缺少 ZIP64 目录"));
@@ -171,7 +171,8 @@ bool ZipArchive::readDirectory(qint64 directoryOffset, qint64 directorySize, qin
         const QByteArray name(h + DirectoryHeaderSize, nameLength);
         // Spreadsheet parts are named in ASCII; UTF-8 is the flagged encoding, and the
         // old code page is only ever met in names that are not read.
-        entry.name = (entry.flags & Utf8NameFlag) ? QString::fromUtf8(name) : QString::fromLatin1(name);
+        entry.name =
+            (entry.flags & Utf8NameFlag) ? QString::fromUtf8(name) : QString::fromLatin1(name);
 
         // ZIP64: the fields that read all ones are in the extra field, in this order.
         const char *extra = h + DirectoryHeaderSize + nameLength;
@@ -232,13 +233,14 @@ std::unique_ptr<ZipArchive::EntryDevice> ZipArchive::openEntry(const Entry &entr
         return nullptr;
     }
     if (entry.method != Stored && entry.method != Deflated) {
-        fail(Failure::Unsupported, QStringLiteral("条目“%1”的压缩方式 %2").arg(entry.name).arg(entry.method));
+        fail(Failure::Unsupported,
+             QStringLiteral("条目“%1”的压缩方式 %2").arg(entry.name).arg(entry.method));
         return nullptr;
     }
     if (entry.uncompressedSize > entryCap_) {
-        fail(Failure::TooLarge, QStringLiteral("条目“%1”解压后有 %2，上限是 %3")
-                                    .arg(entry.name, megabytes(entry.uncompressedSize),
-                                         megabytes(entryCap_)));
+        fail(Failure::TooLarge,
+             QStringLiteral("条目“%1”解压后有 %2，上限是 %3")
+                 .arg(entry.name, megabytes(entry.uncompressedSize), megabytes(entryCap_)));
         return nullptr;
     }
     if (entry.method == Stored && entry.compressedSize != entry.uncompressedSize) {
@@ -254,10 +256,11 @@ std::unique_ptr<ZipArchive::EntryDevice> ZipArchive::openEntry(const Entry &entr
         fail(Failure::Damaged, QStringLiteral("条目“%1”的文件头损坏").arg(entry.name));
         return nullptr;
     }
-    const qint64 dataOffset =
-        entry.localHeaderOffset + LocalHeaderSize + u16(local.constData() + 26) + u16(local.constData() + 28);
+    const qint64 dataOffset = entry.localHeaderOffset + LocalHeaderSize +
+                              u16(local.constData() + 26) + u16(local.constData() + 28);
     if (dataOffset + entry.compressedSize > file_->size()) {
-        fail(Failure::Damaged, QStringLiteral("条目“%1”超出文件末尾（文件不完整）").arg(entry.name));
+        fail(Failure::Damaged,
+             QStringLiteral("条目“%1”超出文件末尾（文件不完整）").arg(entry.name));
         return nullptr;
     }
     auto device = std::unique_ptr<EntryDevice>(new EntryDevice(*this, entry, dataOffset));
@@ -372,22 +375,24 @@ qint64 ZipArchive::EntryDevice::readData(char *data, qint64 maxSize)
                 return fail(Failure::Damaged,
                             QStringLiteral("条目“%1”的压缩数据不完整").arg(entry_.name));
             if (result != Z_OK && result != Z_BUF_ERROR)
-                return fail(Failure::Damaged, QStringLiteral("条目“%1”的压缩数据损坏").arg(entry_.name));
+                return fail(Failure::Damaged,
+                            QStringLiteral("条目“%1”的压缩数据损坏").arg(entry_.name));
         }
         out = maxSize - z.avail_out;
     }
     crc_ = quint32(::crc32(crc_, reinterpret_cast<const Bytef *>(data), uInt(out)));
     produced_ += out;
     if (produced_ > entry_.uncompressedSize) {
-        return fail(Failure::TooLarge,
-                    QStringLiteral("条目“%1”解压出的内容超过了它记录的 %2")
-                        .arg(entry_.name, megabytes(entry_.uncompressedSize)));
+        return fail(Failure::TooLarge, QStringLiteral("条目“%1”解压出的内容超过了它记录的 %2")
+                                           .arg(entry_.name, megabytes(entry_.uncompressedSize)));
     }
     if (finished_) {
         if (produced_ != entry_.uncompressedSize)
-            return fail(Failure::Damaged, QStringLiteral("条目“%1”的大小与记录不符").arg(entry_.name));
+            return fail(Failure::Damaged,
+                        QStringLiteral("条目“%1”的大小与记录不符").arg(entry_.name));
         if (crc_ != entry_.crc32)
-            return fail(Failure::Damaged, QStringLiteral("条目“%1”的校验值不符（数据已损坏）").arg(entry_.name));
+            return fail(Failure::Damaged,
+                        QStringLiteral("条目“%1”的校验值不符（数据已损坏）").arg(entry_.name));
     }
     return out;
 }

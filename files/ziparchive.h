@@ -18,12 +18,12 @@ class ZipArchive {
 public:
     enum class Failure {
         None,
-        CannotOpen,   // the file cannot be opened: `detail` has the system's reason
-        NotZip,       // no central directory: not a ZIP file, or cut short
-        Damaged,      // a ZIP whose directory or data is broken
-        Encrypted,    // an entry is protected by a password
-        Unsupported,  // an entry is packed with a method other than store or deflate
-        TooLarge,     // an entry would unpack beyond the cap
+        CannotOpen,  // the file cannot be opened: `detail` has the system's reason
+        NotZip,      // no central directory: not a ZIP file, or cut short
+        Damaged,     // a ZIP whose directory or data is broken
+        Encrypted,   // an entry is protected by a password
+        Unsupported, // an entry is packed with a method other than store or deflate
+        TooLarge,    // an entry would unpack beyond the cap
     };
 
     struct Entry {

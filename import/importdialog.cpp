@@ -89,7 +89,8 @@ ImportDialog::ImportDialog(const QString &path, QWidget *parent) : QDialog(paren
     summary_->setTextFormat(Qt::RichText);
     layout->addWidget(summary_);
 
-    readingLabel_ = new QLabel(QStringLiteral("正在读取 %1 …").arg(QFileInfo(path).fileName()), this);
+    readingLabel_ =
+        new QLabel(QStringLiteral("正在读取 %1 …").arg(QFileInfo(path).fileName()), this);
     layout->addWidget(readingLabel_);
     progress_ = new QProgressBar(this);
     progress_->setObjectName(QStringLiteral("progress"));
@@ -97,9 +98,10 @@ ImportDialog::ImportDialog(const QString &path, QWidget *parent) : QDialog(paren
     progress_->hide();
     layout->addWidget(progress_);
 
-    auto *note = new QLabel(QStringLiteral("导入后，cjk.txt 换成这份名单（原来的名单另存一份放在它旁边），"
-                                           "抽奖随即初始化。"),
-                            this);
+    auto *note =
+        new QLabel(QStringLiteral("导入后，cjk.txt 换成这份名单（原来的名单另存一份放在它旁边），"
+                                  "抽奖随即初始化。"),
+                   this);
     note->setWordWrap(true);
     layout->addWidget(note);
 
@@ -245,7 +247,8 @@ void ImportDialog::readingFinished()
     table_ = std::move(read_);
     columns_ = suggested_;
     names_ = std::move(readNames_);
-    header_ = columns_.firstRow > 0 ? std::optional<qsizetype>(columns_.firstRow - 1) : std::nullopt;
+    header_ =
+        columns_.firstRow > 0 ? std::optional<qsizetype>(columns_.firstRow - 1) : std::nullopt;
     showSheet();
     emit loaded();
 }
@@ -261,7 +264,8 @@ void ImportDialog::showSheet()
     if (sheetBox_->count() != sheets.size()) {
         sheetBox_->clear();
         for (int i = 0; i < sheets.size(); ++i)
-            sheetBox_->addItem(source_->isHidden(i) ? sheets[i] + QStringLiteral("（隐藏）") : sheets[i]);
+            sheetBox_->addItem(source_->isHidden(i) ? sheets[i] + QStringLiteral("（隐藏）")
+                                                    : sheets[i]);
     }
     sheetBox_->setCurrentIndex(sheet_);
 
@@ -296,7 +300,9 @@ void ImportDialog::choiceChanged()
     columns_.firstRow = headerBox_->isChecked() && header ? *header + 1 : 0;
     if (header_)
         headerBox_->setText(*header_ > (first ? *first : 0)
-                                ? QStringLiteral("第 %1–%2 行是标题和表头，不导入").arg(*first + 1).arg(*header_ + 1)
+                                ? QStringLiteral("第 %1–%2 行是标题和表头，不导入")
+                                      .arg(*first + 1)
+                                      .arg(*header_ + 1)
                                 : QStringLiteral("第 %1 行是表头，不导入").arg(*header_ + 1));
     else
         headerBox_->setText(first ? QStringLiteral("第 %1 行是表头，不导入").arg(*first + 1)
@@ -319,21 +325,27 @@ void ImportDialog::choiceChanged()
         text = QStringLiteral("将导入 <b>%1</b> 个名字，例如：%2%3。")
                    .arg(number(count), examples.join(QStringLiteral("、")),
                         count > ShownExamples ? QStringLiteral("……") : QString());
-        text += names_.emptyRows > 0 ? QStringLiteral("跳过空行 %1 行。").arg(number(names_.emptyRows))
-                                     : QStringLiteral("没有空行。");
+        text += names_.emptyRows > 0
+                    ? QStringLiteral("跳过空行 %1 行。").arg(number(names_.emptyRows))
+                    : QStringLiteral("没有空行。");
         if (names_.duplicates.isEmpty()) {
             text += QStringLiteral("没有重复的名字。");
         } else {
             QStringList shown;
-            for (qsizetype i = 0; i < std::min<qsizetype>(names_.duplicates.size(), ShownDuplicates); ++i) {
+            for (qsizetype i = 0;
+                 i < std::min<qsizetype>(names_.duplicates.size(), ShownDuplicates); ++i) {
                 const DuplicateName &d = names_.duplicates[i];
-                shown << QStringLiteral("%1（%2 次）").arg(d.name.toHtmlEscaped()).arg(d.lineNumbers.size());
+                shown << QStringLiteral("%1（%2 次）")
+                             .arg(d.name.toHtmlEscaped())
+                             .arg(d.lineNumbers.size());
             }
-            text += QStringLiteral("<br><span style=\"color:#b00000\">有 %1 个名字重复：%2%3。</span>"
-                                   "同一个名字在奖池里出现几次，中奖机会就是几倍；如果是不同的人，"
-                                   "请在括号里加上部门或工号来区分。")
-                        .arg(number(names_.duplicates.size()), shown.join(QStringLiteral("、")),
-                             names_.duplicates.size() > ShownDuplicates ? QStringLiteral("……") : QString());
+            text +=
+                QStringLiteral("<br><span style=\"color:#b00000\">有 %1 个名字重复：%2%3。</span>"
+                               "同一个名字在奖池里出现几次，中奖机会就是几倍；如果是不同的人，"
+                               "请在括号里加上部门或工号来区分。")
+                    .arg(number(names_.duplicates.size()), shown.join(QStringLiteral("、")),
+                         names_.duplicates.size() > ShownDuplicates ? QStringLiteral("……")
+                                                                    : QString());
         }
     }
     summary_->setText(text);
@@ -353,8 +365,8 @@ void ImportDialog::fillPreview()
         titles << columnTitle(table_, column, header_);
     preview_->setHorizontalHeaderLabels(titles);
     // A few columns share the width; many keep theirs and scroll.
-    preview_->horizontalHeader()->setSectionResizeMode(columns.size() <= 5 ? QHeaderView::Stretch
-                                                                           : QHeaderView::Interactive);
+    preview_->horizontalHeader()->setSectionResizeMode(
+        columns.size() <= 5 ? QHeaderView::Stretch : QHeaderView::Interactive);
     const qsizetype first = firstTextRow(table_).value_or(0);
     QStringList rowNames;
     QList<qsizetype> rows;

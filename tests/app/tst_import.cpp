@@ -80,7 +80,8 @@ QString TestImport::staffWorkbook() const
                                         {"", "赵六", "技术部"}});
     for (int r = 0; r < 5; ++r) {
         if (r != 3)
-            sheet.rows[r + 1].cells.prepend(WorkbookMaker::number("A" + QString::number(r + 2), QString::number(10023 + r)));
+            sheet.rows[r + 1].cells.prepend(
+                WorkbookMaker::number("A" + QString::number(r + 2), QString::number(10023 + r)));
     }
     book.addSheet(sheet);
     const QString path = QDir::toNativeSeparators(fixture_->directory.filePath("员工名单.xlsx"));
@@ -177,28 +178,29 @@ void TestImport::menuImportCancelledWritesNothing()
     QVERIFY(import);
     const QString path = staffWorkbook();
     int asked = 0;
-    import->chooseFile = [&](QWidget *) {
-        ++asked;
-        return path;
-    };
-    bool opened = false;
-    QTimer::singleShot(0, this, [&] {
-        QTRY_VERIFY(openDialog() && !openDialog()->isReading());
-        opened = true;
-        openDialog()->findChild<QPushButton *>("cancelButton")->click();
-    });
-    import->action()->trigger();
-    QVERIFY(opened);
-    QCOMPARE(asked, 1);
-    QCOMPARE(fixture_->readFile("cjk.txt"), encodeText(OldList));
-    QVERIFY(filesInFolder().filter("导入前").isEmpty());
-    QVERIFY(fixture_->notifier.messages.isEmpty());
+    import->chooseFile = [&](QWidget *) { ++asked;
+    return path;
+};
+bool opened = false;
+QTimer::singleShot(0, this, [&] {
+    QTRY_VERIFY(openDialog() && !openDialog()->isReading());
+    opened = true;
+    openDialog()->findChild<QPushButton *>("cancelButton")->click();
+});
+import->action()->trigger();
+QVERIFY(opened);
+QCOMPARE(asked, 1);
+QCOMPARE(fixture_->readFile("cjk.txt"), encodeText(OldList));
+QVERIFY(filesInFolder().filter("导入前").isEmpty());
+QVERIFY(fixture_->notifier.messages.isEmpty());
 
-    // No file chosen: nothing at all.
-    import->chooseFile = [](QWidget *) { return QString(); };
-    import->action()->trigger();
-    QVERIFY(!openDialog());
-    QVERIFY(fixture_->notifier.messages.isEmpty());
+// No file chosen: nothing at all.
+import->chooseFile = [](QWidget *) { return QString();
+}
+;
+import->action()->trigger();
+QVERIFY(!openDialog());
+QVERIFY(fixture_->notifier.messages.isEmpty());
 }
 
 void TestImport::bothMenusHoldTheImport()
@@ -232,7 +234,8 @@ void TestImport::onlyFilesAreTakenFromADrag()
     QVERIFY(dialogOpened_);
 
     // Two files at once: told to drop one.
-    sendDrop(*window, {QUrl::fromLocalFile(staffWorkbook()), QUrl::fromLocalFile(fixture_->path("cjk.txt"))});
+    sendDrop(*window, {QUrl::fromLocalFile(staffWorkbook()),
+                       QUrl::fromLocalFile(fixture_->path("cjk.txt"))});
     QTRY_COMPARE(fixture_->notifier.messages.size(), 1);
     QVERIFY(fixture_->notifier.messages[0].text.contains("一次只能导入一个文件"));
     QCOMPARE(fixture_->readFile("cjk.txt"), encodeText(OldList));
@@ -251,15 +254,14 @@ void TestImport::refusedWhileATierRolls()
     // The menu refuses the same way, before asking for a file.
     auto *import = window->findChild<ListImport *>();
     int asked = 0;
-    import->chooseFile = [&](QWidget *) {
-        ++asked;
-        return QString();
-    };
-    import->action()->trigger();
-    QCOMPARE(asked, 0);
-    QCOMPARE(fixture_->notifier.messages.size(), 2);
-    QCOMPARE(window->controls().tierButtons[0]->text(), "停止");
-    QCOMPARE(fixture_->readFile("cjk.txt"), encodeText(OldList));
+    import->chooseFile = [&](QWidget *) { ++asked;
+    return QString();
+};
+import->action()->trigger();
+QCOMPARE(asked, 0);
+QCOMPARE(fixture_->notifier.messages.size(), 2);
+QCOMPARE(window->controls().tierButtons[0]->text(), "停止");
+QCOMPARE(fixture_->readFile("cjk.txt"), encodeText(OldList));
 }
 
 void TestImport::recordedWinnersAreAskedAbout()
@@ -313,10 +315,11 @@ void TestImport::brokenFilesGiveTheirMessageAndWriteNothing_data()
     QTest::addColumn<QString>("advice");
 
     QTest::newRow("an old .xls") << "名单.xls"
-                                 << QByteArray("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + QByteArray(1000, '\0')
+                                 << QByteArray("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) +
+                                        QByteArray(1000, '\0')
                                  << "另存为";
-    QTest::newRow("a damaged workbook") << "名单.xlsx" << QByteArray("PK\x03\x04", 4) + QByteArray(200, 'x')
-                                        << "已损坏";
+    QTest::newRow("a damaged workbook")
+        << "名单.xlsx" << QByteArray("PK\x03\x04", 4) + QByteArray(200, 'x') << "已损坏";
     WorkbookMaker empty;
     empty.addSheet({"Sheet1", {}, {}, false});
     QTest::newRow("a sheet without text") << "名单.xlsx" << empty.bytes() << "没有文字";
@@ -325,9 +328,14 @@ void TestImport::brokenFilesGiveTheirMessageAndWriteNothing_data()
     QBuffer buffer;
     buffer.open(QIODevice::ReadWrite);
     ZipMaker zip(buffer);
-    zip.add("xl/workbook.xml", "<workbook xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\"><sheets><sheet name=\"S\" r:id=\"rId1\"/></sheets></workbook>");
+    zip.add("xl/workbook.xml",
+            "<workbook "
+            "xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/"
+            "relationships\"><sheets><sheet name=\"S\" r:id=\"rId1\"/></sheets></workbook>");
     zip.add("xl/_rels/workbook.xml.rels",
-            "<Relationships><Relationship Id=\"rId1\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/worksheet\" Target=\"worksheets/sheet1.xml\"/></Relationships>");
+            "<Relationships><Relationship Id=\"rId1\" "
+            "Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/"
+            "worksheet\" Target=\"worksheets/sheet1.xml\"/></Relationships>");
     zip.addRaw("xl/worksheets/sheet1.xml", stream, crc, qint64(8) << 30);
     zip.finish();
     QTest::newRow("a ZIP bomb") << "名单.xlsx" << buffer.data() << "ZIP 炸弹";
@@ -366,15 +374,18 @@ void TestImport::largeWorkbookShowsProgressAndCanBeStopped()
     bool progressShown = false;
     bool hiddenAtFirst = false;
     bool readingAfterDelay = false;
-    dropAndAnswer(*window, path, [&](ImportDialog &dialog) {
-        auto *bar = dialog.findChild<QProgressBar *>("progress");
-        hiddenAtFirst = !bar->isVisible();
-        QTest::qWait(ImportDialog::ProgressDelayMs + 200);
-        readingAfterDelay = dialog.isReading();
-        progressShown = bar->isVisible();
-        // Cancel stops the reading; the dialog closes once the thread has stopped.
-        dialog.findChild<QPushButton *>("cancelButton")->click();
-    }, false);
+    dropAndAnswer(
+        *window, path,
+        [&](ImportDialog &dialog) {
+            auto *bar = dialog.findChild<QProgressBar *>("progress");
+            hiddenAtFirst = !bar->isVisible();
+            QTest::qWait(ImportDialog::ProgressDelayMs + 200);
+            readingAfterDelay = dialog.isReading();
+            progressShown = bar->isVisible();
+            // Cancel stops the reading; the dialog closes once the thread has stopped.
+            dialog.findChild<QPushButton *>("cancelButton")->click();
+        },
+        false);
     QVERIFY(dialogOpened_);
     QVERIFY(hiddenAtFirst);
     QVERIFY(readingAfterDelay);

@@ -34,8 +34,8 @@ private:
     // Drops `path` onto the window; while the import dialog is open (modal), `act` runs on
     // it once it has read the file. dialogOpened_ tells whether a dialog opened.
     // With whenRead false, `act` runs as soon as the dialog shows, while it reads.
-    void dropAndAnswer(Form1 &window, const QString &path, const std::function<void(ImportDialog &)> &act,
-                       bool whenRead = true);
+    void dropAndAnswer(Form1 &window, const QString &path,
+                       const std::function<void(ImportDialog &)> &act, bool whenRead = true);
     QString staffWorkbook() const;
     QStringList filesInFolder() const;
 

@@ -64,12 +64,12 @@ public:
     // Cell styles (indexes into cellXfs) the styles part defines.
     enum Style {
         General = 0,
-        DateBuiltIn = 1,   // numFmtId 14: shown as 2024/1/15 by a Chinese Excel
-        DateChinese = 2,   // yyyy"年"m"月"d"日"
-        SixDigits = 3,     // 000000
-        TimeBuiltIn = 4,   // numFmtId 20: h:mm
-        MonthDay = 5,      // numFmtId 58: m"月"d"日"
-        TwoDecimals = 6,   // numFmtId 2: 0.00
+        DateBuiltIn = 1, // numFmtId 14: shown as 2024/1/15 by a Chinese Excel
+        DateChinese = 2, // yyyy"年"m"月"d"日"
+        SixDigits = 3,   // 000000
+        TimeBuiltIn = 4, // numFmtId 20: h:mm
+        MonthDay = 5,    // numFmtId 58: m"月"d"日"
+        TwoDecimals = 6, // numFmtId 2: 0.00
     };
 
     struct Cell {
@@ -79,8 +79,14 @@ public:
         QString value;
         int style = General;
     };
-    static Cell text(const QString &ref, const QString &value) { return {ref, Cell::Shared, value}; }
-    static Cell inlineText(const QString &ref, const QString &value) { return {ref, Cell::Inline, value}; }
+    static Cell text(const QString &ref, const QString &value)
+    {
+        return {ref, Cell::Shared, value};
+    }
+    static Cell inlineText(const QString &ref, const QString &value)
+    {
+        return {ref, Cell::Inline, value};
+    }
     static Cell number(const QString &ref, const QString &value, int style = General)
     {
         return {ref, Cell::Number, value, style};

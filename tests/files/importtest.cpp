@@ -2,13 +2,13 @@
 // the names cjk.txt gets, then broken files, each with its message and nothing read.
 #include "candidatefile.h"
 #include "cellformat.h"
+#include "filesizelimit.h"
 #include "importnames.h"
 #include "listsource.h"
 #include "testfiles.h"
 #include "testsuites.h"
 #include "workbookmaker.h"
 #include "ziparchive.h"
-#include "filesizelimit.h"
 
 #include <QBuffer>
 #include <QDateTime>
@@ -43,7 +43,8 @@ QByteArray utf16be(const QString &text)
     return bytes;
 }
 
-Cell c(const QString &ref, Cell::Kind kind, const QString &value, int style = WorkbookMaker::General)
+Cell c(const QString &ref, Cell::Kind kind, const QString &value,
+       int style = WorkbookMaker::General)
 {
     return {ref, kind, value, style};
 }
@@ -56,12 +57,24 @@ QByteArray staffWorkbook()
     WorkbookMaker book;
     Sheet sheet{QStringLiteral("员工名单"), {}, {QStringLiteral("C3:C4")}};
     sheet.rows = {
-        {1, {WorkbookMaker::text("A1", "工号"), WorkbookMaker::text("B1", "姓名"), WorkbookMaker::text("C1", "部门")}},
-        {2, {WorkbookMaker::number("A2", "10023"), WorkbookMaker::text("B2", "张三"), WorkbookMaker::text("C2", "销售部")}},
-        {3, {WorkbookMaker::number("A3", "10024"), WorkbookMaker::text("B3", "李四"), WorkbookMaker::text("C3", "财务部")}},
-        {4, {WorkbookMaker::number("A4", "10025"), WorkbookMaker::text("B4", "王伟"), c("C4", Cell::Empty, {})}},
-        {6, {WorkbookMaker::number("A6", "10026"), WorkbookMaker::text("B6", "王伟"), WorkbookMaker::text("C6", "技术部")}},
-        {7, {WorkbookMaker::number("A7", "10027"), WorkbookMaker::text("B7", "张三"), WorkbookMaker::text("C7", "销售部")}},
+        {1,
+         {WorkbookMaker::text("A1", "工号"), WorkbookMaker::text("B1", "姓名"),
+          WorkbookMaker::text("C1", "部门")}},
+        {2,
+         {WorkbookMaker::number("A2", "10023"), WorkbookMaker::text("B2", "张三"),
+          WorkbookMaker::text("C2", "销售部")}},
+        {3,
+         {WorkbookMaker::number("A3", "10024"), WorkbookMaker::text("B3", "李四"),
+          WorkbookMaker::text("C3", "财务部")}},
+        {4,
+         {WorkbookMaker::number("A4", "10025"), WorkbookMaker::text("B4", "王伟"),
+          c("C4", Cell::Empty, {})}},
+        {6,
+         {WorkbookMaker::number("A6", "10026"), WorkbookMaker::text("B6", "王伟"),
+          WorkbookMaker::text("C6", "技术部")}},
+        {7,
+         {WorkbookMaker::number("A7", "10027"), WorkbookMaker::text("B7", "张三"),
+          WorkbookMaker::text("C7", "销售部")}},
     };
     book.addSheet(sheet);
     return book.bytes();
@@ -74,10 +87,14 @@ QByteArray minimalWorkbook(const QByteArray &sheet, const QByteArray &strings)
     buffer.open(QIODevice::ReadWrite);
     ZipMaker zip(buffer);
     const QByteArray rel = "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
-    zip.add("xl/workbook.xml", "<workbook xmlns:r=\"" + rel + "\"><sheets><sheet name=\"S\" r:id=\"rId1\"/></sheets></workbook>");
+    zip.add("xl/workbook.xml",
+            "<workbook xmlns:r=\"" + rel +
+                "\"><sheets><sheet name=\"S\" r:id=\"rId1\"/></sheets></workbook>");
     zip.add("xl/_rels/workbook.xml.rels",
-            "<Relationships><Relationship Id=\"rId1\" Type=\"" + rel + "/worksheet\" Target=\"worksheets/sheet1.xml\"/>"
-            "<Relationship Id=\"rId2\" Type=\"" + rel + "/sharedStrings\" Target=\"sharedStrings.xml\"/></Relationships>");
+            "<Relationships><Relationship Id=\"rId1\" Type=\"" + rel +
+                "/worksheet\" Target=\"worksheets/sheet1.xml\"/>"
+                "<Relationship Id=\"rId2\" Type=\"" +
+                rel + "/sharedStrings\" Target=\"sharedStrings.xml\"/></Relationships>");
     zip.add("xl/worksheets/sheet1.xml", sheet);
     zip.add("xl/sharedStrings.xml", strings);
     zip.finish();
@@ -180,15 +197,17 @@ void ImportTest::readsRealShapedFiles_data()
         WorkbookMaker book;
         book.zipOptions.deflate = false;
         Sheet sheet{"Sheet1", {}, {}};
-        sheet.rows = {{1, {WorkbookMaker::text("A1", "张\n三"), WorkbookMaker::number("B1", "13800138000")}},
-                      {2, {c("A2", Cell::FormulaText, "李_x000D_四"), c("B2", Cell::Boolean, "1")}},
-                      {3, {c("A3", Cell::Error, "#N/A")}},
-                      {4, {WorkbookMaker::inlineText("A4", "　王五　")}}};
+        sheet.rows = {
+            {1, {WorkbookMaker::text("A1", "张\n三"), WorkbookMaker::number("B1", "13800138000")}},
+            {2, {c("A2", Cell::FormulaText, "李_x000D_四"), c("B2", Cell::Boolean, "1")}},
+            {3, {c("A3", Cell::Error, "#N/A")}},
+            {4, {WorkbookMaker::inlineText("A4", "　王五　")}}};
         book.addSheet(sheet);
         QTest::newRow("stored entries, line breaks, formulas, an error, ideographic spaces")
             << "stored.xlsx" << book.bytes()
-            << Expected{"Sheet1", 0, 1, false,
-                        {"张 三（13800138000）", "李 四（TRUE）", "#N/A", "王五"}, 0, {}};
+            << Expected{
+                   "Sheet1", 0, 1, false, {"张 三（13800138000）", "李 四（TRUE）", "#N/A", "王五"},
+                   0,        {}};
     }
     {
         WorkbookMaker book;
@@ -197,7 +216,8 @@ void ImportTest::readsRealShapedFiles_data()
         book.addSheet({"旧名单", WorkbookMaker::rowsOf({{"姓名"}, {"旧人"}}), {}, true});
         book.addSheet({"2027", WorkbookMaker::rowsOf({{"姓名"}, {"钱八"}, {"周九"}}), {}, false});
         QTest::newRow("the active sheet of three, one hidden")
-            << "三个表.xlsx" << book.bytes() << Expected{"2027", 0, -1, true, {"钱八", "周九"}, 0, {}};
+            << "三个表.xlsx" << book.bytes()
+            << Expected{"2027", 0, -1, true, {"钱八", "周九"}, 0, {}};
     }
 
     QTest::newRow("rich text with runs and phonetic guides, no package relationships")
@@ -206,29 +226,40 @@ void ImportTest::readsRealShapedFiles_data()
                "<worksheet><sheetData><row r=\"1\"><c r=\"A1\" t=\"s\"><v>0</v></c></row>"
                "<row r=\"2\"><c r=\"A2\" t=\"s\"><v>1</v></c></row></sheetData></worksheet>",
                "<sst><si><r><rPr><b/></rPr><t>王</t></r><r><t xml:space=\"preserve\">伟 </t></r>"
-               "<rPh sb=\"0\" eb=\"1\"><t>ワン</t></rPh></si><si><t>山田_x000D__x000A_太郎</t></si></sst>")
+               "<rPh sb=\"0\" "
+               "eb=\"1\"><t>ワン</t></rPh></si><si><t>山田_x000D__x000A_太郎</t></si></sst>")
         << Expected{"S", 0, -1, false, {"王伟", "山田 太郎"}, 0, {}};
 
     // Delimited text as spreadsheet programs and editors save it.
-    const QString csv = "工号,姓名,部门\r\n10023,张三,销售部\r\n10024,\"王伟, Jr.\",\"技术\"\"一\"\"部\"\r\n"
-                        ",,\r\n10025,\"李\r\n四\",财务部\r\n10026,张三,销售部\r\n";
-    const Expected csvNames{"", 1, 2, true,
-                            {"张三（销售部）", "王伟, Jr.（技术\"一\"部）", "李 四（财务部）", "张三（销售部）"},
-                            1, {"张三（销售部）"}};
-    QTest::newRow("CSV UTF-8 with BOM (Excel's CSV UTF-8), quotes, separators and a line break inside")
+    const QString csv =
+        "工号,姓名,部门\r\n10023,张三,销售部\r\n10024,\"王伟, Jr.\",\"技术\"\"一\"\"部\"\r\n"
+        ",,\r\n10025,\"李\r\n四\",财务部\r\n10026,张三,销售部\r\n";
+    const Expected csvNames{
+        "",
+        1,
+        2,
+        true,
+        {"张三（销售部）", "王伟, Jr.（技术\"一\"部）", "李 四（财务部）", "张三（销售部）"},
+        1,
+        {"张三（销售部）"}};
+    QTest::newRow(
+        "CSV UTF-8 with BOM (Excel's CSV UTF-8), quotes, separators and a line break inside")
         << "staff.csv" << QByteArray("\xEF\xBB\xBF") + csv.toUtf8() << csvNames;
     QTest::newRow("CSV UTF-8 without BOM") << "staff.csv" << csv.toUtf8() << csvNames;
-    QTest::newRow("CSV in GBK (Excel's CSV on a Chinese Windows)") << "staff.csv" << gbk(csv) << csvNames;
+    QTest::newRow("CSV in GBK (Excel's CSV on a Chinese Windows)")
+        << "staff.csv" << gbk(csv) << csvNames;
     QString semicolons = csv;
     semicolons.replace(u',', u';');
     semicolons.replace("王伟; Jr.", "王伟, Jr.");
-    QTest::newRow("semicolons (a European Excel)") << "staff.csv" << semicolons.toUtf8() << csvNames;
+    QTest::newRow("semicolons (a European Excel)")
+        << "staff.csv" << semicolons.toUtf8() << csvNames;
     QTest::newRow("sep= line first")
         << "staff.csv" << ("sep=;\r\n" + semicolons).toUtf8() << csvNames;
     QString tabs = csv;
     tabs.replace(u',', u'\t');
     tabs.replace("王伟\t Jr.", "王伟, Jr.");
-    QTest::newRow("UTF-16 LE with BOM, tabs (Excel's Unicode text)") << "staff.txt" << utf16le(tabs) << csvNames;
+    QTest::newRow("UTF-16 LE with BOM, tabs (Excel's Unicode text)")
+        << "staff.txt" << utf16le(tabs) << csvNames;
     QTest::newRow("UTF-16 BE with BOM, tabs") << "staff.txt" << utf16be(tabs) << csvNames;
     QTest::newRow("a plain list, one name a line, empty lines")
         << "names.txt" << gbk("赵六\r\n\r\n孙七\r\nAnna; Lee\r\n\r\n\r\n")
@@ -291,13 +322,17 @@ void ImportTest::showsNumbersAndDatesAsASpreadsheetDoes_data()
     QTest::newRow("a negative number") << "-7" << int(W::General) << false << "-7";
     QTest::newRow("six digits") << "123" << int(W::SixDigits) << false << "000123";
     QTest::newRow("two decimals") << "12.5" << int(W::TwoDecimals) << false << "12.50";
-    QTest::newRow("a date, built-in format") << "45306" << int(W::DateBuiltIn) << false << "2024/1/15";
-    QTest::newRow("a date, Chinese format") << "45306" << int(W::DateChinese) << false << "2024年1月15日";
-    QTest::newRow("a date with its time of day") << "45306.75" << int(W::DateBuiltIn) << false << "2024/1/15";
+    QTest::newRow("a date, built-in format")
+        << "45306" << int(W::DateBuiltIn) << false << "2024/1/15";
+    QTest::newRow("a date, Chinese format")
+        << "45306" << int(W::DateChinese) << false << "2024年1月15日";
+    QTest::newRow("a date with its time of day")
+        << "45306.75" << int(W::DateBuiltIn) << false << "2024/1/15";
     QTest::newRow("month and day") << "45306" << int(W::MonthDay) << false << "1月15日";
     QTest::newRow("a time") << "0.3958333333" << int(W::TimeBuiltIn) << false << "9:30";
     QTest::newRow("the 1904 date system") << "43844" << int(W::DateBuiltIn) << true << "2024/1/15";
-    QTest::newRow("a date before March 1900") << "59" << int(W::DateBuiltIn) << false << "1900/2/28";
+    QTest::newRow("a date before March 1900")
+        << "59" << int(W::DateBuiltIn) << false << "1900/2/28";
 }
 
 void ImportTest::showsNumbersAndDatesAsASpreadsheetDoes()
@@ -333,7 +368,8 @@ void ImportTest::refusesBrokenFiles_data()
         return bytes;
     };
     QTest::newRow("an old .xls (Excel 97-2003)")
-        << "名单.xls" << compound + QByteArray(504, '\0') + utf16Name("Workbook") + QByteArray(2000, '\0')
+        << "名单.xls"
+        << compound + QByteArray(504, '\0') + utf16Name("Workbook") + QByteArray(2000, '\0')
         << int(K::OldExcel) << "另存为";
     QTest::newRow("a workbook with a password (an encrypted package)")
         << "名单.xlsx"
@@ -350,7 +386,8 @@ void ImportTest::refusesBrokenFiles_data()
         const qsizetype sheet = broken.indexOf("xl/worksheets/sheet1.xml");
         for (qsizetype i = sheet + 40; i < sheet + 60; ++i)
             broken[i] = char(broken[i] ^ 0x55);
-        QTest::newRow("damaged compressed data") << "名单.xlsx" << broken << int(K::Damaged) << "重新下载";
+        QTest::newRow("damaged compressed data")
+            << "名单.xlsx" << broken << int(K::Damaged) << "重新下载";
     }
     {
         WorkbookMaker book;
@@ -359,21 +396,25 @@ void ImportTest::refusesBrokenFiles_data()
         QByteArray broken = book.bytes();
         const qsizetype at = broken.indexOf("<sheetData>");
         broken[at + 1] = 'X'; // still a well-formed ZIP, but the CRC no longer matches
-        QTest::newRow("a changed byte in a stored part (CRC)") << "名单.xlsx" << broken << int(K::Damaged)
-                                                               << "重新下载";
+        QTest::newRow("a changed byte in a stored part (CRC)")
+            << "名单.xlsx" << broken << int(K::Damaged) << "重新下载";
     }
     {
         QBuffer buffer;
         buffer.open(QIODevice::ReadWrite);
         ZipMaker zip(buffer);
         zip.add("xl/workbook.xml", "<workbook xmlns=\"x\"><sheets><sheet name=\"S\" r:id=\"rId1\" "
-                                   "xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\"/></sheets></workbook>");
+                                   "xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/"
+                                   "2006/relationships\"/></sheets></workbook>");
         zip.add("xl/_rels/workbook.xml.rels",
-                "<Relationships><Relationship Id=\"rId1\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/worksheet\" Target=\"worksheets/sheet1.xml\"/></Relationships>");
-        zip.add("xl/worksheets/sheet1.xml", "<worksheet><sheetData><row r=\"1\"><c r=\"A1\" t=\"inlineStr\"><is><t>张三</t></is></c></row>");
+                "<Relationships><Relationship Id=\"rId1\" "
+                "Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/"
+                "worksheet\" Target=\"worksheets/sheet1.xml\"/></Relationships>");
+        zip.add("xl/worksheets/sheet1.xml", "<worksheet><sheetData><row r=\"1\"><c r=\"A1\" "
+                                            "t=\"inlineStr\"><is><t>张三</t></is></c></row>");
         zip.finish();
-        QTest::newRow("a sheet whose XML ends too early") << "名单.xlsx" << buffer.data() << int(K::Damaged)
-                                                          << "重新下载";
+        QTest::newRow("a sheet whose XML ends too early")
+            << "名单.xlsx" << buffer.data() << int(K::Damaged) << "重新下载";
     }
     {
         QBuffer buffer;
@@ -382,8 +423,8 @@ void ImportTest::refusesBrokenFiles_data()
         zip.add("[Content_Types].xml", "<Types/>");
         zip.add("word/document.xml", "<w:document/>");
         zip.finish();
-        QTest::newRow("a Word document named .xlsx") << "名单.xlsx" << buffer.data() << int(K::NotSpreadsheet)
-                                                     << ".xlsx";
+        QTest::newRow("a Word document named .xlsx")
+            << "名单.xlsx" << buffer.data() << int(K::NotSpreadsheet) << ".xlsx";
     }
     {
         QBuffer buffer;
@@ -392,15 +433,15 @@ void ImportTest::refusesBrokenFiles_data()
         zip.add("mimetype", "application/vnd.oasis.opendocument.spreadsheet", {false, false, 0});
         zip.add("content.xml", "<office:document-content/>");
         zip.finish();
-        QTest::newRow("an OpenDocument spreadsheet (.ods)") << "名单.ods" << buffer.data()
-                                                            << int(K::NotSpreadsheet) << "另存为";
+        QTest::newRow("an OpenDocument spreadsheet (.ods)")
+            << "名单.ods" << buffer.data() << int(K::NotSpreadsheet) << "另存为";
     }
     {
         WorkbookMaker book;
         book.zipOptions.extraFlags = 1;
         book.addSheet({"Sheet1", WorkbookMaker::rowsOf({{"张三"}}), {}, false});
-        QTest::newRow("a ZIP with encrypted entries") << "名单.xlsx" << book.bytes() << int(K::Encrypted)
-                                                      << "密码";
+        QTest::newRow("a ZIP with encrypted entries")
+            << "名单.xlsx" << book.bytes() << int(K::Encrypted) << "密码";
     }
     {
         // Honest about its size: 4 GiB of spaces in a sheet, refused before a byte is unpacked.
@@ -410,25 +451,38 @@ void ImportTest::refusesBrokenFiles_data()
         QBuffer buffer;
         buffer.open(QIODevice::ReadWrite);
         ZipMaker zip(buffer);
-        zip.add("_rels/.rels", "<Relationships><Relationship Id=\"rId1\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/officeDocument\" Target=\"xl/workbook.xml\"/></Relationships>");
-        zip.add("xl/workbook.xml", "<workbook xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\"><sheets><sheet name=\"S\" r:id=\"rId1\"/></sheets></workbook>");
+        zip.add("_rels/.rels",
+                "<Relationships><Relationship Id=\"rId1\" "
+                "Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/"
+                "officeDocument\" Target=\"xl/workbook.xml\"/></Relationships>");
+        zip.add("xl/workbook.xml",
+                "<workbook "
+                "xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/"
+                "relationships\"><sheets><sheet name=\"S\" r:id=\"rId1\"/></sheets></workbook>");
         zip.add("xl/_rels/workbook.xml.rels",
-                "<Relationships><Relationship Id=\"rId1\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/worksheet\" Target=\"worksheets/sheet1.xml\"/></Relationships>");
+                "<Relationships><Relationship Id=\"rId1\" "
+                "Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/"
+                "worksheet\" Target=\"worksheets/sheet1.xml\"/></Relationships>");
         zip.addRaw("xl/worksheets/sheet1.xml", stream, crc, qint64(4) << 30);
         zip.finish();
-        QTest::newRow("a ZIP bomb that declares 4 GiB") << "炸弹.xlsx" << buffer.data() << int(K::TooLarge)
-                                                        << "可靠的来源";
+        QTest::newRow("a ZIP bomb that declares 4 GiB")
+            << "炸弹.xlsx" << buffer.data() << int(K::TooLarge) << "可靠的来源";
         // Lying about it: declares 1 MiB, would unpack 64 MiB; stopped after 1 MiB.
         QBuffer liar;
         liar.open(QIODevice::ReadWrite);
         ZipMaker lying(liar);
-        lying.add("xl/workbook.xml", "<workbook xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\"><sheets><sheet name=\"S\" r:id=\"rId1\"/></sheets></workbook>");
+        lying.add("xl/workbook.xml",
+                  "<workbook "
+                  "xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/"
+                  "relationships\"><sheets><sheet name=\"S\" r:id=\"rId1\"/></sheets></workbook>");
         lying.add("xl/_rels/workbook.xml.rels",
-                  "<Relationships><Relationship Id=\"rId1\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/worksheet\" Target=\"worksheets/sheet1.xml\"/></Relationships>");
+                  "<Relationships><Relationship Id=\"rId1\" "
+                  "Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/"
+                  "worksheet\" Target=\"worksheets/sheet1.xml\"/></Relationships>");
         lying.addRaw("xl/worksheets/sheet1.xml", stream, crc, 1 << 20);
         lying.finish();
-        QTest::newRow("a ZIP bomb that lies about its size") << "炸弹.xlsx" << liar.data() << int(K::TooLarge)
-                                                             << "可靠的来源";
+        QTest::newRow("a ZIP bomb that lies about its size")
+            << "炸弹.xlsx" << liar.data() << int(K::TooLarge) << "可靠的来源";
     }
     {
         // A few cells far apart would make a table of gigabytes.
@@ -437,24 +491,27 @@ void ImportTest::refusesBrokenFiles_data()
         for (int column = 0; column < 100; ++column)
             far.cells.append(WorkbookMaker::text(columnLetters(column) + "1048576", "x"));
         book.addSheet({"Sheet1", {far}, {}, false});
-        QTest::newRow("cells scattered to the sheet's far corner") << "散.xlsx" << book.bytes()
-                                                                   << int(K::TooLarge) << "可靠的来源";
+        QTest::newRow("cells scattered to the sheet's far corner")
+            << "散.xlsx" << book.bytes() << int(K::TooLarge) << "可靠的来源";
     }
     {
         WorkbookMaker book;
         book.addSheet({"Sheet1", {}, {}, false});
         book.addSheet({"Sheet2", {{1, {c("A1", Cell::Empty, {})}}}, {}, false});
-        QTest::newRow("a workbook whose sheets hold no text") << "空.xlsx" << book.bytes() << int(K::NoText)
-                                                              << "每行一个名字";
+        QTest::newRow("a workbook whose sheets hold no text")
+            << "空.xlsx" << book.bytes() << int(K::NoText) << "每行一个名字";
     }
-    QTest::newRow("an empty file") << "名单.csv" << QByteArray() << int(K::NoText) << "每行一个名字";
-    QTest::newRow("a CSV of separators and blank lines") << "名单.csv" << QByteArray(",,,\r\n\r\n , ,\"\"\r\n")
-                                                         << int(K::NoText) << "每行一个名字";
+    QTest::newRow("an empty file")
+        << "名单.csv" << QByteArray() << int(K::NoText) << "每行一个名字";
+    QTest::newRow("a CSV of separators and blank lines")
+        << "名单.csv" << QByteArray(",,,\r\n\r\n , ,\"\"\r\n") << int(K::NoText) << "每行一个名字";
     QTest::newRow("a web page saved as .xls")
-        << "导出.xls" << QByteArray("<html><body><table><tr><td>张三</td></tr></table></body></html>")
+        << "导出.xls"
+        << QByteArray("<html><body><table><tr><td>张三</td></tr></table></body></html>")
         << int(K::NotSpreadsheet) << "另存为";
-    QTest::newRow("a picture named .csv") << "名单.csv" << QByteArray("\x89PNG\r\n\x1A\n\0\0\0\rIHDR", 16)
-                                          << int(K::NotSpreadsheet) << ".csv";
+    QTest::newRow("a picture named .csv")
+        << "名单.csv" << QByteArray("\x89PNG\r\n\x1A\n\0\0\0\rIHDR", 16) << int(K::NotSpreadsheet)
+        << ".csv";
 }
 
 void ImportTest::refusesBrokenFiles()
@@ -496,16 +553,18 @@ void ImportTest::readsASheetOfManyBlocks()
     WorkbookMaker book;
     book.prefix = prefix;
     Sheet sheet{"Sheet1", {}, {}};
-    sheet.rows.append({references ? 1 : 0, {c(references ? "A1" : "", Cell::Shared, "姓名"),
-                                            c(references ? "B1" : "", Cell::Shared, "部门")}});
+    sheet.rows.append({references ? 1 : 0,
+                       {c(references ? "A1" : "", Cell::Shared, "姓名"),
+                        c(references ? "B1" : "", Cell::Shared, "部门")}});
     for (int i = 0; i < Rows; ++i) {
         const QString r = QString::number(i + 2);
         // Every tenth row is left out (empty), which only numbered rows can show.
         if (references && i % 10 == 9)
             continue;
-        sheet.rows.append({references ? i + 2 : 0,
-                           {c(references ? "A" + r : "", Cell::Inline, QStringLiteral("名字%1").arg(i)),
-                            c(references ? "B" + r : "", Cell::Shared, QStringLiteral("部%1").arg(i % 7))}});
+        sheet.rows.append(
+            {references ? i + 2 : 0,
+             {c(references ? "A" + r : "", Cell::Inline, QStringLiteral("名字%1").arg(i)),
+              c(references ? "B" + r : "", Cell::Shared, QStringLiteral("部%1").arg(i % 7))}});
     }
     book.addSheet(sheet);
     const QString path = write("big.xlsx", book.bytes());
@@ -518,7 +577,8 @@ void ImportTest::readsASheetOfManyBlocks()
     QCOMPARE(names.emptyRows, references ? Rows / 10 - 1 : 0);
     QCOMPARE(names.names.at(0).toString(), "名字0（部0）");
     const int last = references ? Rows - 2 : Rows - 1;
-    QCOMPARE(names.names.at(expected - 1).toString(), QStringLiteral("名字%1（部%2）").arg(last).arg(last % 7));
+    QCOMPARE(names.names.at(expected - 1).toString(),
+             QStringLiteral("名字%1（部%2）").arg(last).arg(last % 7));
     QCOMPARE(opened.table.rowCount(), qsizetype(references ? Rows : Rows + 1));
 }
 
@@ -574,10 +634,13 @@ void ImportTest::stopsWhenTheOperatorCancels()
     const QString path = write("big.xlsx", book.bytes());
     int calls = 0;
     ReadFailure failure;
-    const OpenedList opened = openList(path, [&calls](qint64 done, qint64 total) {
-        Q_ASSERT(done <= total);
-        return ++calls < 3;
-    }, failure);
+    const OpenedList opened = openList(
+        path,
+        [&calls](qint64 done, qint64 total) {
+            Q_ASSERT(done <= total);
+            return ++calls < 3;
+        },
+        failure);
     QVERIFY(!opened.source);
     QCOMPARE(failure.kind, ReadFailure::Kind::Cancelled);
     QCOMPARE(calls, 3);

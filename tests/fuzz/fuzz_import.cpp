@@ -20,10 +20,14 @@ QByteArray workbookAround(const QByteArray &sheet, const QByteArray &strings)
     buffer.open(QIODevice::ReadWrite);
     ZipMaker zip(buffer);
     const QByteArray rel = "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
-    zip.add("xl/workbook.xml", "<workbook xmlns:r=\"" + rel + "\"><sheets><sheet name=\"S\" r:id=\"rId1\"/></sheets></workbook>");
+    zip.add("xl/workbook.xml",
+            "<workbook xmlns:r=\"" + rel +
+                "\"><sheets><sheet name=\"S\" r:id=\"rId1\"/></sheets></workbook>");
     zip.add("xl/_rels/workbook.xml.rels",
-            "<Relationships><Relationship Id=\"rId1\" Type=\"" + rel + "/worksheet\" Target=\"worksheets/sheet1.xml\"/>"
-            "<Relationship Id=\"rId2\" Type=\"" + rel + "/sharedStrings\" Target=\"sharedStrings.xml\"/></Relationships>");
+            "<Relationships><Relationship Id=\"rId1\" Type=\"" + rel +
+                "/worksheet\" Target=\"worksheets/sheet1.xml\"/>"
+                "<Relationship Id=\"rId2\" Type=\"" +
+                rel + "/sharedStrings\" Target=\"sharedStrings.xml\"/></Relationships>");
     zip.add("xl/worksheets/sheet1.xml", sheet);
     zip.add("xl/sharedStrings.xml", strings);
     zip.finish();
@@ -65,7 +69,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         file = rest;
         break;
     case 1:
-        file = workbookAround(rest, "<sst><si><t>张三</t></si><si><r><t>李</t></r><r><t>四</t></r></si></sst>");
+        file = workbookAround(
+            rest, "<sst><si><t>张三</t></si><si><r><t>李</t></r><r><t>四</t></r></si></sst>");
         break;
     default:
         file = workbookAround("<worksheet><sheetData><row r=\"1\"><c r=\"A1\" t=\"s\"><v>0</v></c>"
