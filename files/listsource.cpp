@@ -178,7 +178,10 @@ DelimitedText parseDelimitedText(QStringView text, const ReadProgress &progress,
     if (cancelled)
         *cancelled = false;
     // Excel's own hint of the separator, "sep=;", on a line of its own at the start.
-    if (text.startsWith(u"sep=") && text.size() >= 5 &&
+    const auto usable = [](QChar c) {
+        return !c.isNull() && c != u'\r' && c != u'\n' && c != u'"';
+    };
+    if (text.startsWith(u"sep=") && text.size() >= 5 && usable(text[4]) &&
         (text.size() == 5 || text[5] == u'\r' || text[5] == u'\n')) {
         result.separator = text[4];
         qsizetype skip = 5;
@@ -191,6 +194,7 @@ DelimitedText parseDelimitedText(QStringView text, const ReadProgress &progress,
         result.separator = detectSeparator(text);
     }
     const QChar separator = result.separator;
+    const bool separated = !separator.isNull();
     SheetTable &table = result.table;
 
     QString field;
@@ -220,10 +224,11 @@ DelimitedText parseDelimitedText(QStringView text, const ReadProgress &progress,
                 field += text[at++];
             }
         }
-        while (at < size && text[at] != separator && text[at] != u'\n' && text[at] != u'\r')
+        while (at < size && (!separated || text[at] != separator) && text[at] != u'\n' &&
+               text[at] != u'\r')
             field += text[at++];
         endField();
-        if (at < size && text[at] == separator && !separator.isNull()) {
+        if (at < size && separated && text[at] == separator) {
             ++at;
             ++column;
             if (at == size)
