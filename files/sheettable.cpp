@@ -54,7 +54,7 @@ bool SheetTable::grow(std::vector<quint32> &cells, qsizetype rows)
     const qsizetype more = rows - qsizetype(cells.size());
     if (more <= 0)
         return true;
-    if (slots_ + more > budget_) {
+    if (slots_ + more > budget_ + 16 * texts_) {
         overBudget_ = true;
         return false;
     }
@@ -74,6 +74,7 @@ void SheetTable::set(qsizetype row, int column, quint32 reference)
     if (!grow(cells, row + 1))
         return;
     cells[std::size_t(row)] = reference;
+    ++texts_;
     rowCount_ = std::max(rowCount_, row + 1);
 }
 

@@ -38,9 +38,10 @@ public:
     bool isEmpty() const { return rowCount_ == 0; }
 
     // A sheet's cells cost four bytes per row and column from its first row to its last
-    // text; beyond a budget of them (a few cells placed far apart, as an attack would place
-    // them) the table takes no more texts and says it is over its budget.
-    void setSlotBudget(qsizetype cellSlots) { budget_ = cellSlots; }
+    // text. A few cells placed far apart, as an attack would place them, would cost
+    // gigabytes: beyond `baseSlots` plus 16 per text the table holds, it takes no more
+    // texts and says it is over its budget.
+    void setSlotBudget(qsizetype baseSlots) { budget_ = baseSlots; }
     bool overBudget() const { return overBudget_; }
 
     // Empty text leaves the cell empty.
@@ -68,7 +69,8 @@ private:
     std::map<int, std::vector<quint32>> cells_;
     qsizetype rowCount_ = 0;
     qsizetype slots_ = 0;
-    qsizetype budget_ = qsizetype(64) << 20;
+    qsizetype budget_ = qsizetype(16) << 20;
+    qsizetype texts_ = 0;
     bool overBudget_ = false;
 };
 
