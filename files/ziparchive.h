@@ -14,6 +14,13 @@ struct z_stream_s;
 // of a hundred megabytes passes through a buffer of a few hundred kilobytes. Only stored
 // and deflated entries are read (what every spreadsheet program writes), ZIP64 included.
 // What one entry may unpack is capped, against a small file that unpacks to gigabytes.
+//
+// Why not a kept library: Qt's QZipReader (private API of QtGui) inflates a whole entry
+// into one QByteArray, so a sheet of a million rows would stand whole in memory (and
+// again as text) before its first row is read; QuaZip streams, but Debian has it only for
+// Linux, so the Windows program would need it built too. The directory is a few dozen
+// lines of reading, and the inflating is zlib's: the system's, or the copy Qt carries
+// (prizedraw_zlib, files/CMakeLists.txt).
 class ZipArchive {
 public:
     enum class Failure {
