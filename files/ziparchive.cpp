@@ -158,7 +158,7 @@ bool ZipArchive::readDirectory(qint64 directoryOffset, qint64 directorySize, qin
         Entry entry;
         entry.flags = u16(h + 8);
         entry.method = u16(h + 10);
-        entry.crc32 = u32(h + 16);
+        entry.crc = u32(h + 16);
         entry.compressedSize = u32(h + 20);
         entry.uncompressedSize = u32(h + 24);
         const qsizetype nameLength = u16(h + 28);
@@ -390,7 +390,7 @@ qint64 ZipArchive::EntryDevice::readData(char *data, qint64 maxSize)
         if (produced_ != entry_.uncompressedSize)
             return fail(Failure::Damaged,
                         QStringLiteral("条目“%1”的大小与记录不符").arg(entry_.name));
-        if (crc_ != entry_.crc32)
+        if (crc_ != entry_.crc)
             return fail(Failure::Damaged,
                         QStringLiteral("条目“%1”的校验值不符（数据已损坏）").arg(entry_.name));
     }

@@ -37,7 +37,7 @@ public:
         QString name;
         quint16 flags = 0;
         quint16 method = 0;
-        quint32 crc32 = 0;
+        quint32 crc = 0;
         qint64 compressedSize = 0;
         qint64 uncompressedSize = 0;
         qint64 localHeaderOffset = 0;

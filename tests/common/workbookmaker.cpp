@@ -68,7 +68,7 @@ void ZipMaker::writeLocalHeader(Entry &entry)
     put16(header, 20);
     put16(header,
           quint16(0x0800 | (entry.options.dataDescriptor ? 0x0008 : 0) | entry.options.extraFlags));
-    put16(header, entry.options.deflate ? 8 : 0);
+    put16(header, entry.options.deflated ? 8 : 0);
     put16(header, 0x6000); // 12:00
     put16(header, 0x5A21); // 2025-01-01
     put32(header, entry.options.dataDescriptor ? 0 : entry.crc);
@@ -84,7 +84,7 @@ void ZipMaker::begin(const QString &name, Options options)
     open_ = new Entry{name, options, quint32(::crc32(0, nullptr, 0)), 0, 0, out_.pos()};
     entries_.append(open_);
     writeLocalHeader(*open_);
-    if (options.deflate) {
+    if (options.deflated) {
         deflater_ = std::make_unique<Deflater>();
         deflateInit2(&deflater_->z, 6, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY);
     }
@@ -95,7 +95,7 @@ void ZipMaker::write(const QByteArray &bytes)
     open_->crc = quint32(::crc32(open_->crc, reinterpret_cast<const Bytef *>(bytes.constData()),
                                  uInt(bytes.size())));
     open_->size += bytes.size();
-    if (!open_->options.deflate) {
+    if (!open_->options.deflated) {
         out_.write(bytes);
         open_->compressed += bytes.size();
         return;
@@ -116,7 +116,7 @@ void ZipMaker::write(const QByteArray &bytes)
 
 void ZipMaker::end()
 {
-    if (open_->options.deflate) {
+    if (open_->options.deflated) {
         z_stream &z = deflater_->z;
         z.next_in = nullptr;
         z.avail_in = 0;
@@ -176,7 +176,7 @@ void ZipMaker::finish()
         put16(directory, 20);
         put16(directory, quint16(0x0800 | (entry->options.dataDescriptor ? 0x0008 : 0) |
                                  entry->options.extraFlags));
-        put16(directory, entry->options.deflate ? 8 : 0);
+        put16(directory, entry->options.deflated ? 8 : 0);
         put16(directory, 0x6000);
         put16(directory, 0x5A21);
         put32(directory, entry->crc);

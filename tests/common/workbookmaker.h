@@ -14,7 +14,7 @@
 // after it (as streaming writers such as Apache POI do). An entry's bytes may be written a
 // piece at a time, so a sheet of a million rows never stands whole in memory.
 struct ZipEntryOptions {
-    bool deflate = true;
+    bool deflated = true;
     bool dataDescriptor = false;
     quint16 extraFlags = 0; // e.g. 1: "encrypted"
 };

@@ -195,7 +195,7 @@ void ImportTest::readsRealShapedFiles_data()
     }
     {
         WorkbookMaker book;
-        book.zipOptions.deflate = false;
+        book.zipOptions.deflated = false;
         Sheet sheet{"Sheet1", {}, {}};
         sheet.rows = {
             {1, {WorkbookMaker::text("A1", "张\n三"), WorkbookMaker::number("B1", "13800138000")}},
@@ -394,7 +394,7 @@ void ImportTest::refusesBrokenFiles_data()
     }
     {
         WorkbookMaker book;
-        book.zipOptions.deflate = false;
+        book.zipOptions.deflated = false;
         book.addSheet({"Sheet1", WorkbookMaker::rowsOf({{"姓名"}, {"张三"}}), {}, false});
         QByteArray broken = book.bytes();
         const qsizetype at = broken.indexOf("<sheetData>");
