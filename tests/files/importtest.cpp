@@ -265,7 +265,7 @@ void ImportTest::readsRealShapedFiles_data()
         << "names.txt" << gbk("赵六\r\n\r\n孙七\r\nAnna; Lee\r\n\r\n\r\n")
         << Expected{"", 0, -1, false, {"赵六", "孙七", "Anna; Lee"}, 1, {}};
     QTest::newRow("NUL characters in a list of one column (UTF-16)")
-        << "nul.txt" << utf16le(QString("Anna\r\nB") + QChar(0) + "en\r\n")
+        << "zero.txt" << utf16le(QString("Anna\r\nB") + QChar(0) + "en\r\n")
         << Expected{"", 0, -1, false, {"Anna", "B en"}, 0, {}};
     QTest::newRow("a list with its title and LF line ends")
         << "names.csv" << QByteArray("Name\nAnna\nBen\nAnna\n")
