@@ -262,6 +262,9 @@ void Form1::tick()
             stage_->showRollingName();
         break;
     case TickOutcome::SingleCandidate:
+        // The audience learns it on the stage while the operator reads the box.
+        if (stage_)
+            stage_->showDraw();
         notifier_.information(
             Notice, QStringLiteral("现在只剩下一人参与抽奖，中奖率为100%,抽奖已失去意义！"));
         engine_.singleCandidateNoticeClosed();
@@ -296,20 +299,6 @@ void Form1::Exit()
 void Form1::openWebLink()
 {
     notifier_.openUrl(QUrl(WebAddress));
-}
-
-void Form1::toggleStage()
-{
-    if (stage_ && stage_->isVisible()) {
-        stage_->close();
-        activateWindow();
-        return;
-    }
-    if (!stage_)
-        stage_ = new StageView(engine_.state(), this);
-    stage_->showDraw();
-    // The main window stays where it is, at its size.
-    stage_->open(screen());
 }
 
 void Form1::renderButtons()

@@ -42,6 +42,8 @@ public:
     const Form1Controls &controls() const { return c_; }
     // The stage view once F5 has opened it (it may be closed again since).
     StageView *stageView() const { return stage_; }
+    // Opens the stage view, with the operator's picture if one stands beside the program.
+    void openStage();
 
     // One tick of Timer1; the timer calls it every 30 ms while a tier rolls.
     void tick();

@@ -133,6 +133,8 @@ Form1Controls buildForm1Controls(QWidget *window)
     c.Text2->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     c.Text2->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     c.Text2->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    // The box is one line of 宋体 high: a fallback font's taller line needs the margin.
+    c.Text2->document()->setDocumentMargin(0);
     colour(c.Text2, QColor(255, 255, 192), QColor(255, 0, 0));
 
     c.Frame5 = frame(window, "Frame5", 9000, 1320, 2655, 1575);

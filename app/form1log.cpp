@@ -12,6 +12,7 @@
 
 #include <QAction>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QTextBlock>
@@ -81,6 +82,7 @@ void Form1::voidAtCaret()
     QTextCursor cursor(block);
     cursor.setPosition(block.position() + block.length(), QTextCursor::KeepAnchor);
     cursor.removeSelectedText();
+    c_.Text1->setText(engine_.state().display);
     c_.Text2->setPlainText(engine_.state().status);
     renderButtons();
     T1setup();

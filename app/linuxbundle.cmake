@@ -10,10 +10,10 @@ target_link_options(prizedraw PRIVATE "LINKER:--disable-new-dtags")
 install(TARGETS prizedraw RUNTIME_DEPENDENCY_SET prizedraw_runtime RUNTIME DESTINATION .)
 
 # xcb for the desktop (Wayland desktops run it through XWayland), offscreen for checks
-# without a display, and the input method plugins for typing Chinese into the settings
-# window. The pictures are PNG, which Qt Gui reads itself: no image format plugin.
+# without a display, the input method plugins for typing Chinese into the settings
+# window, and JPEG for the operator's own stage picture (Qt Gui reads PNG itself).
 foreach(plugin IN ITEMS QXcbIntegrationPlugin QOffscreenIntegrationPlugin
-        QComposePlatformInputContextPlugin QIbusPlatformInputContextPlugin)
+        QComposePlatformInputContextPlugin QIbusPlatformInputContextPlugin QJpegPlugin)
     # Debian's Qt does not load its plugins' targets with Qt Gui.
     if(NOT TARGET Qt6::${plugin})
         find_package(Qt6${plugin} CONFIG REQUIRED PATHS "${Qt6Gui_DIR}" NO_DEFAULT_PATH)

@@ -41,6 +41,7 @@ int main(int argc, char *argv[])
     }
     const auto random = makeClockSeededRandom();
     ProgramHost host(notifier, *random, *directory);
+    notifier.setPlacement(&host.boxPlacement());
     QObject::connect(&host, &ProgramHost::programEnded, &app, [] { QCoreApplication::exit(0); });
     if (!host.start())
         return 0;

@@ -5,6 +5,7 @@
 #include "journalreader.h"
 #include "journaltexts.h"
 #include "programpaths.h"
+#include "stageview.h"
 #include "windowplacement.h"
 
 ProgramHost::ProgramHost(Notifier &notifier, RandomSource &random, const QString &programDirectory)
@@ -96,13 +97,17 @@ void ProgramHost::replaceMainWindow()
         {JournalEvent::SettingsSaved,
          escapeJournalField(writerPath(programDirectory_, SettingsFileName, nativeSeparator()))});
     // The old window's close request finds ys raised and writes no report; its draw
-    // state goes with it.
-    if (Form1 *old = mainWindow_) {
-        mainWindow_ = nullptr;
+    // state goes with it. A stage the old window showed is replaced by the new one's
+    // before it goes, so the projector never shows the desktop.
+    Form1 *old = mainWindow_;
+    const bool staged = old && old->stageView() && old->stageView()->isVisible();
+    showNewMainWindow();
+    if (staged)
+        mainWindow_->openStage();
+    if (old) {
         old->close();
         delete old;
     }
-    showNewMainWindow();
 }
 
 void ProgramHost::windowGone(QObject *window)

@@ -2,6 +2,7 @@
 
 #include "journal.h"
 #include "journalwriter.h"
+#include "operatorboxes.h"
 #include "programlock.h"
 
 #include <QObject>
@@ -28,6 +29,8 @@ public:
     bool start();
 
     Form1 *mainWindow() const { return mainWindow_; }
+    // Where the program's boxes open: for the operator, never over the stage's names.
+    const BoxPlacement &boxPlacement() const { return boxes_; }
     Form2 *settingsWindow() const { return settingsWindow_; }
 
 signals:
@@ -48,4 +51,5 @@ private:
     JournalWriter journalWriter_;
     Form1 *mainWindow_ = nullptr;
     Form2 *settingsWindow_ = nullptr;
+    OperatorBoxes boxes_{[this] { return mainWindow_; }};
 };

@@ -3,8 +3,8 @@
 # CMake reads the DLLs each file imports (windowsdlls.cmake), so no list of names is kept.
 install(TARGETS prizedraw RUNTIME DESTINATION .)
 
-# The windows platform and the native look of the buttons (Qt 6.7 renamed that style's
-# plugin). The pictures are PNG, which Qt Gui reads itself: no image format plugin.
+# The windows platform, the native look of the buttons (Qt 6.7 renamed that style's
+# plugin) and JPEG for the operator's own stage picture (Qt Gui reads PNG itself).
 set(plugin_files "")
 function(prizedraw_install_plugin)
     foreach(plugin IN LISTS ARGN)
@@ -23,6 +23,7 @@ function(prizedraw_install_plugin)
 endfunction()
 prizedraw_install_plugin(QWindowsIntegrationPlugin)
 prizedraw_install_plugin(QModernWindowsStylePlugin QWindowsVistaStylePlugin)
+prizedraw_install_plugin(QJpegPlugin)
 
 # Where the DLLs are found: Qt's bin folder, and for MinGW the folders of its run-time
 # DLLs, which the compiler names.

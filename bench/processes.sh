@@ -3,7 +3,8 @@
 # peak memory and CPU while rolling (the real program under Xvfb, read from /proc), and
 # the tick cadence in the real event loop (prizedraw_probe under Xvfb), and the time from a
 # stop to the winner shown (prizedraw_probe, offscreen) with 1,000 and 1,000,000 names,
-# and CPU while rolling with the stage view open full screen at 1920 x 1080.
+# and CPU while rolling with the stage view open full screen at 1920 x 1080, on its red and
+# over a photograph of the operator's.
 #   processes.sh BUILD_DIR OUTPUT_FILE      writes "key value" lines
 # Needs Xvfb and xdotool; every process it starts is ended by its id.
 set -euo pipefail
@@ -149,3 +150,14 @@ xdotool key space
 sleep 2
 echo "cpu_stage_rolling_percent $(cpu_percent 10)" >>"$out"
 stop_program
+
+# A 12-megapixel photograph beside the program: read once at F5, then only blitted.
+convert -seed 7 -size 4000x3000 plasma:gold-firebrick -quality 90 "$work/million/stage.jpg"
+start_million
+xdotool key F5
+sleep 2
+xdotool key space
+sleep 2
+echo "cpu_stage_picture_rolling_percent $(cpu_percent 10)" >>"$out"
+stop_program
+rm "$work/million/stage.jpg"

@@ -20,9 +20,11 @@ DrawOutcome DrawEngine::click(PrizeTier tier)
     const std::size_t i = tierIndex(tier);
     // The caption is the tier's state: anything but the start caption means it rolls.
     unlistedStop_.reset();
+    state_.rollHalted = false;
+    state_.lastVoid.reset();
     if (state_.captions[i] == tierRow(tier).startCaption) {
         if (!anyTierRolling()) {
-            rollHasShownName_ = false;
+            state_.rollShowsName = false;
             displayEdited_ = false;
         }
         state_.timerInterval = TickIntervalMs;
@@ -32,8 +34,8 @@ DrawOutcome DrawEngine::click(PrizeTier tier)
     }
     state_.captions[i] = tierRow(tier).startCaption.toString();
     state_.timerInterval = 0;
-    const bool hasWinner = rollHasShownName_ && !state_.display.isEmpty();
-    rollHasShownName_ = false;
+    const bool hasWinner = state_.rollShowsName && !state_.display.isEmpty();
+    state_.rollShowsName = false;
     if (!hasWinner) {
         const Candidates::Condition pool = state_.candidates.condition();
         const bool noOneLeft =
@@ -61,7 +63,7 @@ void DrawEngine::editDisplay(const QString &text)
     state_.display = text;
     displayEdited_ = true;
     if (anyTierRolling())
-        rollHasShownName_ = true;
+        state_.rollShowsName = true;
 }
 
 bool DrawEngine::anyTierRolling() const
@@ -99,11 +101,12 @@ TickOutcome DrawEngine::tick()
     switch (pool.condition()) {
     case Candidates::Condition::TwoOrMore:
         state_.display = pool.at(pickIndex(random_.next(), pool.size()));
-        rollHasShownName_ = true;
+        state_.rollShowsName = true;
         displayEdited_ = false;
         return TickOutcome::Shown;
     case Candidates::Condition::One:
         singleCandidateNoticeOpen_ = true;
+        state_.rollHalted = true;
         return TickOutcome::SingleCandidate;
     case Candidates::Condition::Empty:
     case Candidates::Condition::NeverFilled:
@@ -130,7 +133,8 @@ void DrawEngine::clearForReset()
 {
     state_.timerInterval = 0;
     singleCandidateNoticeOpen_ = false;
-    rollHasShownName_ = false;
+    state_.rollShowsName = false;
+    state_.rollHalted = false;
     displayEdited_ = false;
     unlistedStop_.reset();
     state_.enabled.fill(true);
@@ -145,6 +149,7 @@ void DrawEngine::clearTexts()
     state_.status.clear();
     state_.winners.clear();
     state_.voidedLines.clear();
+    state_.lastVoid.reset();
 }
 
 void DrawEngine::applySettings(const QString &title, const std::array<qint32, 4> &quotas)
@@ -218,6 +223,11 @@ void DrawEngine::voidWinner(qsizetype place)
     state_.log.remove(start, line.size());
     state_.voidedLines.append(line);
     winner.voided = true;
+    state_.lastVoid = place;
+    // The display shows the last stop's winner: voided, it no longer stands there as if
+    // current.
+    if (place == state_.winners.size() - 1 && state_.display == winner.name)
+        state_.display.clear();
 
     const std::size_t i = tierIndex(winner.tier);
     --state_.drawnCount[i]; // the winner was counted, so the counter is at least 1
@@ -256,6 +266,8 @@ std::vector<bool> DrawEngine::restoreWinners(const QList<RestoredWinner> &winner
             !state_.winners[places[std::size_t(index)]].voided)
             voidWinner(places[std::size_t(index)]);
     }
+    // A resume shows where the draw stands, not the void it put back last.
+    state_.lastVoid.reset();
     return restored;
 }
 

@@ -42,6 +42,16 @@ struct DrawState {
     QList<DrawnWinner> winners; // every winner since the start or reset, oldest first
     QStringList voidedLines;    // the log lines of the voided winners, in the order voided
 
+    // A roll runs from a start while no tier rolls to the next stop; a switch of tiers
+    // keeps it. Only a name it has shown (or the operator typed) may win: a stop before
+    // the first tick, after the single-candidate stop or in an empty pool would record
+    // the previous winner again, or nobody.
+    bool rollShowsName = false;
+    // One name was left: the single-candidate notice halted the roll with nobody shown.
+    bool rollHalted = false;
+    // The place in `winners` voided last, until the next start, stop or reset.
+    std::optional<qsizetype> lastVoid;
+
     static std::array<QString, 4> startCaptions();
 };
 
@@ -142,11 +152,6 @@ private:
     RandomSource &random_;
     DrawState state_;
     bool singleCandidateNoticeOpen_ = false;
-    // A roll runs from a start while no tier rolls to the next stop; a switch of tiers
-    // keeps it. Only a name it has shown (or the operator typed) may win: a stop before
-    // the first tick, after the single-candidate stop or in an empty pool would record
-    // the previous winner again, or nobody.
-    bool rollHasShownName_ = false;
     // The display was typed into since the roll last showed a name: a stop then looks the
     // text up in the pool, and a text that is no entry waits here for the operator.
     bool displayEdited_ = false;

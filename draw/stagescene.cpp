@@ -2,6 +2,7 @@
 
 #include "cutshort.h"
 
+#include <algorithm>
 #include <optional>
 
 namespace {
@@ -16,32 +17,38 @@ std::optional<PrizeTier> rollingTier(const DrawState &state)
     return std::nullopt;
 }
 
-// The log's lines, newest first, each a tier's log label and the winner.
-struct LogLine {
-    PrizeTier tier;
-    QStringView name;
-};
-
-std::optional<LogLine> parseLogLine(QStringView line)
+bool poolIsEmpty(const DrawState &state)
 {
-    for (PrizeTier tier : AllTiers)
-        if (line.startsWith(tierRow(tier).logLabel))
-            return LogLine{tier, line.mid(tierRow(tier).logLabel.size())};
+    const Candidates::Condition pool = state.candidates.condition();
+    return pool == Candidates::Condition::Empty || pool == Candidates::Condition::NeverFilled;
+}
+
+// The newest winner not voided, as the top line of the log shows it.
+std::optional<qsizetype> newestPlace(const DrawState &state)
+{
+    for (qsizetype place = state.winners.size() - 1; place >= 0; --place)
+        if (!state.winners[place].voided)
+            return place;
     return std::nullopt;
 }
 
-// Calls visit(line) for each log line from the newest until it answers false.
-template <typename Visit> void forEachLogLine(const QString &log, Visit visit)
+// The tier's winners not voided, newest first, and the count against the places.
+void listTier(const DrawState &state, PrizeTier tier, qsizetype listed, StageScene &scene)
 {
-    const QStringView text(log);
-    qsizetype start = 0;
-    while (start < text.size()) {
-        qsizetype end = text.indexOf(u"\r\n", start);
-        if (end < 0)
-            end = text.size();
-        if (!visit(text.mid(start, end - start)))
-            return;
-        start = end + 2;
+    const std::size_t i = tierIndex(tier);
+    const qint32 drawn = state.drawnCount[i];
+    const qint32 places = state.quota[i];
+    scene.listHeading =
+        QStringLiteral("%1中奖名单　%2 / %3").arg(tierRow(tier).statusLabel).arg(drawn).arg(places);
+    if (drawn >= places)
+        scene.listHeading += QStringLiteral("　名额已满");
+    else if (scene.kind == StageScene::Kind::Voided)
+        scene.listHeading += QStringLiteral("　名额退回，可重新抽取");
+    for (qsizetype place = state.winners.size() - 1; place >= 0 && scene.lines.size() < listed;
+         --place) {
+        const DrawnWinner &winner = state.winners[place];
+        if (!winner.voided && winner.tier == tier)
+            scene.lines.append(stageText(winner.name));
     }
 }
 
@@ -59,16 +66,32 @@ StageScene stageScene(const DrawState &state, qsizetype listed)
 
     if (const std::optional<PrizeTier> tier = rollingTier(state)) {
         scene.kind = StageScene::Kind::Rolling;
-        scene.heading = QStringLiteral("正在抽取 ") + tierRow(*tier).statusLabel.toString();
-        scene.name = stageText(state.display);
+        const QString label = tierRow(*tier).statusLabel.toString();
+        if (state.rollHalted) {
+            scene.heading = label;
+            scene.notice = QStringLiteral("现在只剩下一人参与抽奖");
+        } else if (!state.rollShowsName && poolIsEmpty(state)) {
+            scene.heading = label;
+            scene.notice = QStringLiteral("名单中已没有可抽取的人");
+        } else {
+            scene.heading = QStringLiteral("正在抽取 ") + label;
+            // Until the roll shows a name the display still holds the last winner.
+            if (state.rollShowsName)
+                scene.name = stageText(state.display);
+        }
         return scene;
     }
 
-    std::optional<LogLine> newest;
-    forEachLogLine(state.log, [&newest](QStringView line) {
-        newest = parseLogLine(line);
-        return false;
-    });
+    if (state.lastVoid && *state.lastVoid < state.winners.size()) {
+        const DrawnWinner &voided = state.winners[*state.lastVoid];
+        scene.kind = StageScene::Kind::Voided;
+        scene.heading = QStringLiteral("作废（未到场）");
+        scene.name = stageText(voided.name);
+        listTier(state, voided.tier, listed, scene);
+        return scene;
+    }
+
+    const std::optional<qsizetype> newest = newestPlace(state);
     if (!newest) {
         for (PrizeTier tier : AllTiers) {
             const qint32 places = state.quota[tierIndex(tier)];
@@ -77,24 +100,18 @@ StageScene stageScene(const DrawState &state, qsizetype listed)
                 scene.lines.append(
                     QStringLiteral("%1　%2 名").arg(tierRow(tier).statusLabel).arg(places));
         }
-        return scene;
+    } else {
+        const DrawnWinner &winner = state.winners[*newest];
+        scene.kind = StageScene::Kind::Winner;
+        scene.heading = tierRow(winner.tier).statusLabel.toString();
+        scene.name = stageText(winner.name);
+        listTier(state, winner.tier, listed, scene);
     }
-
-    const PrizeTier tier = newest->tier;
-    scene.kind = StageScene::Kind::Winner;
-    scene.heading = tierRow(tier).statusLabel.toString();
-    scene.name = stageText(newest->name);
-    scene.listHeading = QStringLiteral("%1中奖名单　%2 / %3")
-                            .arg(tierRow(tier).statusLabel)
-                            .arg(state.drawnCount[tierIndex(tier)])
-                            .arg(state.quota[tierIndex(tier)]);
-    forEachLogLine(state.log, [&scene, tier, listed](QStringView line) {
-        if (scene.lines.size() >= listed)
-            return false;
-        const std::optional<LogLine> parsed = parseLogLine(line);
-        if (parsed && parsed->tier == tier)
-            scene.lines.append(stageText(parsed->name));
-        return true;
-    });
+    // Only a stop disables a tier: a draw that has not begun is not complete.
+    if (!state.winners.isEmpty() &&
+        std::none_of(state.enabled.begin(), state.enabled.end(), [](bool on) { return on; }))
+        scene.notice = QStringLiteral("抽奖任务已完成");
+    else if (!state.winners.isEmpty() && poolIsEmpty(state))
+        scene.notice = QStringLiteral("名单中已没有可抽取的人");
     return scene;
 }

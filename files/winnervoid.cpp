@@ -5,8 +5,8 @@
 
 namespace {
 
-// The question shows a name of megabytes cut short, as the window does.
-constexpr qsizetype LongestShownName = 1000;
+// The question shows a long name cut short, so that its box fits any screen.
+constexpr qsizetype LongestShownName = 100;
 
 } // namespace
 

@@ -1,20 +1,57 @@
 #include "messageboxnotifier.h"
 
+#include "boxplacement.h"
+
 #include <QApplication>
 #include <QDesktopServices>
 #include <QKeyEvent>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
+#include <QScreen>
 
 namespace {
 
-void showMessage(QMessageBox::Icon icon, const QString &title, const QString &text)
-{
-    QMessageBox box(icon, title, text, QMessageBox::Ok, QApplication::activeWindow());
-    // The operator's screen is Chinese throughout, the OK button included.
-    box.button(QMessageBox::Ok)->setText(QStringLiteral("确定"));
-    box.exec();
-}
+// A box that, once Qt has sized and centred it, moves clear of what the placement keeps
+// visible; before it appears, so it never shows where it must not.
+class PlacedBox : public QMessageBox {
+public:
+    PlacedBox(const BoxPlacement *placement, Icon icon, const QString &title, const QString &text,
+              StandardButtons buttons = NoButton)
+        : QMessageBox(icon, title, text, buttons,
+                      placement ? placement->owner(QApplication::activeWindow())
+                                : QApplication::activeWindow()),
+          placement_(placement)
+    {
+    }
+
+    // Runs the box; the window that was active before it gets the keys back after it (the
+    // stage view, which a presenter's remote drives).
+    QAbstractButton *ask()
+    {
+        const QPointer<QWidget> active = QApplication::activeWindow();
+        exec();
+        if (active && active->isVisible())
+            active->activateWindow();
+        return clickedButton();
+    }
+
+protected:
+    void showEvent(QShowEvent *event) override
+    {
+        QMessageBox::showEvent(event);
+        if (!placement_ || !parentWidget())
+            return;
+        const QRect keep = placement_->keepClear(parentWidget()->window());
+        const QScreen *screen = parentWidget()->screen();
+        const QRect frame(pos(), frameGeometry().size());
+        if (!keep.isEmpty() && screen)
+            move(clearOf(frame, keep, screen->availableGeometry()));
+    }
+
+private:
+    const BoxPlacement *placement_;
+};
 
 // Keeps Space away from a focused button, which it would click.
 class SpaceSwallower : public QObject {
@@ -29,32 +66,39 @@ public:
 
 // Runs a question that Space, the draw's own key, must not answer: a press meant for the
 // next draw clicks none of its buttons.
-QAbstractButton *askIgnoringSpace(QMessageBox &box)
+QAbstractButton *askIgnoringSpace(PlacedBox &box)
 {
     SpaceSwallower swallower;
     for (QAbstractButton *button : box.buttons())
         button->installEventFilter(&swallower);
-    box.exec();
-    return box.clickedButton();
+    return box.ask();
+}
+
+void showMessage(const BoxPlacement *placement, QMessageBox::Icon icon, const QString &title,
+                 const QString &text)
+{
+    PlacedBox box(placement, icon, title, text, QMessageBox::Ok);
+    // The operator's screen is Chinese throughout, the OK button included.
+    box.button(QMessageBox::Ok)->setText(QStringLiteral("确定"));
+    box.ask();
 }
 
 } // namespace
 
 void MessageBoxNotifier::information(const QString &title, const QString &text)
 {
-    showMessage(QMessageBox::Information, title, text);
+    showMessage(placement_, QMessageBox::Information, title, text);
 }
 
 void MessageBoxNotifier::warning(const QString &title, const QString &text)
 {
-    showMessage(QMessageBox::Warning, title, text);
+    showMessage(placement_, QMessageBox::Warning, title, text);
 }
 
 Notifier::FailedWriteChoice MessageBoxNotifier::askAfterFailedWrite(const QString &title,
                                                                     const QString &text)
 {
-    QMessageBox box(QMessageBox::Warning, title, text, QMessageBox::NoButton,
-                    QApplication::activeWindow());
+    PlacedBox box(placement_, QMessageBox::Warning, title, text);
     QPushButton *retry = box.addButton(QStringLiteral("重试"), QMessageBox::AcceptRole);
     QPushButton *discard =
         box.addButton(QStringLiteral("不保存，关闭"), QMessageBox::DestructiveRole);
@@ -62,31 +106,29 @@ Notifier::FailedWriteChoice MessageBoxNotifier::askAfterFailedWrite(const QStrin
     // Keeping the window is the safe answer to Esc or a stray Enter.
     box.setDefaultButton(keep);
     box.setEscapeButton(keep);
-    box.exec();
-    if (box.clickedButton() == retry)
+    QAbstractButton *clicked = box.ask();
+    if (clicked == retry)
         return FailedWriteChoice::Retry;
-    if (box.clickedButton() == discard)
+    if (clicked == discard)
         return FailedWriteChoice::CloseWithoutReport;
     return FailedWriteChoice::KeepWindowOpen;
 }
 
 Notifier::ResumeChoice MessageBoxNotifier::askResume(const QString &title, const QString &text)
 {
-    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::NoButton,
-                    QApplication::activeWindow());
+    PlacedBox box(placement_, QMessageBox::Question, title, text);
     QPushButton *resume = box.addButton(QStringLiteral("继续上次的抽奖"), QMessageBox::YesRole);
     QPushButton *afresh = box.addButton(QStringLiteral("重新开始"), QMessageBox::NoRole);
     // Enter, Esc and the close box all resume: only a deliberate choice leaves the draw.
     box.setDefaultButton(resume);
     box.setEscapeButton(resume);
-    box.exec();
-    return box.clickedButton() == afresh ? ResumeChoice::StartAfresh : ResumeChoice::Resume;
+    return box.ask() == afresh ? ResumeChoice::StartAfresh : ResumeChoice::Resume;
 }
 
 bool MessageBoxNotifier::confirm(const QString &title, const QString &text)
 {
-    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::Ok | QMessageBox::Cancel,
-                    QApplication::activeWindow());
+    PlacedBox box(placement_, QMessageBox::Question, title, text,
+                  QMessageBox::Ok | QMessageBox::Cancel);
     QAbstractButton *ok = box.button(QMessageBox::Ok);
     ok->setText(QStringLiteral("确定"));
     box.button(QMessageBox::Cancel)->setText(QStringLiteral("取消"));
@@ -98,8 +140,7 @@ bool MessageBoxNotifier::confirm(const QString &title, const QString &text)
 
 bool MessageBoxNotifier::askRecordAnyway(const QString &title, const QString &text)
 {
-    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::NoButton,
-                    QApplication::activeWindow());
+    PlacedBox box(placement_, QMessageBox::Question, title, text);
     QPushButton *record = box.addButton(QStringLiteral("记录"), QMessageBox::AcceptRole);
     QPushButton *skip = box.addButton(QStringLiteral("不记录"), QMessageBox::RejectRole);
     // Only a deliberate click records the text: Enter, Esc and the close box leave it

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QColor>
 #include <QHash>
 #include <QImage>
 #include <QPoint>
@@ -15,12 +16,13 @@ class QString;
 // Qt keeps images of glyphs up to 64 pixels only and fills larger ones as paths each time:
 // the rolling name, at a quarter of a projector's height, would cost a millisecond a tick.
 // This keeps each glyph's image between ticks, in a cache of bounded size that drops the
-// least recently used: the names of a list share most of their characters.
+// least recently used: the names of a list share most of their characters. A colour glyph
+// (an emoji) keeps its own colours.
 class GlyphImages {
 public:
-    explicit GlyphImages(qsizetype budgetBytes) : budget_(budgetBytes) {}
+    GlyphImages(qsizetype budgetBytes, const QColor &ink) : budget_(budgetBytes), ink_(ink) {}
 
-    // Draws one line of text in black, the top-left of its line at topLeft, laid out and
+    // Draws one line of text in the ink, the top-left of its line at topLeft, laid out and
     // placed as QPainter::drawText would (font fallback included).
     void draw(QPainter &painter, const QPointF &topLeft, const QFont &font, const QString &text);
 
@@ -38,7 +40,7 @@ private:
         return qHashMulti(seed, key.font, key.glyph);
     }
     struct Glyph {
-        QImage image;   // coverage, as an alpha-only image
+        QImage image;   // in the ink, premultiplied: the painter's fastest to blend
         QPoint topLeft; // of the image, from the glyph's origin on the baseline
         std::list<Key>::iterator use;
     };
@@ -46,6 +48,7 @@ private:
     const Glyph &glyph(const QRawFont &font, quint32 index);
 
     qsizetype budget_;
+    QColor ink_;
     qsizetype bytes_ = 0;
     QHash<Key, Glyph> glyphs_;
     std::list<Key> order_; // most recently used first

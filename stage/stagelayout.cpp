@@ -7,25 +7,20 @@
 namespace {
 
 // Shares of the height. The rolling name stands at 24 %, readable from the back of a
-// hall; nothing is smaller than 3 %.
+// hall; a long one wraps onto three lines before it goes below 8 %, and nothing else is
+// smaller than 3 %.
 constexpr qreal Margin = 0.04;
 constexpr qreal TitleTop = 0.03, TitleHeight = 0.12, TitleText = 0.075;
-constexpr qreal HeadingTop = 0.17, HeadingHeight = 0.10, HeadingText = 0.06;
+constexpr qreal HeadingTop = 0.16, HeadingHeight = 0.10, HeadingText = 0.06;
 // The name keeps its place when a roll stops, and the tier's winners come in below it.
-constexpr qreal NameTop = 0.27, NameHeight = 0.29, NameText = 0.24;
+constexpr qreal NameTop = 0.26, NameHeight = 0.31, NameText = 0.24, SmallestNameText = 0.08;
 constexpr qreal SmallestText = 0.03;
 constexpr qreal ListHeadingHeight = 0.07, ListHeadingText = 0.045;
-constexpr qreal ListRowHeight = 0.075, ListText = 0.045, ListCellWidth = 0.27;
-constexpr qreal TiersTop = 0.24, TierText = 0.075;
+constexpr qreal ListText = 0.045;
+constexpr qreal NoticeTop = 0.875, NoticeHeight = 0.085, NoticeText = 0.05;
+constexpr qreal TiersTop = 0.28, TierText = 0.075;
 
 } // namespace
-
-QSize StageLayout::listCell() const
-{
-    if (listColumns == 0 || listRows == 0)
-        return {};
-    return {list.width() / listColumns, list.height() / listRows};
-}
 
 StageLayout stageLayout(QSize size)
 {
@@ -45,19 +40,19 @@ StageLayout stageLayout(QSize size)
     layout.headingPixels = px(HeadingText);
     layout.name = band(NameTop, NameHeight);
     layout.namePixels = px(NameText);
+    layout.smallestNamePixels = px(SmallestNameText);
     layout.smallestPixels = px(SmallestText);
 
-    const int listHeadingTop = layout.name.bottom() + 1;
-    layout.listHeading = QRect(margin, listHeadingTop, width, px(ListHeadingHeight));
+    layout.listHeading = band(NameTop + NameHeight, ListHeadingHeight);
     layout.listHeadingPixels = px(ListHeadingText);
     const int listTop = layout.listHeading.bottom() + 1;
-    const int rowHeight = px(ListRowHeight);
-    layout.listRows = std::max(0, (size.height() - margin - listTop) / rowHeight);
-    layout.listColumns = std::max(1, width / px(ListCellWidth));
-    layout.list = QRect(margin, listTop, width, layout.listRows * rowHeight);
+    layout.list = QRect(margin, listTop, width, std::max(0, px(NoticeTop) - listTop));
     layout.listPixels = px(ListText);
 
-    layout.tiers = QRect(margin, px(TiersTop), width, size.height() - margin - px(TiersTop));
+    layout.notice = band(NoticeTop, NoticeHeight);
+    layout.noticePixels = px(NoticeText);
+
+    layout.tiers = QRect(margin, px(TiersTop), width, std::max(0, px(NoticeTop) - px(TiersTop)));
     layout.tierPixels = px(TierText);
     return layout;
 }

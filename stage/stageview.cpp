@@ -1,29 +1,37 @@
 #include "stageview.h"
 
 #include "drawengine.h"
+#include "stagelook.h"
+#include "winnergrid.h"
 
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QPainter>
+#include <QPainterPath>
 #include <QScreen>
 
 namespace {
 
-// Chosen for a projector in a bright hall: the room's light greys a dark background, so
-// dark type on white keeps the contrast; the title and the winner in a deep red.
-const QColor Background(0xff, 0xff, 0xff);
-const QColor Ink(0x14, 0x14, 0x14);
-// Room for about 400 glyphs at a 1080-line projector's name size.
-constexpr qsizetype GlyphImageBudget = 24 * 1024 * 1024;
-const QColor Accent(0xa8, 0x00, 0x00);
+// Room for about 150 glyphs at a 1080-line projector's name size.
+constexpr qsizetype GlyphImageBudget = 48 * 1024 * 1024;
+// More winners than a screen holds even at the smallest size.
+constexpr qsizetype MostWinnersListed = 500;
 
-// The main window's Chinese fonts, the sans ones first: they stay legible from afar.
-const QStringList SansFamilies{QStringLiteral("微软雅黑"), QStringLiteral("Microsoft YaHei"),
-                               QStringLiteral("黑体"), QStringLiteral("SimHei"),
-                               QStringLiteral("Noto Sans CJK SC")};
-const QStringList SerifFamilies{QStringLiteral("宋体"), QStringLiteral("SimSun"),
+// The main window's Chinese fonts, the sans ones first: they stay legible from afar. The
+// colour emoji fonts come last, for the characters no other font has.
+const QStringList SansFamilies{QStringLiteral("微软雅黑"),
+                               QStringLiteral("Microsoft YaHei"),
+                               QStringLiteral("黑体"),
+                               QStringLiteral("SimHei"),
+                               QStringLiteral("Noto Sans CJK SC"),
+                               QStringLiteral("Segoe UI Emoji"),
+                               QStringLiteral("Noto Color Emoji")};
+const QStringList SerifFamilies{QStringLiteral("宋体"),
+                                QStringLiteral("SimSun"),
                                 QStringLiteral("Noto Serif CJK SC"),
-                                QStringLiteral("Noto Sans CJK SC")};
+                                QStringLiteral("Noto Sans CJK SC"),
+                                QStringLiteral("Segoe UI Emoji"),
+                                QStringLiteral("Noto Color Emoji")};
 
 QFont stageFont(const QStringList &families, int pixels, QFont::Weight weight)
 {
@@ -34,23 +42,18 @@ QFont stageFont(const QStringList &families, int pixels, QFont::Weight weight)
     return font;
 }
 
-// The font shrunk until the text fits the width, but never below the smallest size.
-QFont fitted(const QFont &font, const QString &text, int width, int smallestPixels)
-{
-    const int advance = QFontMetrics(font).horizontalAdvance(text);
-    if (advance <= width)
-        return font;
-    QFont smaller = font;
-    smaller.setPixelSize(qMax(smallestPixels, int(qint64(font.pixelSize()) * width / advance)));
-    return smaller;
-}
-
+// One line of text, shrunk until it fits the width but never below the smallest size,
+// and cut with "…" only beyond that.
 void drawLine(QPainter &painter, const QRect &rect, const QFont &font, const QString &text,
-              int smallestPixels, Qt::Alignment alignment = Qt::AlignCenter)
+              int smallestPixels)
 {
-    const QFont shown = fitted(font, text, rect.width(), smallestPixels);
+    QFont shown = font;
+    const int advance = QFontMetrics(font).horizontalAdvance(text);
+    if (advance > rect.width())
+        shown.setPixelSize(
+            qMax(smallestPixels, int(qint64(font.pixelSize()) * rect.width() / advance)));
     painter.setFont(shown);
-    painter.drawText(rect, int(alignment | Qt::AlignVCenter),
+    painter.drawText(rect, Qt::AlignCenter,
                      QFontMetrics(shown).elidedText(text, Qt::ElideRight, rect.width()));
 }
 
@@ -58,7 +61,7 @@ void drawLine(QPainter &painter, const QRect &rect, const QFont &font, const QSt
 
 StageView::StageView(const DrawState &state, QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), state_(state),
-      glyphImages_(GlyphImageBudget)
+      glyphImages_(GlyphImageBudget, StageLook::RollingName)
 {
     setObjectName(QStringLiteral("stageView"));
     // Every pixel is painted: nothing behind the name needs drawing first.
@@ -84,16 +87,28 @@ void StageView::open(QScreen *mainWindowScreen)
     setFocus();
 }
 
+void StageView::setPicture(const QImage &picture)
+{
+    picture_ = picture;
+    makeBackground();
+    update();
+}
+
+QRect StageView::namesArea() const
+{
+    return layout_.title.united(layout_.name);
+}
+
 void StageView::showDraw()
 {
-    scene_ = stageScene(state_, layout_.listCapacity());
+    scene_ = stageScene(state_, MostWinnersListed);
     placedName_ = placeName(scene_.name);
     update();
 }
 
 void StageView::showRollingName()
 {
-    if (scene_.kind != StageScene::Kind::Rolling)
+    if (scene_.kind != StageScene::Kind::Rolling || !state_.rollShowsName)
         return showDraw();
     scene_.name = stageText(state_.display);
     const QRect previous = placedName_.bounds;
@@ -105,20 +120,33 @@ StageView::PlacedName StageView::placeName(const QString &name) const
 {
     const QRect band = layout_.name;
     PlacedName placed;
-    placed.font = fitted(nameFont_, name, band.width(), layout_.smallestPixels);
-    const QFontMetrics metrics(placed.font);
-    placed.text = metrics.elidedText(name, Qt::ElideRight, band.width());
-    const int advance = metrics.horizontalAdvance(placed.text);
-    // Where drawText centres it, so that the winner stands where the roll stopped.
-    placed.topLeft = QPointF(band.left() + (band.width() - advance) / 2.0,
-                             band.top() + (band.height() - metrics.height()) / 2.0);
-    // Glyphs may reach a little beyond their advance.
+    QFont font = nameFont_;
+    font.setStrikeOut(scene_.kind == StageScene::Kind::Voided);
+    placed.fitted = fitName(name, font, band.width(), band.height(), layout_.smallestNamePixels);
+    const FittedName &fitted = placed.fitted;
+    const QFontMetricsF metrics(fitted.font);
+    const qreal top = band.top() + (band.height() - fitted.height()) / 2.0;
+    // Glyphs may reach a little beyond their advance and their line.
     const int overhang = layout_.smallestPixels;
-    placed.bounds =
-        QRect(qRound(placed.topLeft.x()) - overhang, qRound(placed.topLeft.y()) - overhang,
-              advance + 2 * overhang, metrics.height() + 2 * overhang)
-            .intersected(band);
+    for (qsizetype i = 0; i < fitted.lines.size(); ++i) {
+        const qreal advance = metrics.horizontalAdvance(fitted.lines[i]);
+        // Where drawText centres it, so that the winner stands where the roll stopped.
+        const QPointF topLeft(band.left() + (band.width() - advance) / 2.0,
+                              top + fitted.baseline(i) - metrics.ascent());
+        placed.topLefts << topLeft;
+        placed.bounds |= QRectF(topLeft, QSizeF(advance, metrics.height()))
+                             .toAlignedRect()
+                             .adjusted(-overhang, -overhang, overhang, overhang);
+    }
+    placed.bounds &= band;
     return placed;
+}
+
+void StageView::makeBackground()
+{
+    background_ = StageLook::background(size(), picture_,
+                                        {layout_.title, layout_.heading, layout_.name,
+                                         layout_.listHeading, layout_.list, layout_.tiers});
 }
 
 void StageView::keyPressEvent(QKeyEvent *event)
@@ -142,87 +170,103 @@ void StageView::resizeEvent(QResizeEvent *event)
     listHeadingFont_ = stageFont(SansFamilies, layout_.listHeadingPixels, QFont::Bold);
     listFont_ = stageFont(SansFamilies, layout_.listPixels, QFont::Normal);
     tierFont_ = stageFont(SansFamilies, layout_.tierPixels, QFont::Bold);
-    // How many winners fit depends on the size.
+    noticeFont_ = stageFont(SansFamilies, layout_.noticePixels, QFont::Bold);
+    makeBackground();
     showDraw();
 }
 
 void StageView::paintEvent(QPaintEvent *event)
 {
     QPainter painter(this);
-    painter.fillRect(event->rect(), Background);
+    painter.drawImage(event->rect(), background_, event->rect());
     // A tick asks for the name alone.
     if (layout_.name.contains(event->rect())) {
         paintName(painter);
         return;
     }
-    painter.setPen(Accent);
+    painter.setPen(StageLook::Title);
     drawLine(painter, layout_.title, titleFont_, scene_.title, layout_.smallestPixels);
+    painter.setPen(StageLook::Text);
+    drawLine(painter, layout_.heading, headingFont_, scene_.heading, layout_.smallestPixels);
     switch (scene_.kind) {
     case StageScene::Kind::Tiers:
         paintTiers(painter);
         break;
     case StageScene::Kind::Rolling:
-        painter.setPen(Ink);
-        drawLine(painter, layout_.heading, headingFont_, scene_.heading, layout_.smallestPixels);
         paintName(painter);
         break;
     case StageScene::Kind::Winner:
-        painter.setPen(Ink);
-        drawLine(painter, layout_.heading, headingFont_, scene_.heading, layout_.smallestPixels);
+    case StageScene::Kind::Voided:
         paintName(painter);
         paintWinners(painter);
         break;
     }
+    paintNotice(painter);
 }
 
 void StageView::paintName(QPainter &painter)
 {
-    switch (scene_.kind) {
-    case StageScene::Kind::Tiers:
-        break;
-    case StageScene::Kind::Rolling:
-        // Black, the colour of the glyph images: the name changes every tick.
-        glyphImages_.draw(painter, placedName_.topLeft, placedName_.font, placedName_.text);
-        break;
-    case StageScene::Kind::Winner:
-        painter.setPen(Accent);
-        painter.setFont(placedName_.font);
-        painter.drawText(layout_.name, Qt::AlignCenter, placedName_.text);
-        break;
+    const FittedName &fitted = placedName_.fitted;
+    const qreal ascent = QFontMetricsF(fitted.font).ascent();
+    for (qsizetype i = 0; i < fitted.lines.size(); ++i) {
+        const QPointF topLeft = placedName_.topLefts[i];
+        switch (scene_.kind) {
+        case StageScene::Kind::Tiers:
+            return;
+        case StageScene::Kind::Rolling:
+            // The name changes every tick: its glyphs come from images kept between ticks.
+            glyphImages_.draw(painter, topLeft, fitted.font, fitted.lines[i]);
+            break;
+        case StageScene::Kind::Winner:
+        case StageScene::Kind::Voided:
+            painter.setPen(scene_.kind == StageScene::Kind::Winner ? StageLook::Winner
+                                                                   : StageLook::Voided);
+            painter.setFont(fitted.font);
+            painter.drawText(topLeft + QPointF(0, ascent), fitted.lines[i]);
+            break;
+        }
     }
 }
 
 void StageView::paintWinners(QPainter &painter) const
 {
-    painter.setPen(Ink);
+    painter.setPen(StageLook::Title);
     drawLine(painter, layout_.listHeading, listHeadingFont_, scene_.listHeading,
              layout_.smallestPixels);
-    const QSize cell = layout_.listCell();
-    painter.setFont(listFont_);
-    const QFontMetrics metrics(listFont_);
-    // Newest first, row by row; a row of fewer names is centred.
-    const qsizetype count = scene_.lines.size();
-    for (qsizetype i = 0; i < count; ++i) {
-        const int row = int(i / layout_.listColumns);
-        const int column = int(i % layout_.listColumns);
-        const int inRow =
-            int(qMin<qsizetype>(layout_.listColumns, count - qsizetype(row) * layout_.listColumns));
-        const int left = layout_.list.left() + (layout_.list.width() - inRow * cell.width()) / 2;
-        const QRect rect(left + column * cell.width(), layout_.list.top() + row * cell.height(),
-                         cell.width(), cell.height());
-        painter.drawText(rect, Qt::AlignCenter,
-                         metrics.elidedText(scene_.lines[i], Qt::ElideRight,
-                                            cell.width() - layout_.smallestPixels));
-    }
+    QRect area = layout_.list;
+    if (!scene_.notice.isEmpty())
+        area.setBottom(layout_.notice.top() - 1);
+    const WinnerGrid grid = fitWinners(scene_.lines, listFont_, area, layout_.smallestPixels);
+    painter.setPen(StageLook::Text);
+    painter.setFont(grid.font);
+    for (qsizetype i = 0; i < grid.names.size(); ++i)
+        painter.drawText(grid.cellOf(i, area), Qt::AlignCenter, grid.names[i]);
 }
 
 void StageView::paintTiers(QPainter &painter) const
 {
-    painter.setPen(Ink);
+    painter.setPen(StageLook::Text);
     const int lineHeight = layout_.tierPixels * 3 / 2;
     for (qsizetype i = 0; i < scene_.lines.size(); ++i) {
         const QRect rect(layout_.tiers.left(), layout_.tiers.top() + int(i) * lineHeight,
                          layout_.tiers.width(), lineHeight);
         drawLine(painter, rect, tierFont_, scene_.lines[i], layout_.smallestPixels);
     }
+}
+
+void StageView::paintNotice(QPainter &painter) const
+{
+    if (scene_.notice.isEmpty())
+        return;
+    // A gold plate on its own: it stands out without covering any name.
+    const int width =
+        QFontMetrics(noticeFont_).horizontalAdvance(scene_.notice) + 2 * layout_.noticePixels;
+    QRect plate(0, 0, qMin(width, layout_.notice.width()), layout_.notice.height());
+    plate.moveCenter(layout_.notice.center());
+    painter.setRenderHint(QPainter::Antialiasing);
+    QPainterPath outline;
+    outline.addRoundedRect(plate, plate.height() / 2.0, plate.height() / 2.0);
+    painter.fillPath(outline, StageLook::NoticeFill);
+    painter.setPen(StageLook::NoticeText);
+    drawLine(painter, plate, noticeFont_, scene_.notice, layout_.smallestPixels);
 }

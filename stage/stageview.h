@@ -1,10 +1,12 @@
 #pragma once
 
 #include "glyphimages.h"
+#include "namefit.h"
 #include "stagelayout.h"
 #include "stagescene.h"
 
 #include <QFont>
+#include <QImage>
 #include <QWidget>
 
 struct DrawState;
@@ -12,9 +14,10 @@ class QScreen;
 
 // The draw for the audience: a borderless full-screen window on a projector, showing the
 // title, the tier being drawn and the rolling name large, then the winner and that tier's
-// winners. It is only a view: it paints the draw's state and has no rules of its own; the
-// main window tells it when that state changed and handles its keys (Space, Enter and
-// PageDown drive the draw from here as there, F5 closes it). Esc closes it too.
+// winners, and what the audience should know (a void, one name left, the draw complete).
+// It is only a view: it paints the draw's state and has no rules of its own; the main
+// window tells it when that state changed and handles its keys (Space, Enter and PageDown
+// drive the draw from here as there, F5 closes it). Esc closes it too.
 class StageView : public QWidget {
 public:
     // parent: the main window, which owns it and whose draw it shows.
@@ -23,6 +26,8 @@ public:
     // Shows it full screen on a screen other than that one when there is one (a projector
     // beside a laptop), otherwise on that one.
     void open(QScreen *mainWindowScreen);
+    // The operator's own background; a null image gives the party red.
+    void setPicture(const QImage &picture);
 
     // Anything in the draw may have changed.
     void showDraw();
@@ -31,9 +36,11 @@ public:
     void showRollingName();
 
     const StageScene &scene() const { return scene_; }
-    const StageLayout &stageLayout() const { return layout_; }
-    // The name's font as it is painted now: shrunk when a long name would not fit.
-    QFont fittedNameFont() const { return placedName_.font; }
+    // The name as it is painted now: its font and lines.
+    const FittedName &fittedName() const { return placedName_.fitted; }
+    // The parts where a name or a title may stand, in this window's coordinates: what a
+    // box for the operator must leave visible when it opens over this view.
+    QRect namesArea() const;
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
@@ -41,24 +48,27 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
-    // The name as it is painted: its font, the text (elided when even the smallest font
-    // is too wide), the line's top-left and the rectangle a change of it repaints.
+    // The name as it is painted: fitted to the band, each line's top-left, and the
+    // rectangle a change of it repaints.
     struct PlacedName {
-        QFont font;
-        QString text;
-        QPointF topLeft;
+        FittedName fitted;
+        QList<QPointF> topLefts;
         QRect bounds;
     };
     PlacedName placeName(const QString &name) const;
+    void makeBackground();
 
     void paintName(QPainter &painter);
     void paintWinners(QPainter &painter) const;
     void paintTiers(QPainter &painter) const;
+    void paintNotice(QPainter &painter) const;
 
     const DrawState &state_;
     StageScene scene_;
     StageLayout layout_;
-    QFont titleFont_, headingFont_, nameFont_, listHeadingFont_, listFont_, tierFont_;
+    QFont titleFont_, headingFont_, nameFont_, listHeadingFont_, listFont_, tierFont_, noticeFont_;
     PlacedName placedName_;
     GlyphImages glyphImages_;
+    QImage picture_;
+    QImage background_;
 };

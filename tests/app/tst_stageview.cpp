@@ -1,11 +1,15 @@
 #include "tst_stageview.h"
 
+#include "form2.h"
+#include "programhost.h"
 #include "stageview.h"
 #include "textcodec.h"
 
 #include <QApplication>
 #include <QKeyEvent>
 #include <QPlainTextEdit>
+#include <QPointer>
+#include <QPushButton>
 #include <QScreen>
 #include <QTest>
 
@@ -128,7 +132,7 @@ void TestStageView::drawDrivenFromItIsTheSameDraw()
         QCOMPARE(stage->scene().kind, StageScene::Kind::Rolling);
         QCOMPARE(stage->scene().heading, QStringLiteral("正在抽取 3等奖"));
         QCOMPARE(stage->scene().name, window_->engine().state().display);
-        QVERIFY(stage->fittedNameFont().pixelSize() >= 0.15 * stage->height());
+        QVERIFY(stage->fittedName().font.pixelSize() >= 0.15 * stage->height());
         tap(stage, Qt::Key_Space, t + 500);
         tap(mainWindow->controls().T1, Qt::Key_Space, t + 500);
         t += 1000;
@@ -149,4 +153,23 @@ void TestStageView::drawDrivenFromItIsTheSameDraw()
     QCOMPARE(window_->controls().T1->toPlainText(), mainWindow->controls().T1->toPlainText());
     QCOMPARE(journalEvents(stageDriven).size(), 4);
     QCOMPARE(journalEvents(stageDriven).mid(1), journalEvents(mainDriven).mid(1));
+}
+
+void TestStageView::settingsSaveKeepsAStageOpen()
+{
+    window_.reset();
+    ProgramHost host(fixture_->notifier, fixture_->random, fixture_->programDirectory());
+    QVERIFY(host.start());
+    QPointer<Form1> old = host.mainWindow();
+    tap(old->controls().T1, Qt::Key_F5, 100);
+    QVERIFY(old->stageView()->isVisible());
+    QTest::mouseClick(old->controls().settxt, Qt::LeftButton);
+    QVERIFY(host.settingsWindow());
+    emit host.settingsWindow()->settingsSaved();
+
+    QVERIFY(!old);
+    Form1 *replaced = host.mainWindow();
+    QVERIFY(replaced && replaced->stageView());
+    QVERIFY(replaced->stageView()->isVisible());
+    QCOMPARE(replaced->stageView()->scene().kind, StageScene::Kind::Tiers);
 }

@@ -8,7 +8,8 @@
 #include <optional>
 
 // The stage view through the real main window: F5 opens it full screen and F5 or Esc
-// closes it, and a draw driven from it is the draw driven from the main window.
+// closes it, a draw driven from it is the draw driven from the main window, and a
+// settings save, which replaces the main window, leaves a stage on the projector.
 class TestStageView : public QObject {
     Q_OBJECT
 private slots:
@@ -18,6 +19,7 @@ private slots:
     void f5OpensAndClosesIt_data();
     void f5OpensAndClosesIt();
     void drawDrivenFromItIsTheSameDraw();
+    void settingsSaveKeepsAStageOpen();
 
 private:
     std::optional<AppFixture> fixture_;

@@ -2,12 +2,12 @@
 
 #include <QObject>
 
-// What the stage shows follows the draw: the tiers before the first winner, the rolling
-// tier and name, then the newest winner and the winners of that tier alone.
+// What the stage shows is true of the draw at every step: each engine event leads to one
+// screen, and no name stands under a heading it does not belong to.
 class StageSceneTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void sceneFollowsTheDraw_data();
-    void sceneFollowsTheDraw();
+    void eachEventShowsOneTrueScreen_data();
+    void eachEventShowsOneTrueScreen();
 };
