@@ -4,6 +4,7 @@
 #include "clickwatcher.h"
 #include "cutshort.h"
 #include "journal.h"
+#include "listimport.h"
 #include "module1.h"
 #include "notifier.h"
 #include "programpaths.h"
@@ -92,6 +93,7 @@ Form1::Form1(Notifier &notifier, RandomSource &random, JournalWriter &journal,
     c_.tierButtons[0]->setFocus();
     setUpVoiding();
     setUpProof();
+    new ListImport(*this, notifier_, journal_, programDirectory_);
     load();
 }
 

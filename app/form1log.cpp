@@ -29,13 +29,14 @@ void Form1::setUpVoiding()
     auto *voidLine = new QAction(QStringLiteral("作废（未到场）"), c_.T1);
     connect(voidLine, &QAction::triggered, this, &Form1::voidAtCaret);
     c_.T1->addAction(voidLine);
-    // The log is read-only, so its menu holds this one item; a right click first puts
-    // the caret on the line clicked, the line the item acts on.
+    // The log is read-only, so its menu holds its own items (this one, and the import of
+    // listimport.cpp); a right click first puts the caret on the line clicked, the line
+    // the void acts on.
     c_.T1->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(c_.T1, &QWidget::customContextMenuRequested, this, [this, voidLine](QPoint at) {
+    connect(c_.T1, &QWidget::customContextMenuRequested, this, [this](QPoint at) {
         c_.T1->setTextCursor(c_.T1->cursorForPosition(at));
         QMenu menu(c_.T1);
-        menu.addAction(voidLine);
+        menu.addActions(c_.T1->actions());
         menu.exec(c_.T1->viewport()->mapToGlobal(at));
     });
 }

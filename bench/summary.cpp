@@ -1,5 +1,5 @@
 // Prints every figure beside its floor or target, as a Markdown table:
-//   bench_summary FILES.json DRAW.json PROCESS.txt
+//   bench_summary FILES.json DRAW.json PROCESS.txt [IMPORT.json]
 // The JSON files are Google Benchmark's output (medians of repeated runs); PROCESS.txt
 // holds "key value" lines from processes.sh.
 #include <QCoreApplication>
@@ -51,8 +51,10 @@ bool readBenchmarks(const QString &path, Figures &figures)
         name.remove(QStringLiteral("/manual_time"));
         figures[name] =
             toMilliseconds(object["real_time"].toDouble(), object["time_unit"].toString());
-        if (object.contains(u"memory_mb"))
-            figures[name + QStringLiteral("/memory_mb")] = object["memory_mb"].toDouble();
+        for (const char *counter : {"memory_mb", "unpacked_mb"}) {
+            if (object.contains(QLatin1String(counter)))
+                figures[name + u'/' + QLatin1String(counter)] = object[QLatin1String(counter)].toDouble();
+        }
     }
     return true;
 }
@@ -151,6 +153,19 @@ public:
             QStringLiteral("≤ +1000 ms"), verdict(more && *more <= 1000));
     }
 
+    // Memory against a size it must stay well under.
+    void memoryShare(const QString &what, const QString &measured, const QString &floor, double limit)
+    {
+        const auto m = value(measured);
+        const auto f = value(floor);
+        const std::optional<double> r = m && f && *f > 0 ? std::optional(*m / *f) : std::nullopt;
+        const auto mb = [](std::optional<double> v) {
+            return v ? QStringLiteral("%1 MB").arg(*v, 0, 'f', 1) : QStringLiteral("missing");
+        };
+        row(what, mb(m), mb(f), r ? QStringLiteral("%1×").arg(*r, 0, 'f', 2) : QString(),
+            QStringLiteral("≤ %1×").arg(limit), verdict(r && *r <= limit));
+    }
+
     bool allMet() const { return allMet_; }
 
 private:
@@ -191,14 +206,15 @@ private:
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
-    if (argc != 4) {
-        std::fprintf(stderr, "usage: %s FILES.json DRAW.json PROCESS.txt\n", argv[0]);
+    if (argc != 4 && argc != 5) {
+        std::fprintf(stderr, "usage: %s FILES.json DRAW.json PROCESS.txt [IMPORT.json]\n", argv[0]);
         return EXIT_FAILURE;
     }
     Figures figures;
     if (!readBenchmarks(QString::fromLocal8Bit(argv[1]), figures) ||
         !readBenchmarks(QString::fromLocal8Bit(argv[2]), figures) ||
-        !readProcessFigures(QString::fromLocal8Bit(argv[3]), figures)) {
+        !readProcessFigures(QString::fromLocal8Bit(argv[3]), figures) ||
+        (argc == 5 && !readBenchmarks(QString::fromLocal8Bit(argv[4]), figures))) {
         std::fprintf(stderr, "cannot read the benchmark results\n");
         return EXIT_FAILURE;
     }
@@ -242,6 +258,12 @@ int main(int argc, char *argv[])
                 std::nullopt);
     table.share(QStringLiteral("Chain value of a winner's line (share of a whole stop, 1,000 names)"),
                 QStringLiteral("chainValue"), QStringLiteral("stop_thousand_ms"), 1);
+    table.bounded(QStringLiteral("Import a workbook of 1,000,000 rows × 3 columns (.xlsx)"),
+                  QStringLiteral("importWorkbook/1000000/iterations:1"), QStringLiteral("ms"), 0, 5000,
+                  QStringLiteral("≤ 5000 ms"));
+    table.memoryShare(QStringLiteral("Memory to import it (floor: the workbook unpacked)"),
+                      QStringLiteral("importWorkbook/1000000/iterations:1/memory_mb"),
+                      QStringLiteral("importWorkbook/1000000/iterations:1/unpacked_mb"), 0.5);
     table.startUp();
     table.ratio(QStringLiteral("Stop to the winner shown, 1,000,000 names (floor: 1,000 names)"),
                 QStringLiteral("stop_million_ms"), QStringLiteral("stop_thousand_ms"),

@@ -2,6 +2,7 @@
 #include <QTest>
 
 #include "tst_drawwindow.h"
+#include "tst_import.h"
 #include "tst_journal.h"
 #include "tst_proof.h"
 #include "tst_reportresetsettings.h"
@@ -44,6 +45,10 @@ int main(int argc, char *argv[])
     }
     {
         TestProof test;
+        failed |= QTest::qExec(&test, argc, argv);
+    }
+    {
+        TestImport test;
         failed |= QTest::qExec(&test, argc, argv);
     }
     return failed;

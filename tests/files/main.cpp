@@ -9,7 +9,8 @@ int main(int argc, char *argv[])
     QList<int (*)(int, char *[])> suites{
         runProgramPathsTest,  runNumericConversionsTest, runTextCodecTest,     runGbkNamesTest,
         runEncodingGuessTest, runSettingsFileTest,       runCandidateFileTest, runWriteTest,
-        runJournalTest,       runBadInputTest,           runMillionNamesTest};
+        runJournalTest,       runBadInputTest,           runMillionNamesTest,
+        runImportTest};
 #ifdef PRIZEDRAW_WRITE_FAULTS
     suites << runWriteFaultTest;
 #endif

@@ -13,3 +13,4 @@ int runJournalTest(int argc, char *argv[]);
 int runBadInputTest(int argc, char *argv[]);
 int runWriteFaultTest(int argc, char *argv[]);
 int runMillionNamesTest(int argc, char *argv[]);
+int runImportTest(int argc, char *argv[]);

@@ -1,0 +1,404 @@
+#include "listsource.h"
+
+#include "fileaccess.h"
+#include "textcodec.h"
+#include "xlsxsource.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+
+namespace {
+
+const QByteArray CompoundFileSignature("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8);
+
+// An encrypted .xlsx is an OLE compound file whose streams are named EncryptionInfo and
+// EncryptedPackage (in UTF-16); an .xls is a compound file without them. The names stand
+// in the file's directory, so the file is searched a block at a time.
+bool isEncryptedPackage(const QString &path)
+{
+    const QByteArray name = QByteArray("E\0n\0c\0r\0y\0p\0t\0e\0d\0P\0a\0c\0k\0a\0g\0e\0", 32);
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    QByteArray carry;
+    while (!file.atEnd()) {
+        const QByteArray block = carry + file.read(1 << 20);
+        if (block.contains(name))
+            return true;
+        carry = block.right(name.size());
+        if (block.size() <= name.size())
+            break;
+    }
+    return false;
+}
+
+// Where a quoted field ends, or text.size() when its quote never closes.
+struct Scanner {
+    QStringView text;
+    QChar separator;
+
+    // Counts the separators of the record that starts at `at` and moves `at` past it.
+    int countRecord(qsizetype &at) const
+    {
+        int count = 0;
+        bool fieldStart = true;
+        while (at < text.size()) {
+            const QChar c = text[at];
+            if (c == u'"' && fieldStart) {
+                at = closingQuote(at + 1);
+                fieldStart = false;
+                continue;
+            }
+            ++at;
+            if (c == u'\n' || c == u'\r') {
+                if (c == u'\r' && at < text.size() && text[at] == u'\n')
+                    ++at;
+                return count;
+            }
+            fieldStart = !separator.isNull() && c == separator;
+            if (fieldStart)
+                ++count;
+        }
+        return count;
+    }
+
+    // The index after a quoted field's closing quote ("" inside is a quote).
+    qsizetype closingQuote(qsizetype at) const
+    {
+        while (at < text.size()) {
+            if (text[at] == u'"') {
+                if (at + 1 < text.size() && text[at + 1] == u'"') {
+                    at += 2;
+                    continue;
+                }
+                return at + 1;
+            }
+            ++at;
+        }
+        return at;
+    }
+};
+
+QChar detectSeparator(QStringView text)
+{
+    constexpr int Records = 200;
+    QChar best;
+    qsizetype bestScore = 0;
+    // On a tie the earlier wins: tab (what Excel's "Unicode text" uses), semicolon (a CSV
+    // of a European Excel), comma.
+    for (QChar separator : {QChar(u'\t'), QChar(u';'), QChar(u',')}) {
+        const Scanner scanner{text, separator};
+        QHash<int, qsizetype> frequency;
+        qsizetype records = 0;
+        qsizetype with = 0;
+        for (qsizetype at = 0; at < text.size() && records < Records;) {
+            const qsizetype start = at;
+            const int count = scanner.countRecord(at);
+            if (at - start <= 2 && count == 0 && text.sliced(start, at - start).trimmed().isEmpty())
+                continue; // an empty line says nothing
+            ++records;
+            if (count > 0) {
+                ++with;
+                ++frequency[count];
+            }
+        }
+        // A separator that stands in fewer than half of the lines is part of some names.
+        if (with * 2 < records || with == 0)
+            continue;
+        qsizetype score = 0;
+        for (qsizetype f : frequency)
+            score = std::max(score, f);
+        if (score > bestScore) {
+            bestScore = score;
+            best = separator;
+        }
+    }
+    return best;
+}
+
+class TextSource : public ListSource {
+public:
+    TextSource(const QString &path, DelimitedText parsed)
+        : path_(path), table_(std::move(parsed.table)), separator_(parsed.separator)
+    {
+    }
+
+    QStringList sheetNames() const override { return {QFileInfo(path_).fileName()}; }
+    bool isHidden(int) const override { return false; }
+    int firstSheet() const override { return 0; }
+    QString description() const override
+    {
+        if (separator_ == u'\t')
+            return QStringLiteral("文本文件，以制表符分隔");
+        if (separator_ == u';')
+            return QStringLiteral("文本文件，以分号分隔");
+        if (separator_ == u',')
+            return QStringLiteral("文本文件，以逗号分隔");
+        return QStringLiteral("文本文件，每行一项");
+    }
+    SheetTable readSheet(int sheet, const ReadProgress &progress, ReadFailure &failure) override
+    {
+        failure = {};
+        if (sheet != 0) {
+            failure = {ReadFailure::Kind::NoText, {}};
+            return {};
+        }
+        // The table read at opening goes out once; a second read reads the file again.
+        if (!taken_) {
+            taken_ = true;
+            return std::move(table_);
+        }
+        auto again = openListSource(path_, progress, failure);
+        return again ? again->readSheet(0, progress, failure) : SheetTable();
+    }
+
+private:
+    QString path_;
+    SheetTable table_;
+    QChar separator_;
+    bool taken_ = false;
+};
+
+bool startsWithMarkup(QStringView text)
+{
+    const QStringView start = text.trimmed().left(64);
+    for (const char *tag : {"<html", "<!doctype", "<?xml", "<table", "<head", "<meta"}) {
+        if (start.startsWith(QLatin1String(tag), Qt::CaseInsensitive))
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+DelimitedText parseDelimitedText(QStringView text, const ReadProgress &progress, bool *cancelled)
+{
+    DelimitedText result;
+    if (cancelled)
+        *cancelled = false;
+    // Excel's own hint of the separator, "sep=;", on a line of its own at the start.
+    const auto usable = [](QChar c) {
+        return !c.isNull() && c != u'\r' && c != u'\n' && c != u'"';
+    };
+    if (text.startsWith(u"sep=") && text.size() >= 5 && usable(text[4]) &&
+        (text.size() == 5 || text[5] == u'\r' || text[5] == u'\n')) {
+        result.separator = text[4];
+        qsizetype skip = 5;
+        if (skip < text.size() && text[skip] == u'\r')
+            ++skip;
+        if (skip < text.size() && text[skip] == u'\n')
+            ++skip;
+        text = text.sliced(skip);
+    } else {
+        result.separator = detectSeparator(text);
+    }
+    const QChar separator = result.separator;
+    const bool separated = !separator.isNull();
+    SheetTable &table = result.table;
+
+    QString field;
+    qsizetype row = 0;
+    int column = 0;
+    qsizetype sinceProgress = 0;
+    const auto endField = [&] {
+        table.setText(row, column, cellText(field));
+        field.clear();
+    };
+    qsizetype at = 0;
+    const qsizetype size = text.size();
+    while (at < size) {
+        // One field.
+        if (text[at] == u'"') {
+            ++at;
+            while (at < size) {
+                if (text[at] == u'"') {
+                    if (at + 1 < size && text[at + 1] == u'"') {
+                        field += u'"';
+                        at += 2;
+                        continue;
+                    }
+                    ++at;
+                    break;
+                }
+                field += text[at++];
+            }
+        }
+        while (at < size && (!separated || text[at] != separator) && text[at] != u'\n' &&
+               text[at] != u'\r')
+            field += text[at++];
+        endField();
+        if (at < size && separated && text[at] == separator) {
+            ++at;
+            ++column;
+            if (at == size)
+                endField();
+            continue;
+        }
+        // A line end, or the end of the text.
+        if (at < size && text[at] == u'\r')
+            ++at;
+        if (at < size && text[at] == u'\n')
+            ++at;
+        ++row;
+        column = 0;
+        if (++sinceProgress == 65536) {
+            sinceProgress = 0;
+            if (progress && !progress(at, size)) {
+                if (cancelled)
+                    *cancelled = true;
+                return {};
+            }
+        }
+    }
+    return result;
+}
+
+QString listSourceFailureText(const QString &path, const ReadFailure &failure)
+{
+    const QString detail =
+        failure.detail.isEmpty() ? QString() : QStringLiteral("（%1）").arg(failure.detail);
+    switch (failure.kind) {
+    case ReadFailure::Kind::None:
+        return {};
+    case ReadFailure::Kind::CannotOpen:
+        return readError(path, failure.detail);
+    case ReadFailure::Kind::OldExcel:
+        return path + QStringLiteral(" 是旧格式的 Excel 工作簿（Excel 97-2003，.xls），程序读不了。"
+                                     "请用 Excel 或 WPS 打开它，选“文件 → 另存为”，保存类型选"
+                                     "“Excel 工作簿 (*.xlsx)”，再导入保存好的 .xlsx 文件。");
+    case ReadFailure::Kind::Encrypted:
+        return path + QStringLiteral(" 设有打开密码（已加密），程序读不了。请用 Excel 打开它，在"
+                                     "“文件 → 信息 → 保护工作簿 → 用密码进行加密”里清空密码并保存，"
+                                     "再导入；或者把名单复制到一个没有密码的新工作簿里。");
+    case ReadFailure::Kind::Damaged:
+        return path + QStringLiteral(" 已损坏或不完整，读不出名单") + detail +
+               QStringLiteral("。如果文件是下载或拷贝来的，请重新下载或拷贝一次；也可以用 Excel "
+                              "打开它（Excel 会尝试修复），另存为新的 .xlsx 文件后再导入。");
+    case ReadFailure::Kind::TooLarge:
+        return path + QStringLiteral(" 解压后大得异常") + detail +
+               QStringLiteral("，为了安全没有读取。正常的名单不会这样，它可能是恶意构造的文件"
+                              "（“ZIP 炸弹”）。请从可靠的来源重新获取名单，或者把名单复制到一个"
+                              "新工作簿里保存后再导入。");
+    case ReadFailure::Kind::NoText:
+        return path + QStringLiteral(" 里没有文字") + detail +
+               QStringLiteral("。请确认选对了文件：名单应当在工作表的某一列里，每行一个名字。");
+    case ReadFailure::Kind::NotSpreadsheet:
+        if (failure.detail == u"OpenDocument")
+            return path +
+                   QStringLiteral(" 是 OpenDocument 表格（.ods），程序读不了。请用 WPS、"
+                                  "LibreOffice 或 Excel 把它另存为 Excel 工作簿（.xlsx）再导入。");
+        if (failure.detail == u"HTML")
+            return path + QStringLiteral(
+                              " 是网页格式（从网站导出的“.xls”常常是这样），不是真正的"
+                              "工作簿。请用 Excel 打开它，另存为 Excel 工作簿（.xlsx）再导入。");
+        return path + QStringLiteral(" 不是名单文件") + detail +
+               QStringLiteral("。请导入 Excel 工作簿（.xlsx）或者文本文件（.csv、.txt）。");
+    case ReadFailure::Kind::Cancelled:
+        return QStringLiteral("已停止读取 ") + path + QStringLiteral("，名单没有改变。");
+    }
+    return {};
+}
+
+std::unique_ptr<ListSource> openListSource(const QString &path, const ReadProgress &progress,
+                                           ReadFailure &failure)
+{
+    failure = {};
+    const QFileInfo info(path);
+    if (info.isDir()) {
+        failure = {ReadFailure::Kind::CannotOpen, folderReason()};
+        return nullptr;
+    }
+    if (!info.exists()) {
+        failure = {ReadFailure::Kind::CannotOpen, QStringLiteral("文件不存在")};
+        return nullptr;
+    }
+    QByteArray start;
+    {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly)) {
+            failure = {ReadFailure::Kind::CannotOpen, file.errorString()};
+            return nullptr;
+        }
+        start = file.read(8);
+    }
+    if (start.isEmpty()) {
+        failure = {ReadFailure::Kind::NoText, QStringLiteral("文件是空的")};
+        return nullptr;
+    }
+    if (start.startsWith("PK"))
+        return openXlsxSource(path, progress, failure);
+    if (start == CompoundFileSignature) {
+        failure = {isEncryptedPackage(path) ? ReadFailure::Kind::Encrypted
+                                            : ReadFailure::Kind::OldExcel,
+                   {}};
+        return nullptr;
+    }
+    if (start.startsWith("%PDF")) {
+        failure = {ReadFailure::Kind::NotSpreadsheet, QStringLiteral("PDF")};
+        return nullptr;
+    }
+
+    FileResult read;
+    QByteArray bytes = readFileBytes(path, read);
+    if (!read.ok()) {
+        failure = {ReadFailure::Kind::CannotOpen, read.error};
+        return nullptr;
+    }
+    const bool utf16 = bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF");
+    if (!utf16 &&
+        QByteArrayView(bytes).first(std::min<qsizetype>(bytes.size(), 65536)).contains('\0')) {
+        failure = {ReadFailure::Kind::NotSpreadsheet, QStringLiteral("二进制文件")};
+        return nullptr;
+    }
+    if (progress && !progress(0, bytes.size())) {
+        failure = {ReadFailure::Kind::Cancelled, {}};
+        return nullptr;
+    }
+    QString text = decodeText(bytes);
+    bytes = QByteArray();
+    if (startsWithMarkup(text)) {
+        failure = {ReadFailure::Kind::NotSpreadsheet, QStringLiteral("HTML")};
+        return nullptr;
+    }
+    bool cancelled = false;
+    DelimitedText parsed = parseDelimitedText(text, progress, &cancelled);
+    text = QString();
+    if (cancelled) {
+        failure = {ReadFailure::Kind::Cancelled, {}};
+        return nullptr;
+    }
+    if (parsed.table.isEmpty()) {
+        failure = {ReadFailure::Kind::NoText, {}};
+        return nullptr;
+    }
+    return std::make_unique<TextSource>(path, std::move(parsed));
+}
+
+OpenedList openList(const QString &path, const ReadProgress &progress, ReadFailure &failure)
+{
+    OpenedList opened;
+    opened.source = openListSource(path, progress, failure);
+    if (!opened.source)
+        return opened;
+    const int count = int(opened.source->sheetNames().size());
+    const int first = opened.source->firstSheet();
+    for (int n = 0; n < count; ++n) {
+        const int sheet = (first + n) % count;
+        SheetTable table = opened.source->readSheet(sheet, progress, failure);
+        if (!failure.ok()) {
+            opened.source.reset();
+            return opened;
+        }
+        if (!table.isEmpty()) {
+            opened.sheet = sheet;
+            opened.table = std::move(table);
+            return opened;
+        }
+    }
+    failure = {ReadFailure::Kind::NoText, count > 1
+                                              ? QStringLiteral("%1 个工作表都是空的").arg(count)
+                                              : QStringLiteral("工作表是空的")};
+    opened.source.reset();
+    return opened;
+}

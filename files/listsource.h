@@ -1,0 +1,80 @@
+#pragma once
+
+#include "sheettable.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+
+// Why a file gives no list, for the operator's message (listSourceFailureText).
+struct ReadFailure {
+    enum class Kind {
+        None,
+        CannotOpen,     // missing, a folder, no permission: `detail` has the reason
+        OldExcel,       // an Excel 97-2003 workbook (.xls) or another old Office file
+        Encrypted,      // a workbook protected by a password
+        Damaged,        // a broken or incomplete workbook: `detail` says where
+        TooLarge,       // unpacks beyond the cap: a ZIP bomb, or a sheet far too big
+        NoText,         // the file or the sheet holds no text at all
+        NotSpreadsheet, // something else: `detail` names it (a web page, an OpenDocument file…)
+        Cancelled,      // the operator stopped the reading
+    };
+    Kind kind = Kind::None;
+    QString detail;
+    bool ok() const { return kind == Kind::None; }
+};
+
+// The operator's sentence: what is wrong with the file and what to do about it.
+QString listSourceFailureText(const QString &path, const ReadFailure &failure);
+
+// Told how far the reading is (bytes of the file, roughly) from the reading thread; answers
+// false to stop it, which then fails with Cancelled.
+using ReadProgress = std::function<bool(qint64 done, qint64 total)>;
+
+// A file a name list is imported from: an Excel workbook (.xlsx) with its sheets, or a
+// text file (.csv, .txt) as one sheet. Reading a sheet streams it: a workbook's sheet of a
+// million rows never stands whole in memory, only its cells' texts do. Only one thread
+// may use a source at a time.
+class ListSource {
+public:
+    virtual ~ListSource() = default;
+
+    // The sheets as the workbook lists them; a text file has one, its file name.
+    virtual QStringList sheetNames() const = 0;
+    // Hidden sheets are listed too; the dialog marks them.
+    virtual bool isHidden(int sheet) const = 0;
+    // The sheet the file opens on: the workbook's active sheet when it is visible.
+    virtual int firstSheet() const = 0;
+    // What kind of file this is, for the dialog: "Excel 工作簿" or "文本文件，以逗号分隔".
+    virtual QString description() const = 0;
+    virtual SheetTable readSheet(int sheet, const ReadProgress &progress, ReadFailure &failure) = 0;
+};
+
+// Opens the file by what it holds, not by its name: a ZIP is read as a workbook, an old
+// Office file or an encrypted workbook is refused with its reason, and text is read as
+// delimited text in UTF-8 (with or without a byte-order mark), GBK or UTF-16 (with one).
+// Null, with `failure` set, when the file cannot be a list.
+std::unique_ptr<ListSource> openListSource(const QString &path, const ReadProgress &progress,
+                                           ReadFailure &failure);
+
+// The delimited text reader alone: the separator that the text uses most consistently
+// (tab, semicolon, then comma on a tie; none when no line has one, or as a first line
+// "sep=;" says), fields in double quotes holding separators, quotes ("") and line breaks.
+struct DelimitedText {
+    SheetTable table;
+    QChar separator; // null for a text of one column
+};
+DelimitedText parseDelimitedText(QStringView text, const ReadProgress &progress = {},
+                                 bool *cancelled = nullptr);
+
+// A file opened for import with the sheet it shows first: the workbook's first sheet
+// (firstSheet()) when it holds a text, else the next one that does. Fails with NoText when
+// no sheet holds any.
+struct OpenedList {
+    std::unique_ptr<ListSource> source;
+    int sheet = 0;
+    SheetTable table;
+};
+OpenedList openList(const QString &path, const ReadProgress &progress, ReadFailure &failure);

@@ -1,0 +1,170 @@
+#include "sheettable.h"
+
+#include <algorithm>
+
+quint32 StringPool::add(QStringView text)
+{
+    starts_.push_back(text_.size());
+    text_.append(text);
+    return quint32(starts_.size() - 1);
+}
+
+QStringView StringPool::at(quint32 id) const
+{
+    const qsizetype start = starts_[id];
+    const qsizetype end = id + 1 < starts_.size() ? starts_[id + 1] : text_.size();
+    return QStringView(text_).sliced(start, end - start);
+}
+
+void StringPool::reserve(qsizetype texts, qsizetype characters)
+{
+    starts_.reserve(std::size_t(texts));
+    text_.reserve(characters);
+}
+
+QList<int> SheetTable::columns() const
+{
+    QList<int> columns;
+    for (const auto &[column, cells] : cells_)
+        columns.append(column);
+    return columns;
+}
+
+QStringView SheetTable::cell(qsizetype row, int column) const
+{
+    const auto found = cells_.find(column);
+    if (found == cells_.end() || row < 0 || row >= qsizetype(found->second.size()))
+        return {};
+    return text(found->second[std::size_t(row)]);
+}
+
+QStringView SheetTable::text(quint32 reference) const
+{
+    if (reference == 0)
+        return {};
+    if (reference & SharedBit) {
+        const quint32 index = reference & ~SharedBit;
+        return shared_ && index < shared_->size() ? shared_->at(index) : QStringView();
+    }
+    return own_.at(reference - 1);
+}
+
+bool SheetTable::grow(std::vector<quint32> &cells, qsizetype rows)
+{
+    const qsizetype more = rows - qsizetype(cells.size());
+    if (more <= 0)
+        return true;
+    if (slots_ + more > budget_ + 16 * texts_) {
+        overBudget_ = true;
+        return false;
+    }
+    // Grown by half again at a time, so a column read row by row is copied a few times.
+    if (qsizetype(cells.capacity()) < rows)
+        cells.reserve(std::max<std::size_t>(std::size_t(rows), cells.capacity() * 3 / 2 + 1024));
+    cells.resize(std::size_t(rows), 0);
+    slots_ += more;
+    return true;
+}
+
+void SheetTable::set(qsizetype row, int column, quint32 reference)
+{
+    if (overBudget_)
+        return;
+    std::vector<quint32> &cells = cells_[column];
+    if (!grow(cells, row + 1))
+        return;
+    cells[std::size_t(row)] = reference;
+    ++texts_;
+    rowCount_ = std::max(rowCount_, row + 1);
+}
+
+void SheetTable::setText(qsizetype row, int column, QStringView text)
+{
+    if (!text.isEmpty())
+        set(row, column, own_.add(text) + 1);
+}
+
+void SheetTable::setShared(qsizetype row, int column, quint32 sharedIndex)
+{
+    if (shared_ && sharedIndex < shared_->size() && !shared_->at(sharedIndex).isEmpty())
+        set(row, column, sharedIndex | SharedBit);
+}
+
+void SheetTable::fillMerged(qsizetype firstRow, int firstColumn, qsizetype lastRow, int lastColumn)
+{
+    Q_UNUSED(lastColumn);
+    const auto origin = cells_.find(firstColumn);
+    if (origin == cells_.end() || firstRow < 0 || firstRow >= qsizetype(origin->second.size()))
+        return;
+    std::vector<quint32> &cells = origin->second;
+    const quint32 reference = cells[std::size_t(firstRow)];
+    if (reference == 0)
+        return;
+    lastRow = std::min(lastRow, rowCount_ - 1);
+    if (!grow(cells, lastRow + 1))
+        return;
+    for (qsizetype row = firstRow + 1; row <= lastRow; ++row) {
+        if (cells[std::size_t(row)] == 0)
+            cells[std::size_t(row)] = reference;
+    }
+}
+
+QString SheetTable::columnName(int column)
+{
+    QString name;
+    for (int n = column + 1; n > 0; n = (n - 1) / 26)
+        name.prepend(QChar(u'A' + (n - 1) % 26));
+    return name;
+}
+
+QString cellText(QStringView raw)
+{
+    // A surrogate without its pair (a broken UTF-16 file) is no character any encoding
+    // can write: it becomes U+FFFD, as a broken byte does.
+    for (qsizetype i = 0; i < raw.size(); ++i) {
+        const QChar c = raw[i];
+        const bool paired = c.isHighSurrogate()  ? i + 1 < raw.size() && raw[i + 1].isLowSurrogate()
+                            : c.isLowSurrogate() ? i > 0 && raw[i - 1].isHighSurrogate()
+                                                 : true;
+        if (!paired) {
+            QString fixed = raw.toString();
+            for (qsizetype j = 0; j < fixed.size(); ++j) {
+                const QChar d = fixed[j];
+                if ((d.isHighSurrogate() &&
+                     !(j + 1 < fixed.size() && fixed[j + 1].isLowSurrogate())) ||
+                    (d.isLowSurrogate() && !(j > 0 && fixed[j - 1].isHighSurrogate())))
+                    fixed[j] = QChar::ReplacementCharacter;
+            }
+            return cellText(fixed);
+        }
+    }
+    const auto isBreak = [](QChar c) {
+        return c.category() == QChar::Other_Control || c == QChar::LineSeparator ||
+               c == QChar::ParagraphSeparator;
+    };
+    bool clean = true;
+    for (QChar c : raw) {
+        if (isBreak(c)) {
+            clean = false;
+            break;
+        }
+    }
+    if (clean) {
+        QStringView trimmed = raw.trimmed();
+        return trimmed.toString();
+    }
+    QString text;
+    text.reserve(raw.size());
+    bool lastWasBreak = false;
+    for (QChar c : raw) {
+        if (isBreak(c)) {
+            if (!lastWasBreak)
+                text += u' ';
+            lastWasBreak = true;
+            continue;
+        }
+        lastWasBreak = false;
+        text += c;
+    }
+    return text.trimmed();
+}

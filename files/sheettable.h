@@ -1,0 +1,79 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringView>
+
+#include <map>
+#include <memory>
+#include <vector>
+
+// Texts back to back in one string, each numbered from 0 in the order added: a million
+// of them are a few allocations.
+class StringPool {
+public:
+    quint32 add(QStringView text);
+    QStringView at(quint32 id) const;
+    quint32 size() const { return quint32(starts_.size()); }
+    void reserve(qsizetype texts, qsizetype characters);
+
+private:
+    QString text_;
+    std::vector<qsizetype> starts_;
+};
+
+// The text of a sheet's cells, row by row and column by column, as a spreadsheet shows
+// it; an empty cell has no text. A cell costs four bytes beside its text, and texts of the
+// workbook's shared string table are not copied.
+class SheetTable {
+public:
+    SheetTable() = default;
+    explicit SheetTable(std::shared_ptr<const StringPool> shared) : shared_(std::move(shared)) {}
+
+    // One more than the last row that holds a text (rows counted from 0).
+    qsizetype rowCount() const { return rowCount_; }
+    // The columns (0 is A) that hold a text in any row, ascending.
+    QList<int> columns() const;
+    QStringView cell(qsizetype row, int column) const;
+    bool isEmpty() const { return rowCount_ == 0; }
+
+    // A sheet's cells cost four bytes per row and column from its first row to its last
+    // text. A few cells placed far apart, as an attack would place them, would cost
+    // gigabytes: beyond `baseSlots` plus 16 per text the table holds, it takes no more
+    // texts and says it is over its budget.
+    void setSlotBudget(qsizetype baseSlots) { budget_ = baseSlots; }
+    bool overBudget() const { return overBudget_; }
+
+    // Empty text leaves the cell empty.
+    void setText(qsizetype row, int column, QStringView text);
+    void setShared(qsizetype row, int column, quint32 sharedIndex);
+    // Merged cells: the text of the range's top-left cell stands in every row the range
+    // spans (a department merged down over its people), in the range's first column only
+    // (a name merged across two columns is no department of itself). Rows below the last
+    // text are not filled.
+    void fillMerged(qsizetype firstRow, int firstColumn, qsizetype lastRow, int lastColumn);
+
+    // "A", "B", …, "Z", "AA", … for column 0, 1, ….
+    static QString columnName(int column);
+
+private:
+    static constexpr quint32 SharedBit = 0x80000000u;
+    void set(qsizetype row, int column, quint32 reference);
+    bool grow(std::vector<quint32> &cells, qsizetype rows);
+    QStringView text(quint32 reference) const;
+
+    std::shared_ptr<const StringPool> shared_;
+    StringPool own_;
+    // Per column, per row: 0 is empty; a reference with SharedBit is a shared string's
+    // index, any other is 1 + an index into own_.
+    std::map<int, std::vector<quint32>> cells_;
+    qsizetype rowCount_ = 0;
+    qsizetype slots_ = 0;
+    qsizetype budget_ = qsizetype(16) << 20;
+    qsizetype texts_ = 0;
+    bool overBudget_ = false;
+};
+
+// A cell's text as one name can hold it: a line break, a tab or any other control
+// character inside becomes one space, and spaces at either end (ideographic ones too) go.
+QString cellText(QStringView raw);
