@@ -200,7 +200,7 @@ void ListImport::importFile(const QString &path, bool ask)
         text += QStringLiteral("\n原来的名单保存为 %1。").arg(kept);
     text += QStringLiteral("\n\n现在初始化抽奖，奖池换成新名单。");
     notifier_.information(Notice, text);
-    // The reset as the operator runs it (Part 1.4): both files read afresh, the results
+    // The reset as the operator runs it: both files read afresh, the results
     // emptied, its own confirmation.
     window_.controls().Format->click();
 }
