@@ -641,3 +641,23 @@ QString staffDepartment(qsizetype index)
 {
     return Departments.at((index * 7) % 20);
 }
+
+QByteArray workbookAround(const QByteArray &sheet, const QByteArray &strings)
+{
+    QBuffer buffer;
+    buffer.open(QIODevice::ReadWrite);
+    ZipMaker zip(buffer);
+    const QByteArray rel = "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
+    zip.add("xl/workbook.xml",
+            "<workbook xmlns:r=\"" + rel +
+                "\"><sheets><sheet name=\"S\" r:id=\"rId1\"/></sheets></workbook>");
+    zip.add("xl/_rels/workbook.xml.rels",
+            "<Relationships><Relationship Id=\"rId1\" Type=\"" + rel +
+                "/worksheet\" Target=\"worksheets/sheet1.xml\"/>"
+                "<Relationship Id=\"rId2\" Type=\"" +
+                rel + "/sharedStrings\" Target=\"sharedStrings.xml\"/></Relationships>");
+    zip.add("xl/worksheets/sheet1.xml", sheet);
+    zip.add("xl/sharedStrings.xml", strings);
+    zip.finish();
+    return buffer.data();
+}

@@ -138,6 +138,11 @@ qint64 writeStaffWorkbook(const QString &path, const QStringList &names);
 // The department writeStaffWorkbook gives row `index` (from 0).
 QString staffDepartment(qsizetype index);
 
+// The fewest parts a reader needs around `sheet` (the bytes of xl/worksheets/sheet1.xml)
+// and `strings` (of xl/sharedStrings.xml), packed correctly: a test or a fuzzer works on
+// the XML, not on CRCs.
+QByteArray workbookAround(const QByteArray &sheet, const QByteArray &strings);
+
 // "A", "B", …, "AA" for column 0, 1, …, 26.
 QString columnLetters(int column);
 // Text escaped for XML.

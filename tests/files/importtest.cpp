@@ -80,27 +80,6 @@ QByteArray staffWorkbook()
     return book.bytes();
 }
 
-// A workbook of the parts a library writes, around a sheet and a shared string table.
-QByteArray minimalWorkbook(const QByteArray &sheet, const QByteArray &strings)
-{
-    QBuffer buffer;
-    buffer.open(QIODevice::ReadWrite);
-    ZipMaker zip(buffer);
-    const QByteArray rel = "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
-    zip.add("xl/workbook.xml",
-            "<workbook xmlns:r=\"" + rel +
-                "\"><sheets><sheet name=\"S\" r:id=\"rId1\"/></sheets></workbook>");
-    zip.add("xl/_rels/workbook.xml.rels",
-            "<Relationships><Relationship Id=\"rId1\" Type=\"" + rel +
-                "/worksheet\" Target=\"worksheets/sheet1.xml\"/>"
-                "<Relationship Id=\"rId2\" Type=\"" +
-                rel + "/sharedStrings\" Target=\"sharedStrings.xml\"/></Relationships>");
-    zip.add("xl/worksheets/sheet1.xml", sheet);
-    zip.add("xl/sharedStrings.xml", strings);
-    zip.finish();
-    return buffer.data();
-}
-
 struct Expected {
     QString sheet;
     int name;
@@ -222,7 +201,7 @@ void ImportTest::readsRealShapedFiles_data()
 
     QTest::newRow("rich text with runs and phonetic guides, no package relationships")
         << "rich.xlsx"
-        << minimalWorkbook(
+        << workbookAround(
                "<worksheet><sheetData><row r=\"1\"><c r=\"A1\" t=\"s\"><v>0</v></c></row>"
                "<row r=\"2\"><c r=\"A2\" t=\"s\"><v>1</v></c></row></sheetData></worksheet>",
                "<sst><si><r><rPr><b/></rPr><t>王</t></r><r><t xml:space=\"preserve\">伟 </t></r>"

@@ -12,28 +12,6 @@
 
 namespace {
 
-// A workbook around `sheet` (the bytes of xl/worksheets/sheet1.xml) and `strings` (of
-// xl/sharedStrings.xml), packed correctly, so the fuzzer works on the XML and not on CRCs.
-QByteArray workbookAround(const QByteArray &sheet, const QByteArray &strings)
-{
-    QBuffer buffer;
-    buffer.open(QIODevice::ReadWrite);
-    ZipMaker zip(buffer);
-    const QByteArray rel = "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
-    zip.add("xl/workbook.xml",
-            "<workbook xmlns:r=\"" + rel +
-                "\"><sheets><sheet name=\"S\" r:id=\"rId1\"/></sheets></workbook>");
-    zip.add("xl/_rels/workbook.xml.rels",
-            "<Relationships><Relationship Id=\"rId1\" Type=\"" + rel +
-                "/worksheet\" Target=\"worksheets/sheet1.xml\"/>"
-                "<Relationship Id=\"rId2\" Type=\"" +
-                rel + "/sharedStrings\" Target=\"sharedStrings.xml\"/></Relationships>");
-    zip.add("xl/worksheets/sheet1.xml", sheet);
-    zip.add("xl/sharedStrings.xml", strings);
-    zip.finish();
-    return buffer.data();
-}
-
 // Whatever the file, what it gives must be names cjk.txt can hold: each on one line, with
 // no space at either end, and read back by the draw's own reader as they are.
 void checkNames(const SheetTable &table)
