@@ -22,12 +22,12 @@ class StageView;
 // holds the draw and its rules, and Form1 only renders the engine's state and wires the
 // events: tier clicks, the Space/Enter shortcut (ShortcutKeys tells its key events and a
 // held key's repeats) and the 30 ms tick go to the engine; the load routine reads bt.txt
-// and cjk.txt through files/; `bt` centres the title on the banner; Module1 rescales the
-// controls on resize. The report, the reset and the web link
-// are handlers here; every recorded winner, report and start goes into the draw journal
-// first. Voiding a winner who is not there (Delete or the log's menu) is in form1log.cpp.
-// ProgramHost owns the windows and opens the settings window (Form2). F5 opens the
-// stage view, which Form1 owns and keeps in step with the draw.
+// and cjk.txt through files/ and the journal through journal/; `bt` centres the title on the
+// banner; Module1 rescales the controls on resize. The report, the reset and the web link are
+// handlers here; every recorded winner, report and start goes into the draw journal first. Voiding
+// a winner who is not there (Delete or the log's menu) is in form1log.cpp. ProgramHost owns the
+// windows and opens the settings window (Form2). F5 opens the stage view, which Form1 owns and
+// keeps in step with the draw.
 class Form1 : public QWidget {
     Q_OBJECT
 public:

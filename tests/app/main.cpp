@@ -4,7 +4,6 @@
 #include "tst_drawwindow.h"
 #include "tst_import.h"
 #include "tst_journal.h"
-#include "tst_proof.h"
 #include "tst_reportresetsettings.h"
 #include "tst_shortcutkeys.h"
 #include "tst_stageview.h"
@@ -41,10 +40,6 @@ int main(int argc, char *argv[])
     }
     {
         TestVoidWinner test;
-        failed |= QTest::qExec(&test, argc, argv);
-    }
-    {
-        TestProof test;
         failed |= QTest::qExec(&test, argc, argv);
     }
     {

@@ -9,8 +9,7 @@ int main(int argc, char *argv[])
     QList<int (*)(int, char *[])> suites{
         runProgramPathsTest,  runNumericConversionsTest, runTextCodecTest,     runGbkNamesTest,
         runEncodingGuessTest, runSettingsFileTest,       runCandidateFileTest, runWriteTest,
-        runJournalTest,       runBadInputTest,           runMillionNamesTest,
-        runImportTest};
+        runBadInputTest,      runMillionNamesTest};
 #ifdef PRIZEDRAW_WRITE_FAULTS
     suites << runWriteFaultTest;
 #endif

@@ -9,8 +9,6 @@ int runEncodingGuessTest(int argc, char *argv[]);
 int runSettingsFileTest(int argc, char *argv[]);
 int runCandidateFileTest(int argc, char *argv[]);
 int runWriteTest(int argc, char *argv[]);
-int runJournalTest(int argc, char *argv[]);
 int runBadInputTest(int argc, char *argv[]);
 int runWriteFaultTest(int argc, char *argv[]);
 int runMillionNamesTest(int argc, char *argv[]);
-int runImportTest(int argc, char *argv[]);

@@ -80,7 +80,7 @@ struct Verification {
     QString readError; // the journal or the list could not be read
 
     qsizetype lines = 0;
-    qsizetype tornLines = 0;     // left out: cut short, garbled, or changed
+    qsizetype tornLines = 0;      // left out: cut short, garbled, or changed
     qsizetype unchainedLines = 0; // whole, of an earlier version's runs
     QList<qsizetype> chainRestarts;
 

@@ -11,9 +11,9 @@ struct ResumePlan;
 // What an audience can photograph and an auditor compare later (prizedraw-verify): the
 // list's fingerprint, the journal's chain head and the newest winner's chain code.
 struct DrawProof {
-    qsizetype names = 0;    // in the list the draw reads
-    QString listDigest;     // the first 16 hex digits of the list's SHA-256
-    QString chainHead;      // the full chain value of the newest whole journal line; empty when none
+    qsizetype names = 0; // in the list the draw reads
+    QString listDigest;  // the first 16 hex digits of the list's SHA-256
+    QString chainHead;   // the full chain value of the newest whole journal line; empty when none
     QString lastWinnerCode; // the short chain code of the newest standing winner's line; empty
                             // when none, or while that line waits to be written
 };

@@ -60,7 +60,8 @@ QList<JournalRecord> resumedBlock(const ResumePlan &plan, const std::vector<bool
     QStringList resumed{JournalEvent::Resumed, QStringLiteral("人数=%1").arg(winners)};
     if (voids > 0)
         resumed << ResumedVoidsKey + QString::number(voids);
-    if (std::any_of(codes.begin(), codes.end(), [](const QString &code) { return !code.isEmpty(); }))
+    if (std::any_of(codes.begin(), codes.end(),
+                    [](const QString &code) { return !code.isEmpty(); }))
         resumed << ResumedCodesKey + codes.join(QLatin1Char(','));
     block.first() = journalRecordNow(resumed);
     return block;

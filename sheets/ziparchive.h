@@ -20,7 +20,7 @@ struct z_stream_s;
 // again as text) before its first row is read; QuaZip streams, but Debian has it only for
 // Linux, so the Windows program would need it built too. The directory is a few dozen
 // lines of reading, and the inflating is zlib's: the system's, or the copy Qt carries
-// (prizedraw_zlib, files/CMakeLists.txt).
+// (prizedraw_zlib, sheets/CMakeLists.txt).
 class ZipArchive {
 public:
     enum class Failure {

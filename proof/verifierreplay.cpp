@@ -1,0 +1,205 @@
+#include "verifierparts.h"
+
+#include "candidates.h"
+#include "drawproof.h"
+#include "journal.h"
+#include "journalline.h"
+#include "journalreader.h"
+#include "textcodec.h"
+#include "winnervoid.h"
+
+#include <algorithm>
+#include <set>
+#include <unordered_map>
+#include <utility>
+
+namespace journalcheck {
+
+void Verifier::replayOnList(DrawRecord &draw)
+{
+    VerifiedDraw &shown = draw.shown;
+    bool same = false;
+    bool other = false;
+    for (const auto &[line, sha] : draw.lists) {
+        if (sha == out_.listSha256)
+            same = true;
+        else
+            other = true;
+    }
+    if (draw.lists.isEmpty())
+        shown.list = VerifiedDraw::List::Unknown;
+    else if (same && other)
+        shown.list = VerifiedDraw::List::Mixed;
+    else
+        shown.list = same ? VerifiedDraw::List::Same : VerifiedDraw::List::Other;
+    if (shown.list == VerifiedDraw::List::Mixed) {
+        for (const auto &[line, sha] : draw.lists)
+            if (sha != draw.lists.first().second)
+                fault(line, FaultKind::ListChanged,
+                      QStringLiteral("%1：这次抽奖续接时用的名单与开始时的不同（SHA-256 不一致）。")
+                          .arg(lineRef(line)));
+    }
+    if (shown.list == VerifiedDraw::List::Same) {
+        if (!shown.chained)
+            fault(shown.startLine, FaultKind::Unprotected,
+                  QStringLiteral(
+                      "%1开始的这次抽奖有些行没有链值（早期版本写的），只能核对它自身是否一致，"
+                      "无法证明没有被改过。")
+                      .arg(lineRef(shown.startLine)));
+        if (shown.names != list_.names.size())
+            fault(shown.startLine, FaultKind::WrongCounts,
+                  QStringLiteral("%1记的名单人数是 %2，这份名单有 %3 人。")
+                      .arg(lineRef(shown.startLine), number(shown.names),
+                           number(list_.names.size())));
+        replayWinners(draw);
+        shown.replayed = true;
+    }
+    for (const WinnerRecord &winner : std::as_const(draw.winners))
+        shown.winners.append(winner.shown);
+}
+
+void Verifier::replayWinners(DrawRecord &draw)
+{
+    const qsizetype total = list_.names.size();
+    const qsizetype winners = draw.winners.size();
+    std::unordered_map<std::u16string, qsizetype> firstWith;
+    std::set<qsizetype> lengths;
+    QString folded;
+    for (qsizetype i = 0; i < winners; ++i) {
+        const QString &name = draw.winners[i].shown.name;
+        if (name.isEmpty())
+            continue;
+        foldCaseInto(name, folded);
+        firstWith.emplace(folded.toStdU16String(), i); // keeps the first
+        lengths.insert(folded.size());
+    }
+    std::vector<qsizetype> removedBy(std::size_t(winners), 0);
+    std::vector<bool> stoodInPool(std::size_t(winners), false);
+    std::u16string piece;
+    for (qsizetype e = 0; e < total && !firstWith.empty(); ++e) {
+        const QStringView entry = list_.names.at(e);
+        foldCaseInto(entry, folded);
+        qsizetype taker = winners;
+        for (qsizetype length : lengths) {
+            for (qsizetype at = 0; at + length <= folded.size(); ++at) {
+                piece.assign(reinterpret_cast<const char16_t *>(folded.constData()) + at,
+                             std::size_t(length));
+                if (const auto found = firstWith.find(piece); found != firstWith.end())
+                    taker = std::min(taker, found->second);
+            }
+        }
+        if (taker == winners)
+            continue;
+        ++removedBy[std::size_t(taker)];
+        if (entry == draw.winners[taker].shown.name)
+            stoodInPool[std::size_t(taker)] = true;
+    }
+
+    std::array<qint32, 4> counts{};
+    std::array<bool, 4> enabled{true, true, true, true};
+    std::array<qint32, 4> quotas = draw.shown.quotas;
+    const auto quotaTests = [&] {
+        for (std::size_t t = 0; t < 4; ++t)
+            if (counts[t] >= quotas[t])
+                enabled[t] = false;
+    };
+    qsizetype pool = total;
+    QList<qsizetype> voidedSoFar;
+    for (const Event &event : std::as_const(draw.events)) {
+        if (event.type == Event::Type::Resume) {
+            // The resumed program counts every winner back, tests the quotas once, then
+            // voids again in order.
+            quotas = event.quotas;
+            counts = {};
+            enabled = {true, true, true, true};
+            bool any = false;
+            for (const WinnerRecord &winner : std::as_const(draw.winners)) {
+                if (winner.tier && winner.shown.line < event.line) {
+                    ++counts[tierIndex(*winner.tier)];
+                    any = true;
+                }
+            }
+            // With no winner to put back the program tests no quota.
+            if (any)
+                quotaTests();
+            for (qsizetype place : voidedSoFar) {
+                const std::size_t t = tierIndex(*draw.winners[place].tier);
+                if (--counts[t] < quotas[t])
+                    enabled[t] = true;
+            }
+            continue;
+        }
+        const WinnerRecord &winner = draw.winners[event.winner];
+        if (!winner.tier)
+            continue;
+        const std::size_t t = tierIndex(*winner.tier);
+        const qsizetype line = event.type == Event::Type::Winner ? winner.shown.line : event.line;
+        if (event.type == Event::Type::Void) {
+            voidedSoFar.append(event.winner);
+            if (--counts[t] < quotas[t])
+                enabled[t] = true;
+            if (event.counts && *event.counts != counts)
+                fault(line, FaultKind::WrongVoidCounts,
+                      QStringLiteral("%1作废之后记的人数是 %2，按这次抽奖算应是 %3。")
+                          .arg(lineRef(line), countsText(*event.counts), countsText(counts)));
+            continue;
+        }
+        const qsizetype before = pool;
+        pool -= removedBy[std::size_t(event.winner)];
+        checkWinner(draw, event.winner, stoodInPool[std::size_t(event.winner)], before, pool,
+                    enabled[t], quotas[t]);
+        ++counts[t];
+        quotaTests();
+    }
+}
+
+void Verifier::checkWinner(const DrawRecord &draw, qsizetype index, bool stoodInPool,
+                           qsizetype before, qsizetype after, bool enabled, qint32 quota)
+{
+    const WinnerRecord &winner = draw.winners[index];
+    const VerifiedWinner &shown = winner.shown;
+    const QString who =
+        QStringLiteral("%1的%2%3").arg(lineRef(shown.line), shown.logLabel, shown.name);
+    if (shown.typed) {
+        ++out_.typedWinners;
+        if (stoodInPool)
+            fault(shown.line, FaultKind::TypedInPool,
+                  QStringLiteral("%1标着“手动输入”，可这个名字当时就在奖池里。").arg(who));
+    } else if (!stoodInPool) {
+        qsizetype earlier = -1;
+        QString folded;
+        QString foldedEarlier;
+        foldCaseInto(shown.name, folded);
+        for (qsizetype j = 0; j < index && earlier < 0; ++j) {
+            foldCaseInto(draw.winners[j].shown.name, foldedEarlier);
+            if (!foldedEarlier.isEmpty() && folded.contains(foldedEarlier))
+                earlier = j;
+        }
+        bool onList = false;
+        for (qsizetype e = 0; e < list_.names.size() && !onList; ++e)
+            onList = list_.names.at(e) == shown.name;
+        if (earlier >= 0 && onList)
+            fault(shown.line, FaultKind::WonBefore,
+                  QStringLiteral("%1当时已不在奖池里：%2已经抽中了%3，这个名字随之移出了奖池。")
+                      .arg(who, lineRef(draw.winners[earlier].shown.line),
+                           draw.winners[earlier].shown.name));
+        else
+            fault(shown.line, FaultKind::NotInPool,
+                  QStringLiteral("%1不是名单里的名字，当时的奖池里没有这一位。").arg(who));
+    }
+    if (shown.typed || stoodInPool) {
+        if (winner.before != before || winner.after != after)
+            fault(
+                shown.line, FaultKind::WrongCounts,
+                QStringLiteral("%1记的奖池人数是抽前 %2、抽后 %3，按名单重演应是抽前 %4、抽后 %5。")
+                    .arg(who, number(winner.before), number(winner.after), number(before),
+                         number(after)));
+    }
+    if (!enabled)
+        fault(shown.line, FaultKind::QuotaFull,
+              QStringLiteral("%1抽出时，%2已经抽满（名额 %3 名），按钮是灰的。")
+                  .arg(who, tierRow(*winner.tier).statusLabel)
+                  .arg(quota));
+}
+
+} // namespace journalcheck
