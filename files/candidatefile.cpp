@@ -1,6 +1,7 @@
 #include "candidatefile.h"
 
 #include "fileaccess.h"
+#include "invisiblecharacters.h"
 #include "sha256.h"
 #include "textcodec.h"
 
@@ -10,9 +11,10 @@
 namespace {
 
 // The lines of the text as splitLines() cuts them, packed in place over the line ends
-// so that a big list needs no second copy. Only a line with nothing on it is skipped; a
-// line of spaces is a name.
-NameList namesOf(QString text, QList<qsizetype> &emptyLines)
+// (and the invisible characters, unless kept) so that a big list needs no second copy.
+// Only a line with nothing on it is skipped; a line of spaces is a name.
+NameList namesOf(QString text, QList<qsizetype> &emptyLines, InvisibleCharacters invisible,
+                 qsizetype *namesWithInvisible = nullptr)
 {
     const qsizetype size = text.size();
     QChar *data = text.data();
@@ -21,7 +23,12 @@ NameList namesOf(QString text, QList<qsizetype> &emptyLines)
     qsizetype packed = 0;
     qsizetype lineStart = 0;
     qsizetype line = 1;
+    bool lineHadInvisible = false;
+    qsizetype withInvisible = 0;
+    const bool remove = invisible == InvisibleCharacters::Removed;
     const auto endLine = [&] {
+        withInvisible += lineHadInvisible ? 1 : 0;
+        lineHadInvisible = false;
         if (packed > lineStart)
             starts.push_back(lineStart);
         else
@@ -32,6 +39,13 @@ NameList namesOf(QString text, QList<qsizetype> &emptyLines)
     for (qsizetype i = 0; i < size; ++i) {
         const QChar c = data[i];
         if (c != u'\r' && c != u'\n') {
+            // The line so far is packed already: a joiner looks back at what stays of it.
+            if (remove && isInvisibleCharacter(c.unicode()) &&
+                !(c == u'\u200D' && joinsEmoji(QStringView(data + lineStart, data + packed),
+                                               QStringView(data + i + 1, data + size)))) {
+                lineHadInvisible = true;
+                continue;
+            }
             data[packed++] = c;
             continue;
         }
@@ -39,21 +53,24 @@ NameList namesOf(QString text, QList<qsizetype> &emptyLines)
         if (c == u'\r' && i + 1 < size && data[i + 1] == u'\n')
             ++i;
     }
-    if (packed > lineStart)
+    if (packed > lineStart || lineHadInvisible)
         endLine();
     text.truncate(packed);
+    if (namesWithInvisible)
+        *namesWithInvisible = withInvisible;
     return NameList(std::move(text), std::move(starts));
 }
 
 } // namespace
 
-CandidatePool readCandidatePool(const QString &path)
+CandidatePool readCandidatePool(const QString &path, InvisibleCharacters invisible)
 {
     CandidatePool pool;
     const QByteArray bytes = readFileBytes(path, pool.result);
     if (pool.result.ok())
         pool.sha256 = sha256Hex(bytes);
-    pool.names = namesOf(decodeText(bytes), pool.emptyLines);
+    pool.names =
+        namesOf(decodeText(bytes), pool.emptyLines, invisible, &pool.namesWithInvisibleCharacters);
     return pool;
 }
 
@@ -62,8 +79,8 @@ QList<DuplicateName> findDuplicateNames(const CandidatePool &pool)
     return findDuplicateNames(pool.names, pool.emptyLines);
 }
 
-QStringList parseCandidateNames(const QByteArray &bytes)
+QStringList parseCandidateNames(const QByteArray &bytes, InvisibleCharacters invisible)
 {
     QList<qsizetype> emptyLines;
-    return namesOf(decodeText(bytes), emptyLines).toStringList();
+    return namesOf(decodeText(bytes), emptyLines, invisible).toStringList();
 }

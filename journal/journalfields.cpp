@@ -29,7 +29,8 @@ QStringList drawStartJournalFields(const QString &event, const QString &title,
             QStringLiteral("名单=") + escapeJournalField(listPath),
             QStringLiteral("人数=%1").arg(list.names.size()),
             QStringLiteral("SHA-256=") + QString::fromLatin1(list.sha256),
-            duplicates};
+            duplicates,
+            InvisibleCharactersKey + QString::number(list.namesWithInvisibleCharacters)};
 }
 
 QStringList winnerJournalFields(PrizeTier tier, const QString &name, qsizetype poolBefore,

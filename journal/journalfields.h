@@ -9,8 +9,12 @@
 #include <array>
 
 // The fields of a draw's start (开始抽奖, or 初始化 after a reset): the title, the quotas,
-// the list's path, its number of names, its SHA-256 and every name that stands twice
-// with its lines.
+// the list's path, its number of names, its SHA-256, every name that stands twice with its
+// lines, and how many names were read without invisible characters.
+// Its last field. A start without it was written by an earlier version, which read every
+// name with its invisible characters.
+inline const QString InvisibleCharactersKey = QStringLiteral("不可见字符=");
+
 QStringList drawStartJournalFields(const QString &event, const QString &title,
                                    const std::array<qint32, 4> &quotas, const QString &listPath,
                                    const CandidatePool &list);

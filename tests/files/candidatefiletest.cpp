@@ -1,7 +1,9 @@
+#include "candidatefile.h"
 #include "candidatelist.h"
 #include "settingsfile.h"
 #include "testfiles.h"
 #include "testsuites.h"
+#include "textcodec.h"
 
 #include <QDir>
 #include <QFile>
@@ -20,6 +22,8 @@ private slots:
     void reportsWhyAFileCannotBeRead();
     void reportsAnUnreadableFile();
     void readsTheExampleFiles();
+    void invisibleCharactersMakeNoSecondPerson_data();
+    void invisibleCharactersMakeNoSecondPerson();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -126,6 +130,65 @@ void CandidateFileTest::readsTheExampleFiles()
     QVERIFY(settings.result.ok());
     QCOMPARE(settings.title(), u"2027年新春联欢会抽奖"_qs);
     QCOMPARE(settings.quotas(), (std::array<qint32, 4>{5, 3, 2, 1}));
+}
+
+void CandidateFileTest::invisibleCharactersMakeNoSecondPerson_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QStringList>("names");
+    QTest::addColumn<qsizetype>("affected"); // names read without invisible characters
+    QTest::addColumn<qsizetype>("duplicates");
+
+    QTest::newRow("a zero-width space makes no second 张三")
+        << u"张三\r\n张\u200B三\r\n"_qs << QStringList{u"张三"_qs, u"张三"_qs} << qsizetype(1)
+        << qsizetype(1);
+    QTest::newRow("every kind of invisible character, one each")
+        << u"\u200B李\u200C\u200D\u200E\u200F四\u2060\uFEFF\u061C\u202A\u202B\u202C\u202D"
+           "\u202E\u2066\u2067\u2068\u2069"_qs
+        << QStringList{u"李四"_qs} << qsizetype(1) << qsizetype(0);
+    QTest::newRow("a right-to-left mark around a Latin name")
+        << u"Anna\r\n\u200FAnna\u200E\r\nBob"_qs << QStringList{u"Anna"_qs, u"Anna"_qs, u"Bob"_qs}
+        << qsizetype(1) << qsizetype(1);
+    QTest::newRow("a line of invisible characters alone is an empty line")
+        << u"王五\r\n\u200B\u200B\r\n赵六"_qs << QStringList{u"王五"_qs, u"赵六"_qs} << qsizetype(1)
+        << qsizetype(0);
+    QTest::newRow("a joiner between two emoji stays: one family picture")
+        << u"王🧑\u200D🎄\r\n王👨\u200D👩\u200D👧"_qs
+        << QStringList{u"王🧑\u200D🎄"_qs, u"王👨\u200D👩\u200D👧"_qs} << qsizetype(0)
+        << qsizetype(0);
+    QTest::newRow("a joiner after an emoji's variation selector stays")
+        << u"李❤\uFE0F\u200D🔥"_qs << QStringList{u"李❤\uFE0F\u200D🔥"_qs} << qsizetype(0)
+        << qsizetype(0);
+    QTest::newRow("a joiner between letters goes")
+        << u"周\u200D七\r\n周七"_qs << QStringList{u"周七"_qs, u"周七"_qs} << qsizetype(1)
+        << qsizetype(1);
+    QTest::newRow("a joiner between a letter and an emoji goes")
+        << u"周\u200D🎄"_qs << QStringList{u"周🎄"_qs} << qsizetype(1) << qsizetype(0);
+    QTest::newRow("a name without them is read as it stands")
+        << u"欧阳 建国\r\n"_qs << QStringList{u"欧阳 建国"_qs} << qsizetype(0) << qsizetype(0);
+}
+
+// Two names that look the same in the hall are one person: the second is a duplicate,
+// and the winner of one takes the other out of the pool.
+void CandidateFileTest::invisibleCharactersMakeNoSecondPerson()
+{
+    QFETCH(QString, text);
+    QFETCH(QStringList, names);
+    QFETCH(qsizetype, affected);
+    QFETCH(qsizetype, duplicates);
+
+    const QString path = m_dir->filePath("cjk.txt");
+    QVERIFY(writeBytes(path, encodeText(text)));
+    const CandidatePool pool = readCandidatePool(path);
+    QVERIFY(pool.result.ok());
+    QCOMPARE(pool.names.toStringList(), names);
+    QCOMPARE(pool.namesWithInvisibleCharacters, affected);
+    QCOMPARE(findDuplicateNames(pool).size(), duplicates);
+    // Journals of earlier versions are replayed on the names as they stood.
+    const CandidatePool kept = readCandidatePool(path, InvisibleCharacters::Kept);
+    QCOMPARE(kept.names.toStringList().join(QString()).size(),
+             QString(text).remove(u'\r').remove(u'\n').size());
+    QCOMPARE(kept.namesWithInvisibleCharacters, 0);
 }
 
 int runCandidateFileTest(int argc, char *argv[])
