@@ -69,11 +69,9 @@ Form1::Form1(Notifier &notifier, RandomSource &random, JournalWriter &journal,
         connect(c_.tierButtons[tierIndex(tier)], &QPushButton::clicked, this,
                 [this, tier] { clickTier(tier); });
     connect(c_.Timer1, &QTimer::timeout, this, &Form1::tick);
-    connect(c_.Text1, &QLineEdit::textEdited, this, [this](const QString &text) {
-        engine_.editDisplay(text);
-        if (stage_)
-            stage_->showRollingName();
-    });
+    // Every change the program did not make is the operator's: a key, a paste, a drop, an
+    // input method, the box's own menu, an undo.
+    connect(c_.Text1, &QLineEdit::textChanged, this, &Form1::displayChanged);
     connect(c_.settxt, &QPushButton::clicked, this, &Form1::settingsRequested);
     connect(c_.Format, &QPushButton::clicked, this, &Form1::Format);
     connect(c_.sava, &QPushButton::clicked, this, [this] {
@@ -100,6 +98,7 @@ Form1::Form1(Notifier &notifier, RandomSource &random, JournalWriter &journal,
 Form1::~Form1()
 {
     qApp->removeEventFilter(this);
+    journal_.notices().release();
     journal_.clearWrittenListener(this);
 }
 
@@ -201,6 +200,36 @@ void Form1::T1setup()
     c_.T1->ensureCursorVisible();
 }
 
+void Form1::showInDisplay(const QString &text)
+{
+    showingRoll_ = true;
+    c_.Text1->setText(text);
+    showingRoll_ = false;
+}
+
+void Form1::displayChanged(const QString &text)
+{
+    if (showingRoll_)
+        return;
+    engine_.editDisplay(text);
+    if (stage_)
+        stage_->showRollingName();
+}
+
+void Form1::holdNotices()
+{
+    journal_.notices().hold();
+    laterNotices_.hold();
+}
+
+void Form1::releaseNoticesUnlessRolling()
+{
+    if (engine_.state().captions != DrawState::startCaptions())
+        return;
+    journal_.notices().release();
+    laterNotices_.release();
+}
+
 void Form1::clickTier(PrizeTier tier)
 {
     const qsizetype poolBefore = engine_.state().candidates.size();
@@ -223,12 +252,16 @@ void Form1::handle(DrawOutcome outcome, PrizeTier tier, qsizetype poolBefore)
     const DrawState &state = engine_.state();
     switch (outcome) {
     case DrawOutcome::Started:
+        holdNotices();
         journal_.catchUp();
         break;
     case DrawOutcome::Unlisted:
+    case DrawOutcome::Edited:
         // The tier has stopped: declining leaves it idle with nothing recorded.
-        if (notifier_.askRecordAnyway(Notice, unlistedStopText(tier, state.display)))
-            handle(engine_.recordUnlisted(), tier, poolBefore);
+        if (notifier_.askRecordAnyway(Notice, outcome == DrawOutcome::Unlisted
+                                                  ? unlistedStopText(tier, state.display)
+                                                  : editedStopText(tier, state.display)))
+            handle(engine_.recordTyped(), tier, poolBefore);
         break;
     case DrawOutcome::Recorded: {
         journalWinner(tier, state.display, poolBefore);
@@ -253,13 +286,15 @@ void Form1::handle(DrawOutcome outcome, PrizeTier tier, qsizetype poolBefore)
         notifier_.information(Notice, QStringLiteral("抽奖任务已完成"));
         break;
     }
+    // The stop is recorded: what came meanwhile may take the keys now.
+    releaseNoticesUnlessRolling();
 }
 
 void Form1::tick()
 {
     switch (engine_.tick()) {
     case TickOutcome::Shown:
-        c_.Text1->setText(engine_.state().display);
+        showInDisplay(engine_.state().display);
         if (stage_)
             stage_->showRollingName();
         break;
@@ -287,6 +322,7 @@ void Form1::Format()
     load();
     engine_.resetCaptions();
     renderButtons();
+    releaseNoticesUnlessRolling();
     notifier_.information(Notice, QStringLiteral("初始化完毕,计数器已清零"));
 }
 
@@ -318,7 +354,7 @@ void Form1::renderButtons()
 void Form1::renderTexts()
 {
     const DrawState &state = engine_.state();
-    c_.Text1->setText(state.display);
+    showInDisplay(state.display);
     c_.T1->setPlainText(forDisplay(state.log));
     c_.Text2->setPlainText(state.status);
 }

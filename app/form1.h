@@ -3,6 +3,7 @@
 #include "drawengine.h"
 #include "drawproof.h"
 #include "form1controls.h"
+#include "heldnotices.h"
 #include "journalwriter.h"
 #include "shortcutkeys.h"
 #include "stagekey.h"
@@ -95,6 +96,12 @@ private:
     void renderButtons();
     void renderTexts();
     void syncTimer();
+    // The roll's own text in the display; any other change of it is the operator's.
+    void showInDisplay(const QString &text);
+    void displayChanged(const QString &text);
+    // Notices that need no answer wait while a tier rolls.
+    void holdNotices();
+    void releaseNoticesUnlessRolling();
 
     // The proof of the draw: form1proof.cpp.
     void setUpProof();
@@ -110,9 +117,10 @@ private:
     std::function<bool()> ys_;
     bool leaving_ = false;
     bool loaded_ = false;
+    bool showingRoll_ = false;
+    HeldNotices laterNotices_{notifier_};
     ShortcutKeys keys_;
     StageKey stageKey_;
     StageView *stage_ = nullptr;
     QString listSha256_;
-    ProofLedger proof_;
 };

@@ -82,7 +82,7 @@ void Form1::voidAtCaret()
     QTextCursor cursor(block);
     cursor.setPosition(block.position() + block.length(), QTextCursor::KeepAnchor);
     cursor.removeSelectedText();
-    c_.Text1->setText(engine_.state().display);
+    showInDisplay(engine_.state().display);
     c_.Text2->setPlainText(engine_.state().status);
     renderButtons();
     T1setup();
@@ -94,12 +94,12 @@ Form1::ReportOutcome Form1::sava(QString *error)
         return ReportOutcome::Suppressed;
     const QString path = writerPath(programDirectory_, ReportFileName, nativeSeparator());
     const DrawState &state = engine_.state();
-    QStringList typed;
+    QStringList typed, typedListed;
     for (const DrawnWinner &winner : state.winners)
         if (winner.typed && !winner.voided)
-            typed << logLine(winner.tier, winner.name);
+            (winner.listed ? typedListed : typed) << logLine(winner.tier, winner.name);
     const FileResult result =
-        writeReportFile(path, state.log, state.status, state.voidedLines, typed);
+        writeReportFile(path, state.log, state.status, state.voidedLines, typed, typedListed);
     if (!result.ok()) {
         journal_.write({JournalEvent::ReportFailed, escapeJournalField(path),
                         escapeJournalField(result.error)});
@@ -139,7 +139,7 @@ void Form1::resume(const InterruptedDraw &draw)
 {
     // The resumed winners and their voids go into the journal in one write, as they stood.
     const ResumePlan plan = planResume(draw);
-    proof_.noteResumed(plan);
+    journal_.ledger().noteResumed(plan);
     journal_.writeRecords(resumedBlock(plan, engine_.restoreWinners(plan.winners, plan.voids)));
     renderButtons();
     renderTexts();

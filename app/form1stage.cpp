@@ -38,12 +38,12 @@ void Form1::openStage()
     const StagePicture picture = readStagePicture(paths, stage_->screen()->size());
     stage_->setPicture(picture.image);
     if (!picture.error.isEmpty())
-        notifier_.warning(QStringLiteral("提示"), picture.error);
+        laterNotices_.warning(QStringLiteral("提示"), picture.error);
 }
 
 void Form1::showProofOnStage()
 {
     const DrawProof proof = drawProof();
-    stage_->setProof(fingerprintText(proof.names, proof.listDigest), proof.lastWinnerCode,
+    stage_->setProof(fingerprintText(proof.names, proof.listDigest), proof.resultCode,
                      proof.chainHead);
 }

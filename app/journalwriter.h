@@ -1,5 +1,7 @@
 #pragma once
 
+#include "drawproof.h"
+#include "heldnotices.h"
 #include "journal.h"
 #include "journalline.h"
 #include "journaltexts.h"
@@ -11,10 +13,10 @@
 // Writes the draw journal for the windows. A journal that cannot be written never stops
 // the draw: its lines wait in memory and are tried again at every later event; the
 // operator is told once that the journal is behind, with the path and the reason, and
-// again when it has caught up.
+// again when it has caught up; while a tier rolls, those notices wait (heldnotices.h).
 class JournalWriter {
 public:
-    JournalWriter(Journal &journal, Notifier &notifier) : journal_(journal), notifier_(notifier) {}
+    JournalWriter(Journal &journal, Notifier &notifier) : journal_(journal), notices_(notifier) {}
 
     // Answers the line's check, by which a later line (a void) names it.
     QString write(const QStringList &fields)
@@ -40,9 +42,9 @@ public:
             tell(result, behind);
         }
     }
-    // The chain value of the newest line written whole.
-    const QString &head() const { return journal_.head(); }
-    // The window that keeps the draw's proof hears of every line written whole, with its
+    // The proof of the evening, kept across the main windows a settings save replaces.
+    ProofLedger &ledger() { return ledger_; }
+    // The window that shows the draw's proof hears of every line written whole, with its
     // chain value: one window at a time, the newest.
     using WrittenListener = std::function<void(const QList<WrittenJournalLine> &)>;
     void setWrittenListener(const void *owner, WrittenListener listener)
@@ -58,12 +60,17 @@ public:
     qsizetype linesBehind() const { return journal_.linesBehind(); }
     // The start-up question has said that the journal cannot be written.
     void failureAlreadyTold() { behindTold_ = true; }
+    // While a tier rolls the notices wait; released, they are shown.
+    HeldNotices &notices() { return notices_; }
 
 private:
     void handOverWritten()
     {
         const QList<WrittenJournalLine> written = journal_.takeWritten();
-        if (!written.isEmpty() && listener_)
+        if (written.isEmpty())
+            return;
+        ledger_.noteWritten(written);
+        if (listener_)
             listener_(written);
     }
 
@@ -72,14 +79,15 @@ private:
         const QString notice = QStringLiteral("提示");
         if (!result.ok()) {
             if (!std::exchange(behindTold_, true))
-                notifier_.warning(notice, journalBehindText(result.error));
+                notices_.warning(notice, journalBehindText(result.error));
         } else if (std::exchange(behindTold_, false) && behindBefore > 0) {
-            notifier_.information(notice, journalCaughtUpText(journal_.path(), behindBefore));
+            notices_.information(notice, journalCaughtUpText(journal_.path(), behindBefore));
         }
     }
 
     Journal &journal_;
-    Notifier &notifier_;
+    HeldNotices notices_;
+    ProofLedger ledger_;
     bool behindTold_ = false;
     const void *listenerOwner_ = nullptr;
     WrittenListener listener_;

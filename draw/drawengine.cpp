@@ -19,7 +19,7 @@ DrawOutcome DrawEngine::click(PrizeTier tier)
 {
     const std::size_t i = tierIndex(tier);
     // The caption is the tier's state: anything but the start caption means it rolls.
-    unlistedStop_.reset();
+    typedStop_.reset();
     state_.rollHalted = false;
     state_.lastVoid.reset();
     if (state_.captions[i] == tierRow(tier).startCaption) {
@@ -42,20 +42,23 @@ DrawOutcome DrawEngine::click(PrizeTier tier)
             pool == Candidates::Condition::Empty || pool == Candidates::Condition::NeverFilled;
         return noOneLeft ? DrawOutcome::NoOneLeft : DrawOutcome::NoWinner;
     }
-    // A name the roll showed is an entry; only a display typed into is looked up.
-    if (std::exchange(displayEdited_, false) && !state_.candidates.contains(state_.display)) {
-        unlistedStop_ = tier;
-        return DrawOutcome::Unlisted;
+    // Only what the roll itself showed wins unasked: a name put there by hand was not
+    // drawn, even when it is one of the list.
+    if (std::exchange(displayEdited_, false)) {
+        typedStop_ = tier;
+        typedStopListed_ = state_.candidates.contains(state_.display);
+        return typedStopListed_ ? DrawOutcome::Edited : DrawOutcome::Unlisted;
     }
     return record(tier, state_.display) ? DrawOutcome::Recorded : DrawOutcome::CounterFull;
 }
 
-DrawOutcome DrawEngine::recordUnlisted()
+DrawOutcome DrawEngine::recordTyped()
 {
-    const std::optional<PrizeTier> tier = std::exchange(unlistedStop_, std::nullopt);
+    const std::optional<PrizeTier> tier = std::exchange(typedStop_, std::nullopt);
     if (!tier)
         return DrawOutcome::NoWinner;
-    return record(*tier, state_.display, true) ? DrawOutcome::Recorded : DrawOutcome::CounterFull;
+    return record(*tier, state_.display, true, typedStopListed_) ? DrawOutcome::Recorded
+                                                                 : DrawOutcome::CounterFull;
 }
 
 void DrawEngine::editDisplay(const QString &text)
@@ -136,7 +139,7 @@ void DrawEngine::clearForReset()
     state_.rollShowsName = false;
     state_.rollHalted = false;
     displayEdited_ = false;
-    unlistedStop_.reset();
+    typedStop_.reset();
     state_.enabled.fill(true);
     clearTexts();
     state_.drawnCount.fill(0);
@@ -158,9 +161,9 @@ void DrawEngine::applySettings(const QString &title, const std::array<qint32, 4>
     state_.quota = quotas;
 }
 
-bool DrawEngine::record(PrizeTier tier, const QString &winner, bool typed)
+bool DrawEngine::record(PrizeTier tier, const QString &winner, bool typed, bool listed)
 {
-    if (!count(tier, winner, typed))
+    if (!count(tier, winner, typed, listed))
         return false;
     state_.candidates.removeContaining(winner);
     state_.status = statusLine(state_.drawnCount);
@@ -168,7 +171,7 @@ bool DrawEngine::record(PrizeTier tier, const QString &winner, bool typed)
     return true;
 }
 
-bool DrawEngine::count(PrizeTier tier, const QString &winner, bool typed)
+bool DrawEngine::count(PrizeTier tier, const QString &winner, bool typed, bool listed)
 {
     qint32 &counter = state_.drawnCount[tierIndex(tier)];
     qint32 increased = 0;
@@ -176,7 +179,7 @@ bool DrawEngine::count(PrizeTier tier, const QString &winner, bool typed)
     if (qAddOverflow(counter, qint32(1), &increased))
         return false;
     state_.log.prepend(logLine(tier, winner));
-    state_.winners.append({tier, winner, false, typed});
+    state_.winners.append({tier, winner, false, typed, {}, listed});
     counter = increased;
     return true;
 }
@@ -250,7 +253,10 @@ std::vector<bool> DrawEngine::restoreWinners(const QList<RestoredWinner> &winner
     QStringList names;
     for (const RestoredWinner &winner : winners) {
         places.push_back(state_.winners.size());
-        restored.push_back(count(winner.tier, winner.name, winner.typed));
+        // The journal says only that it was typed; the pool as it stood says whether the
+        // text was one of its entries.
+        const bool listed = winner.typed && state_.candidates.contains(winner.name);
+        restored.push_back(count(winner.tier, winner.name, winner.typed, listed));
         if (restored.back()) {
             names << winner.name;
             state_.winners.last().journalLine = winner.journalLine;

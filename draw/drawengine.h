@@ -14,14 +14,15 @@
 
 // A winner of the draw, kept in the order of the stops. A voided one has left the log
 // and the counters, and stays out of the pool. A typed one is text the operator put in
-// the display that was no entry of the pool. The journal names the winner's line by
-// `journalLine`, which a void of it repeats.
+// the display (typed, pasted, edited), whether or not an entry of the pool holds it. The journal
+// names the winner's line by `journalLine`, which a void of it repeats.
 struct DrawnWinner {
     PrizeTier tier;
     QString name;
     bool voided = false;
     bool typed = false;
     QString journalLine = {};
+    bool listed = false; // typed, and an entry of the pool then: put there, not drawn
 };
 
 // Everything a main window's draw works on: the pool, the counters and quotas, and the
@@ -61,8 +62,10 @@ inline constexpr int TickIntervalMs = 30;
 enum class DrawOutcome {
     Started,      // a tier began rolling (another one may have stopped without a winner)
     Recorded,     // a tier stopped and its winner was recorded
-    Unlisted,     // a tier stopped on text that is no entry of the pool: nothing recorded
-                  // unless the operator confirms it with recordUnlisted()
+    Unlisted,     // a tier stopped on text the operator put into the display that is no
+                  // entry of the pool: nothing recorded unless the operator confirms it
+                  // with recordTyped()
+    Edited,       // the same for text that is an entry of the pool: it was not drawn
     NoWinner,     // a tier stopped before its roll showed a name: nothing recorded
     NoOneLeft,    // as NoWinner, and the pool has no name to show: tell the operator
     CounterFull,  // a tier stopped but its counter is at the 32-bit limit: nothing recorded
@@ -101,12 +104,12 @@ public:
     // winner) when it shows its start caption, else stops it and records the winner,
     // provided this roll has put a name into the display.
     DrawOutcome click(PrizeTier tier);
-    // The operator typed into the display: during a roll, that text is what a stop records,
-    // once the operator confirms it when it is no entry of the pool.
+    // The operator put text into the display (a key, a paste, a drop, an input method):
+    // during a roll, that text is what a stop records, once the operator confirms it.
     void editDisplay(const QString &text);
-    // After a stop answered Unlisted: records the display's text for that tier, as typed.
-    // Recorded, CounterFull, or NoWinner when nothing waits to be confirmed.
-    DrawOutcome recordUnlisted();
+    // After a stop answered Unlisted or Edited: records the display's text for that tier,
+    // as typed. Recorded, CounterFull, or NoWinner when nothing waits to be confirmed.
+    DrawOutcome recordTyped();
     // Space, Enter or a remote's "next": clicks the lowest enabled tier.
     DrawOutcome shortcut();
     // The tier the shortcut would click, if any is enabled.
@@ -143,8 +146,8 @@ public:
                                      const QList<qsizetype> &voids = {});
 
 private:
-    bool record(PrizeTier tier, const QString &winner, bool typed = false);
-    bool count(PrizeTier tier, const QString &winner, bool typed = false);
+    bool record(PrizeTier tier, const QString &winner, bool typed = false, bool listed = false);
+    bool count(PrizeTier tier, const QString &winner, bool typed = false, bool listed = false);
     void applyQuotaTests();
     void voidWinner(qsizetype place);
     bool anyTierRolling() const;
@@ -152,10 +155,11 @@ private:
     RandomSource &random_;
     DrawState state_;
     bool singleCandidateNoticeOpen_ = false;
-    // The display was typed into since the roll last showed a name: a stop then looks the
-    // text up in the pool, and a text that is no entry waits here for the operator.
+    // The display was typed into since the roll last showed a name: a stop on it waits
+    // here for the operator, whatever the text.
     bool displayEdited_ = false;
-    std::optional<PrizeTier> unlistedStop_;
+    std::optional<PrizeTier> typedStop_;
+    bool typedStopListed_ = false;
 };
 
 // The pieces a recording builds, exposed for the window and the report.

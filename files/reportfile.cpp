@@ -23,7 +23,7 @@ QString withoutSurroundingSpaces(const QString &text)
 } // namespace
 
 QString reportText(const QString &log, const QString &status, const QStringList &voided,
-                   const QStringList &typed)
+                   const QStringList &typed, const QStringList &typedListed)
 {
     QString text =
         log + LineEnd + QString(48, u'-') + LineEnd + withoutSurroundingSpaces(status) + LineEnd +
@@ -40,11 +40,14 @@ QString reportText(const QString &log, const QString &status, const QStringList 
     };
     block(QStringLiteral("作废（未到场）："), voided);
     block(QStringLiteral("不在名单中（手动输入后确认记录）："), typed);
+    block(QStringLiteral("在名单中，但不是抽出的（手动输入后确认记录）："), typedListed);
     return text;
 }
 
 FileResult writeReportFile(const QString &path, const QString &log, const QString &status,
-                           const QStringList &voided, const QStringList &typed)
+                           const QStringList &voided, const QStringList &typed,
+                           const QStringList &typedListed)
 {
-    return writeFileAtomically(path, encodeText(reportText(log, status, voided, typed)));
+    return writeFileAtomically(path,
+                               encodeText(reportText(log, status, voided, typed, typedListed)));
 }

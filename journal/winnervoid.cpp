@@ -23,6 +23,13 @@ QString unlistedStopText(PrizeTier tier, const QString &text)
         .arg(cutShort(text, LongestShownName), tierRow(tier).statusLabel);
 }
 
+QString editedStopText(PrizeTier tier, const QString &text)
+{
+    return QStringLiteral("「%1」是手动输入的，不是滚动抽出的。仍然记为%2中奖者吗？"
+                          "记录后标为“手动输入”。")
+        .arg(cutShort(text, LongestShownName), tierRow(tier).statusLabel);
+}
+
 QString voidWhileRollingText()
 {
     return QStringLiteral("正在抽取，不能作废。请先停止，再作废不在场的中奖者。");

@@ -10,8 +10,11 @@
 // Voiding a winner who is not there: what the operator is asked and told, and the
 // journal lines that let a resume void them again.
 QString voidQuestionText(PrizeTier tier, const QString &name);
-// A stop on text that is no entry of the pool (typed, edited or cut short) asks first.
+// A stop on text the operator put into the display asks first: text that is no entry of
+// the pool (typed, edited or cut short), and a name of the list put there by hand, which
+// the roll did not draw.
 QString unlistedStopText(PrizeTier tier, const QString &text);
+QString editedStopText(PrizeTier tier, const QString &text);
 QString voidWhileRollingText();
 QString voidOnEmptyLineText();
 

@@ -5,7 +5,10 @@
 #include "journal.h"
 #include "textcodec.h"
 
+#include <QApplication>
+#include <QClipboard>
 #include <QGroupBox>
+#include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -163,45 +166,87 @@ void TestDrawWindow::singleCandidateStopsOnce()
     QVERIFY(window_->engine().state().log.isEmpty());
 }
 
-void TestDrawWindow::stopOnTextNotInTheListAsksFirst_data()
+void TestDrawWindow::stopOnEditedDisplayAsksFirst_data()
 {
-    QTest::addColumn<QString>("typed"); // into the display showing Anna; "<" is Backspace
+    // Steps into the display showing Anna: "<" Backspace, "*" select all, "^" Ctrl+V, "@" the
+    // box's own paste (its menu's), "!" an input method committing the clipboard's text,
+    // "~" Ctrl+Z; any other character is typed.
+    QTest::addColumn<QString>("edit");
+    QTest::addColumn<QString>("clipboard");
     QTest::addColumn<bool>("answer");
     QTest::addColumn<QString>("question"); // empty when none is asked
     QTest::addColumn<QString>("log");
 
     const QString cut = QStringLiteral("「Ann」不在名单中。仍然记为3等奖中奖者吗？");
-    QTest::newRow("a stray Backspace cut the name: not recorded") << "<" << false << cut << "";
+    const auto edited = [](const char *name) {
+        return QStringLiteral("「%1」是手动输入的，不是滚动抽出的。仍然记为3等奖中奖者吗？"
+                              "记录后标为“手动输入”。")
+            .arg(QLatin1String(name));
+    };
+    QTest::newRow("a stray Backspace cut the name: not recorded") << "<"
+                                                                  << "" << false << cut << "";
     QTest::newRow("the cut name recorded as the operator says")
-        << "<" << true << cut << "3等奖:Ann\r\n";
-    QTest::newRow("a name of the list typed over it") << "*Bob" << false << ""
-                                                      << "3等奖:Bob\r\n";
-    QTest::newRow("the name the roll showed") << "" << false << ""
-                                              << "3等奖:Anna\r\n";
+        << "<"
+        << "" << true << cut << "3等奖:Ann\r\n";
+    QTest::newRow("a name of the list typed over it asks") << "*Bob"
+                                                           << "" << false << edited("Bob") << "";
+    QTest::newRow("a name of the list typed over it, recorded, is marked typed")
+        << "*Bob"
+        << "" << true << edited("Bob") << "3等奖:Bob\r\n";
+    QTest::newRow("a name of the list pasted with Ctrl+V, recorded, is marked typed")
+        << "*^"
+        << "Carl" << true << edited("Carl") << "3等奖:Carl\r\n";
+    QTest::newRow("a name of the list pasted from the box's menu asks")
+        << "*@"
+        << "Dora" << false << edited("Dora") << "";
+    QTest::newRow("a name of the list from an input method asks")
+        << "*!"
+        << "Bob" << true << edited("Bob") << "3等奖:Bob\r\n";
+    QTest::newRow("an edit undone still asks: the operator touched it")
+        << "<~"
+        << "" << false << edited("Anna") << "";
+    QTest::newRow("the name the roll showed: one press, unmarked") << ""
+                                                                   << "" << false << ""
+                                                                   << "3等奖:Anna\r\n";
 }
 
-// The display stays editable, but only a name of the list becomes a winner without a
-// question; declined, the tier is idle and nothing is recorded or journalled.
-void TestDrawWindow::stopOnTextNotInTheListAsksFirst()
+// The display stays editable, but only what the roll itself showed wins without a
+// question; whatever the operator put there is asked about, and marked 手动输入 when
+// recorded; declined, the tier is idle and nothing is recorded or journalled.
+void TestDrawWindow::stopOnEditedDisplayAsksFirst()
 {
-    QFETCH(QString, typed);
+    QFETCH(QString, edit);
+    QFETCH(QString, clipboard);
     QFETCH(bool, answer);
     QFETCH(QString, question);
     QFETCH(QString, log);
+    const QString cut = QStringLiteral("「Ann」不在名单中。仍然记为3等奖中奖者吗？");
     Form1 &w = *window_;
     const Form1Controls &c = w.controls();
     fixture_->notifier.recordAnywayAnswer = answer;
+    QApplication::clipboard()->setText(clipboard);
     press(c.T1, Qt::Key_Space);
     w.tick();
-    QVERIFY(!c.Text1->isReadOnly());
+    QCOMPARE(c.Text1->text(), QStringLiteral("Anna"));
     c.Text1->setFocus();
-    if (typed.startsWith(u'*'))
-        c.Text1->selectAll();
-    for (QChar key : typed) {
-        if (key == u'<')
+    for (QChar key : edit) {
+        if (key == u'<') {
             QTest::keyClick(c.Text1, Qt::Key_Backspace);
-        else if (key != u'*')
+        } else if (key == u'*') {
+            c.Text1->selectAll();
+        } else if (key == u'^') {
+            QTest::keyClick(c.Text1, Qt::Key_V, Qt::ControlModifier);
+        } else if (key == u'@') {
+            c.Text1->paste();
+        } else if (key == u'~') {
+            QTest::keyClick(c.Text1, Qt::Key_Z, Qt::ControlModifier);
+        } else if (key == u'!') {
+            QInputMethodEvent commit;
+            commit.setCommitString(clipboard);
+            QApplication::sendEvent(c.Text1, &commit);
+        } else {
             QTest::keyClicks(c.Text1, QString(key));
+        }
     }
     press(c.Text1, Qt::Key_Space);
 
@@ -217,8 +262,11 @@ void TestDrawWindow::stopOnTextNotInTheListAsksFirst()
     const bool typedWinner = !question.isEmpty() && answer;
     QCOMPARE(journal.contains(u'\t' + TypedField + u'\t'), typedWinner);
     QTest::mouseClick(c.sava, Qt::LeftButton);
+    const QString block = question == cut
+                              ? QStringLiteral("不在名单中（手动输入后确认记录）：")
+                              : QStringLiteral("在名单中，但不是抽出的（手动输入后确认记录）：");
     QCOMPARE(decodeText(fixture_->readFile(QStringLiteral("获奖名单.txt")))
-                 .endsWith(QStringLiteral("（手动输入后确认记录）：\r\n") + log),
+                 .endsWith(block + QStringLiteral("\r\n") + log),
              typedWinner);
 }
 

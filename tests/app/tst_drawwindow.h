@@ -25,8 +25,8 @@ private slots:
     void otherKeysDoNothing();
     void allTiersDoneIsSaidOnEveryKey();
     void singleCandidateStopsOnce();
-    void stopOnTextNotInTheListAsksFirst_data();
-    void stopOnTextNotInTheListAsksFirst();
+    void stopOnEditedDisplayAsksFirst_data();
+    void stopOnEditedDisplayAsksFirst();
     void emptyPoolRollsOnSilentlyAndItsStopSaysSo();
     void missingFilesAreNamedAndTheWindowWorks();
     void longLinesAreShownCutShortAndKeptWhole();

@@ -83,7 +83,7 @@ void TestJournal::scriptedEventIsJournalledLineByLine()
                                 .toHex());
     const QString start =
         QStringLiteral("\t标题=年会\t名额=2,2,1,1\t名单=%1\t人数=7\t"
-                       "SHA-256=%2\t重复=Bob@2,5")
+                       "SHA-256=%2\t重复=Bob@2,5\t不可见字符=0")
             .arg(escapeJournalField(fixture_->path(QStringLiteral("cjk.txt"))), sha);
     const QString report = QStringLiteral("保存报告\t") +
                            escapeJournalField(fixture_->path(QStringLiteral("获奖名单.txt")));
@@ -153,6 +153,41 @@ void TestJournal::journalFailureIsSaidOnceAndTheDrawGoesOn()
     QCOMPARE(messages.first().icon, Notifier::Icon::Warning);
     QVERIFY2(messages.first().text.contains(fixture_->path(JournalName)),
              qPrintable(messages.first().text));
+}
+
+// The journal catches up as a tier starts rolling: a box then would take the press meant
+// to stop it. The notice waits for the stop, and comes after the winner is recorded.
+void TestJournal::noticeDuringARollWaitsForTheStop()
+{
+    const QString journalPath = fixture_->path(JournalName);
+    QVERIFY(QDir().mkdir(journalPath)); // a folder in the journal's place: nothing is written
+    ProgramHost host(fixture_->notifier, fixture_->random, fixture_->programDirectory());
+    host.start();
+    Form1 &window = *host.mainWindow();
+    auto &messages = fixture_->notifier.messages;
+    QCOMPARE(messages.size(), 1); // the journal is behind
+    QVERIFY(QDir().rmdir(journalPath));
+
+    bool rollingAtANotice = false;
+    QList<qsizetype> winnersAtANotice;
+    fixture_->notifier.onMessage = [&] {
+        rollingAtANotice |= window.controls().Timer1->isActive();
+        winnersAtANotice << window.engine().state().winners.size();
+    };
+    const QLineEdit *display = window.controls().Text1;
+    QTest::keyClick(window.controls().T1, Qt::Key_Space); // starts; the journal catches up
+    QCOMPARE(messages.size(), 1);
+    window.tick();
+    const QString shown = display->text();
+    QTest::keyClick(window.controls().T1, Qt::Key_Space); // the stop, not a box
+    QCOMPARE(window.engine().state().winners.size(), 1);
+    QCOMPARE(window.engine().state().winners.first().name, shown);
+    QCOMPARE(messages.size(), 2);
+    QVERIFY2(messages.last().text.startsWith(QStringLiteral("抽奖日志又能写入了")),
+             qPrintable(messages.last().text));
+    QVERIFY(!rollingAtANotice);
+    QCOMPARE(winnersAtANotice, QList<qsizetype>{1});
+    QVERIFY(decodeText(fixture_->readFile(JournalName)).contains(u'\t' + shown + u'\t'));
 }
 
 // Two copies in one folder would resume each other's draw and overwrite each other's

@@ -20,6 +20,7 @@ private slots:
     void killedRunResumesWhereItStopped();
     void resumeWarnsWhenTheListChanged();
     void journalFailureIsSaidOnceAndTheDrawGoesOn();
+    void noticeDuringARollWaitsForTheStop();
     void fullDiskRunResumesWithEveryWinnerAndTheVoid();
     void unfinishedDrawIsOfferedWhateverBecameOfTheJournal_data();
     void unfinishedDrawIsOfferedWhateverBecameOfTheJournal();

@@ -28,14 +28,20 @@ public:
     QList<QUrl> openedUrls;
     // Runs while a failed write's question is open, as an operator fixing the fault would.
     std::function<void()> onQuestion;
+    // Runs as a notice opens: what the window is doing when a box would take the keys.
+    std::function<void()> onMessage;
 
     void information(const QString &title, const QString &text) override
     {
         messages.append({Icon::Information, title, text});
+        if (onMessage)
+            onMessage();
     }
     void warning(const QString &title, const QString &text) override
     {
         messages.append({Icon::Warning, title, text});
+        if (onMessage)
+            onMessage();
     }
     FailedWriteChoice askAfterFailedWrite(const QString &title, const QString &text) override
     {

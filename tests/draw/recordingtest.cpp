@@ -212,7 +212,8 @@ void RecordingTest::quotaLargerThanThePoolKeepsTheTierEnabled()
     f.drawEntry(PrizeTier::Third, 0);
     f.engine.click(PrizeTier::Third);
     f.engine.editDisplay(u"Chen"_s); // the operator typed the last name into the display
-    QCOMPARE(f.engine.click(PrizeTier::Third), DrawOutcome::Recorded);
+    QCOMPARE(f.engine.click(PrizeTier::Third), DrawOutcome::Edited);
+    QCOMPARE(f.engine.recordTyped(), DrawOutcome::Recorded);
 
     QCOMPARE(f.state.candidates.condition(), Condition::Empty);
     QCOMPARE(f.state.drawnCount[tierIndex(PrizeTier::Third)], 3);

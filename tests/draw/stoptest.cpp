@@ -18,7 +18,7 @@ const QStringList ThreeNames{u"Anna"_s, u"Bob"_s, u"Chen"_s};
 
 // Steps, separated by spaces: k the shortcut, 3 and 2 a click on that tier, t a tick,
 // c the single-candidate notice closed, =text the operator typing text into the display,
-// y the operator confirming a stop on text that is no entry of the pool.
+// y the operator confirming a stop on text put into the display.
 void StopTest::stopRecordsOnlyANameTheRollShowed_data()
 {
     QTest::addColumn<QStringList>("pool");
@@ -49,8 +49,12 @@ void StopTest::stopRecordsOnlyANameTheRollShowed_data()
     QTest::newRow("typed after the single-candidate notice asks first")
         << QStringList{u"Solo"_s} << false << u"k t c =BOSS k"_s << DrawOutcome::Unlisted
         << QString();
-    QTest::newRow("a name of the pool typed in full does not ask")
-        << ThreeNames << false << u"k =Bob k"_s << DrawOutcome::Recorded << u"3等奖:Bob\r\n"_s;
+    QTest::newRow("a name of the pool typed in full asks too")
+        << ThreeNames << false << u"k =Bob k"_s << DrawOutcome::Edited << QString();
+    QTest::newRow("a name of the pool typed over the shown one asks too")
+        << ThreeNames << false << u"k t =Chen k"_s << DrawOutcome::Edited << QString();
+    QTest::newRow("confirmed, the typed name of the pool is recorded as typed")
+        << ThreeNames << false << u"k t =Bob k y"_s << DrawOutcome::Recorded << u"3等奖:Bob\r\n"_s;
     QTest::newRow("a tick after the typing shows a name, which never asks")
         << ThreeNames << false << u"k =Zoe t k"_s << DrawOutcome::Recorded << u"3等奖:Anna\r\n"_s;
     QTest::newRow("a confirmation after the next start records nothing")
@@ -94,7 +98,7 @@ void StopTest::stopRecordsOnlyANameTheRollShowed()
         else if (step.startsWith(u'='))
             f.engine.editDisplay(step.mid(1));
         else if (step == u"y")
-            last = f.engine.recordUnlisted();
+            last = f.engine.recordTyped();
         else
             QFAIL("unknown step");
     }
