@@ -27,7 +27,10 @@ QByteArray journalLineBytes(const QString &stamp, const QStringList &fields);
 QByteArray journalLineCheck(const QString &stamp, const QStringList &fields);
 
 inline constexpr qsizetype JournalChainDigits = 16;
-inline constexpr qsizetype ChainCodeDigits = 6;
+// A line's short chain code, as the hall photographs it: the first twelve hex digits of its
+// chain value, too many to find a forged line for by trying. Earlier versions wrote six.
+inline constexpr qsizetype ChainCodeDigits = 12;
+inline constexpr qsizetype EarlierChainCodeDigits = 6;
 // A line's text up to its check's last digit: what its chain value covers.
 QByteArray journalLineBody(const QString &stamp, const QStringList &fields);
 // The chain value of a line with this body after a line whose chain value is `previous`

@@ -19,18 +19,26 @@ struct SheetWinner {
     bool typed = false;
     bool voided = false;
     QString voidStamp = {};
+    QString voidCode = {}; // of the void's own line
 };
 
-struct ResultSheet {
-    QString title;
-    QString time;     // when the sheet is written
+// One draw of the evening: from a start to the next reset, settings save or the sheet.
+struct SheetDraw {
     QString listName; // the list's file name
     qsizetype names = 0;
     QString sha256; // the list's, in full
     std::array<qint32, 4> quotas{};
     QList<SheetWinner> winners; // in draw order, the voided ones too
+};
+
+struct ResultSheet {
+    QString title;
+    QString time; // when the sheet is written
+    // Oldest first; the last is the draw whose winners the report lists, the earlier ones
+    // were started afresh.
+    QList<SheetDraw> draws;
     QString journalName;
-    QString head; // the journal's chain head when the sheet is written
+    QString head; // the evening's head (drawproof.h) when the sheet is written
 };
 
 inline const QString ResultSheetFileName = QStringLiteral("抽奖核对单.txt");

@@ -18,6 +18,8 @@ constexpr qreal SmallestText = 0.03;
 constexpr qreal ListHeadingHeight = 0.07, ListHeadingText = 0.045;
 constexpr qreal ListText = 0.045;
 constexpr qreal NoticeTop = 0.875, NoticeHeight = 0.085, NoticeText = 0.05;
+// A phone's photo from the middle of a hall still reads every digit at 4 %.
+constexpr qreal ProofText = 0.04;
 constexpr qreal TiersTop = 0.28, TierText = 0.075;
 
 } // namespace
@@ -51,6 +53,7 @@ StageLayout stageLayout(QSize size)
 
     layout.notice = band(NoticeTop, NoticeHeight);
     layout.noticePixels = px(NoticeText);
+    layout.proofPixels = px(ProofText);
 
     layout.tiers = QRect(margin, px(TiersTop), width, std::max(0, px(NoticeTop) - px(TiersTop)));
     layout.tierPixels = px(TierText);

@@ -181,6 +181,7 @@ void StageView::resizeEvent(QResizeEvent *event)
     listFont_ = stageFont(SansFamilies, layout_.listPixels, QFont::Normal);
     tierFont_ = stageFont(SansFamilies, layout_.tierPixels, QFont::Bold);
     noticeFont_ = stageFont(SansFamilies, layout_.noticePixels, QFont::Bold);
+    proofFont_ = stageFont(SansFamilies, layout_.proofPixels, QFont::Bold);
     makeBackground();
     showDraw();
 }
@@ -269,11 +270,17 @@ void StageView::paintNotice(QPainter &painter) const
 {
     if (scene_.notice.isEmpty())
         return;
-    // A gold plate on its own: it stands out without covering any name.
+    // A gold plate on its own: it stands out without covering any name. Beside a code it
+    // moves to the left, so that the code keeps its size.
     const int width =
         QFontMetrics(noticeFont_).horizontalAdvance(scene_.notice) + 2 * layout_.noticePixels;
-    QRect plate(0, 0, qMin(width, layout_.notice.width()), layout_.notice.height());
+    const QRect proof = proofRect();
+    const int room = proof.isNull() ? layout_.notice.width()
+                                    : proof.left() - layout_.noticePixels - layout_.notice.left();
+    QRect plate(0, 0, qMax(0, qMin(width, room)), layout_.notice.height());
     plate.moveCenter(layout_.notice.center());
+    if (!proof.isNull() && plate.right() >= proof.left() - layout_.noticePixels)
+        plate.moveLeft(layout_.notice.left());
     painter.setRenderHint(QPainter::Antialiasing);
     QPainterPath outline;
     outline.addRoundedRect(plate, plate.height() / 2.0, plate.height() / 2.0);
@@ -293,9 +300,26 @@ QString StageView::proofLine() const
     case StageScene::Kind::Voided:
         break;
     }
-    if (scene_.notice == QStringLiteral("抽奖任务已完成"))
-        return head_.isEmpty() ? QString() : QStringLiteral("链头 ") + head_;
+    // Nothing more will be drawn: the head pins every result of the evening, the last one
+    // included (its code is the head's start).
+    const bool drawOver = scene_.notice == QStringLiteral("抽奖任务已完成") ||
+                          scene_.notice == QStringLiteral("名单中已没有可抽取的人");
+    if (drawOver && !head_.isEmpty())
+        return QStringLiteral("链头 ") + head_;
     return winnerCode_.isEmpty() ? QString() : QStringLiteral("链码 ") + winnerCode_;
+}
+
+QRect StageView::proofRect() const
+{
+    const QString text = proofLine();
+    if (text.isEmpty())
+        return {};
+    if (scene_.kind == StageScene::Kind::Tiers)
+        return layout_.notice;
+    const int width = QFontMetrics(proofFont_).horizontalAdvance(text);
+    QRect rect = layout_.notice;
+    rect.setLeft(qMax(rect.left(), rect.right() + 1 - width));
+    return rect;
 }
 
 void StageView::paintProof(QPainter &painter) const
@@ -309,10 +333,8 @@ void StageView::paintProof(QPainter &painter) const
         drawLine(painter, layout_.notice, noticeFont_, text, layout_.smallestPixels);
         return;
     }
-    // Small, in the foot's corner beside any notice: there for a camera, not in the way.
-    QFont font = noticeFont_;
-    font.setPixelSize(layout_.smallestPixels);
-    font.setWeight(QFont::Normal);
-    painter.setFont(font);
-    painter.drawText(layout_.notice, Qt::AlignRight | Qt::AlignBottom, text);
+    // Bold and never shrunk, in the foot's right end beside any notice: a phone's photo
+    // from the hall must read every digit.
+    painter.setFont(proofFont_);
+    painter.drawText(proofRect(), Qt::AlignRight | Qt::AlignVCenter, text);
 }

@@ -29,8 +29,9 @@ public:
     // The operator's own background; a null image gives the party red.
     void setPicture(const QImage &picture);
     // What the audience may photograph to check the draw later: the list's fingerprint,
-    // shown before the first winner; the newest winner's short chain code, shown in a
-    // corner after each stop; and the journal's chain head, shown once the draw is complete.
+    // shown before the first winner; the code of the result shown (a winner, or a void),
+    // in bold at the foot after each stop; and the evening's head, shown instead once
+    // nothing more can be drawn (every place drawn, or no name left).
     void setProof(const QString &fingerprint, const QString &winnerCode, const QString &head);
 
     // Anything in the draw may have changed.
@@ -42,6 +43,9 @@ public:
     const StageScene &scene() const { return scene_; }
     // The proof the audience sees now, as setProof() gave it: empty while a tier rolls.
     QString proofLine() const;
+    // Where a winner's or a void's proof stands, at its font's full size; null when none.
+    QRect proofRect() const;
+    const QFont &proofFont() const { return proofFont_; }
     // The name as it is painted now: its font and lines.
     const FittedName &fittedName() const { return placedName_.fitted; }
     // The parts where a name or a title may stand, in this window's coordinates: what a
@@ -73,7 +77,8 @@ private:
     const DrawState &state_;
     StageScene scene_;
     StageLayout layout_;
-    QFont titleFont_, headingFont_, nameFont_, listHeadingFont_, listFont_, tierFont_, noticeFont_;
+    QFont titleFont_, headingFont_, nameFont_, listHeadingFont_, listFont_, tierFont_, noticeFont_,
+        proofFont_;
     PlacedName placedName_;
     GlyphImages glyphImages_;
     QImage picture_;

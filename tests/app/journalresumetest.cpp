@@ -56,7 +56,7 @@ void TestJournal::killedRunResumesWhereItStopped()
         // five winners were drawn with.
         QCOMPARE(journalLines()
                      .filter(QRegularExpression(
-                         QStringLiteral("^续接\t人数=5\t链码=[0-9a-f]{6}(,[0-9a-f]{6}){4}$")))
+                         QStringLiteral("^续接\t人数=5\t链码=[0-9a-f]{12}(,[0-9a-f]{12}){4}$")))
                      .size(),
                  1);
         // Killed again before any clean end: the resumed winners are in the journal anew.

@@ -1,6 +1,7 @@
 #include "tst_stageview.h"
 
 #include "form2.h"
+#include "journalline.h"
 #include "programhost.h"
 #include "stageview.h"
 #include "textcodec.h"
@@ -144,9 +145,8 @@ void TestStageView::drawDrivenFromItIsTheSameDraw()
         QCOMPARE(stage->scene().heading, QStringLiteral("3等奖"));
         QCOMPARE(stage->scene().name, shown.display);
         QCOMPARE(stage->scene().lines.size(), draw + 1);
-        QTRY_COMPARE(stage->proofLine(),
-                     QStringLiteral("链码 ") + window_->drawProof().lastWinnerCode);
-        QCOMPARE(window_->drawProof().lastWinnerCode.size(), 6);
+        QTRY_COMPARE(stage->proofLine(), QStringLiteral("链码 ") + window_->drawProof().resultCode);
+        QCOMPARE(window_->drawProof().resultCode.size(), 12);
     }
     const DrawState &a = window_->engine().state();
     const DrawState &b = mainWindow->engine().state();
@@ -177,4 +177,83 @@ void TestStageView::settingsSaveKeepsAStageOpen()
     QVERIFY(replaced && replaced->stageView());
     QVERIFY(replaced->stageView()->isVisible());
     QCOMPARE(replaced->stageView()->scene().kind, StageScene::Kind::Tiers);
+}
+
+void TestStageView::codesAreLargeAndOfWhatIsShown_data()
+{
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<int>("winners");   // drawn by Space, one after another
+    QTest::addColumn<bool>("voidLast"); // then the newest winner voided
+    QTest::addColumn<QString>("shows"); // 链码 of the winner, of the void, or 链头
+
+    QTest::newRow("a winner at 1920 x 1080") << QSize(1920, 1080) << 1 << false << "winner";
+    QTest::newRow("a winner at 4:3, 1024 x 768") << QSize(1024, 768) << 1 << false << "winner";
+    QTest::newRow("a void shows the void line's own code")
+        << QSize(1920, 1080) << 2 << true << "void";
+    QTest::newRow("a void at 1280 x 720") << QSize(1280, 720) << 1 << true << "void";
+    QTest::newRow("every place drawn: the head") << QSize(1920, 1080) << 7 << false << "head";
+    QTest::newRow("every place drawn at 4:3: the head beside the notice")
+        << QSize(1024, 768) << 7 << false << "head";
+}
+
+// Every code the hall photographs is set in bold at 3.5 % of the height or more, never
+// shrunk, on the screen and clear of the notice; it is the code of what the stage shows.
+void TestStageView::codesAreLargeAndOfWhatIsShown()
+{
+    QFETCH(QSize, size);
+    QFETCH(int, winners);
+    QFETCH(bool, voidLast);
+    QFETCH(QString, shows);
+    if (winners == 7) {
+        fixture_->writeSettings(QStringLiteral("年会"), {QStringLiteral("3"), QStringLiteral("2"),
+                                                         QStringLiteral("1"), QStringLiteral("1")});
+        fixture_->writeCandidates({u"张三"_qs, u"李四"_qs, u"王五"_qs, u"赵六"_qs, u"钱七"_qs,
+                                   u"孙八"_qs, u"周九"_qs, u"吴十"_qs, u"郑一"_qs});
+        window_ = fixture_->openMainWindow();
+    }
+    fixture_->notifier.confirmAnswer = true;
+    window_->openStage();
+    StageView *stage = window_->stageView();
+    stage->showNormal();
+    stage->resize(size);
+    QTRY_COMPARE(stage->size(), size);
+    quint64 t = 1000;
+    for (int i = 0; i < winners; ++i) {
+        tap(window_->controls().T1, Qt::Key_Space, t);
+        window_->tick();
+        tap(window_->controls().T1, Qt::Key_Space, t + 500);
+        t += 1000;
+    }
+    QCOMPARE(window_->engine().state().winners.size(), winners);
+    const QString winnerCode = window_->drawProof().resultCode;
+    if (voidLast) {
+        window_->controls().T1->setFocus();
+        QTest::keyClick(window_->controls().T1, Qt::Key_Delete);
+        QCOMPARE(stage->scene().kind, StageScene::Kind::Voided);
+    }
+    QCoreApplication::processEvents();
+    const DrawProof proof = window_->drawProof();
+    QCOMPARE(proof.resultCode.size(), ChainCodeDigits);
+    if (shows == u"winner")
+        QCOMPARE(stage->proofLine(), u"链码 "_qs + proof.resultCode);
+    if (shows == u"void") {
+        QVERIFY(proof.resultCode != winnerCode);
+        QCOMPARE(stage->proofLine(), u"链码 "_qs + proof.resultCode);
+        // The void is the newest result: the head has moved on to its line.
+        QVERIFY(proof.chainHead.startsWith(proof.resultCode));
+    }
+    if (shows == u"head") {
+        QVERIFY(!stage->scene().notice.isEmpty());
+        QCOMPARE(proof.chainHead.size(), JournalChainDigits);
+        QCOMPARE(stage->proofLine(), u"链头 "_qs + proof.chainHead);
+        // The head is the last winner's line's chain value: its code is the head's start.
+        QVERIFY(proof.chainHead.startsWith(proof.resultCode));
+    }
+    QVERIFY(stage->proofFont().bold());
+    QVERIFY2(stage->proofFont().pixelSize() >= 0.035 * size.height(),
+             qPrintable(QString::number(stage->proofFont().pixelSize())));
+    const QRect proofRect = stage->proofRect();
+    QVERIFY(QRect(QPoint(), size).contains(proofRect));
+    QVERIFY(QFontMetrics(stage->proofFont()).horizontalAdvance(stage->proofLine()) <=
+            proofRect.width());
 }

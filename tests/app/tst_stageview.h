@@ -20,6 +20,8 @@ private slots:
     void f5OpensAndClosesIt();
     void drawDrivenFromItIsTheSameDraw();
     void settingsSaveKeepsAStageOpen();
+    void codesAreLargeAndOfWhatIsShown_data();
+    void codesAreLargeAndOfWhatIsShown();
 
 private:
     std::optional<AppFixture> fixture_;

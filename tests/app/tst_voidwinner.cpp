@@ -315,7 +315,7 @@ void TestVoidWinner::killedRunResumesWithTheVoid()
         QCOMPARE(window.engine().state().voidedLines, QStringList{u"2等奖:Carl\r\n"_qs});
         // Each resume carries the codes the winners were drawn with: the second the same.
         QStringList resumed = journalLines().filter(
-            QRegularExpression(u"^续接\t人数=4\t作废=1\t链码=[0-9a-f]{6}(,[0-9a-f]{6}){3}$"_qs));
+            QRegularExpression(u"^续接\t人数=4\t作废=1\t链码=[0-9a-f]{12}(,[0-9a-f]{12}){3}$"_qs));
         QCOMPARE(resumed.size(), run + 1);
         QCOMPARE(resumed.removeDuplicates(), run);
     }

@@ -72,6 +72,8 @@ void TestStage::layoutScalesWithTheScreen()
     for (const QRect &part : {layout.title, layout.name, layout.list, layout.notice, layout.tiers})
         QVERIFY(screen.contains(part));
     QVERIFY(layout.smallestNamePixels >= std::floor(0.08 * h));
+    // The codes the hall photographs.
+    QVERIFY(layout.proofPixels >= 0.035 * h);
 }
 
 void TestStage::namesStayLargeAndWhole_data()
