@@ -55,7 +55,7 @@ void Form1::showProof()
     QMetaObject::invokeMethod(this, &Form1::proofChanged, Qt::QueuedConnection);
 }
 
-void Form1::saveResultSheet()
+void Form1::saveResultSheet(const QString &path)
 {
     const DrawState &state = engine_.state();
     ResultSheet sheet;
@@ -67,12 +67,11 @@ void Form1::saveResultSheet()
     sheet.quotas = state.quota;
     for (const DrawnWinner &winner : state.winners) {
         const ProofLedger::WinnerLine line = proof_.winnerLine(winner.journalLine);
-        sheet.winners.append(
-            {winner.tier, winner.name, line.stamp, line.code, winner.typed, winner.voided, line.voidStamp});
+        sheet.winners.append({winner.tier, winner.name, line.stamp, line.code, winner.typed,
+                              winner.voided, line.voidStamp});
     }
     sheet.journalName = JournalFileName;
     sheet.head = journal_.head();
-    const QString path = writerPath(programDirectory_, ResultSheetFileName, nativeSeparator());
     if (const FileResult written = writeResultSheet(path, sheet); !written.ok())
         notifier_.warning(QStringLiteral("提示:"), written.error);
 }

@@ -10,7 +10,7 @@
 
 // The fields of a draw's start (开始抽奖, or 初始化 after a reset): the title, the quotas,
 // the list's path, its number of names, its SHA-256 and every name that stands twice
-// with its lines.
+// with its lines (for a long listing: how many, on how many lines, and its SHA-256).
 QStringList drawStartJournalFields(const QString &event, const QString &title,
                                    const std::array<qint32, 4> &quotas, const QString &listPath,
                                    const CandidatePool &list);
