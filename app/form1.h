@@ -64,6 +64,9 @@ signals:
     void settingsRequested();
     // Exit has written the report (or the operator chose to leave without it).
     void exitRequested();
+    // The window is about to go; `report` is the report just written for it, empty when
+    // none was.
+    void leaving(const QString &report);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -87,7 +90,9 @@ private:
     void voidAtCaret();
     void Format();
     ReportOutcome sava(QString *error = nullptr);
+    ReportOutcome saveReport(const QString &path, const QString &sheetPath, QString *error);
     bool writeReportBeforeLeaving();
+    bool saveElsewhere();
     void Exit();
     void openWebLink();
     void toggleStage();
@@ -107,7 +112,7 @@ private:
     void setUpProof();
     void noteDrawStart(const QString &listPath, const CandidatePool &list);
     void showProof();
-    void saveResultSheet();
+    void saveResultSheet(const QString &path);
 
     Notifier &notifier_;
     JournalWriter &journal_;
@@ -116,6 +121,9 @@ private:
     Form1Controls c_;
     std::function<bool()> ys_;
     bool leaving_ = false;
+    QString lastReport_;
+    // Where the last report that the program's folder could not take went.
+    QString elsewhere_;
     bool loaded_ = false;
     bool showingRoll_ = false;
     HeldNotices laterNotices_{notifier_};

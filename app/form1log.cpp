@@ -7,20 +7,37 @@
 #include "notifier.h"
 #include "programpaths.h"
 #include "reportfile.h"
+#include "reportkeeping.h"
+#include "resultsheet.h"
 #include "resumeblock.h"
 #include "winnervoid.h"
 
 #include <QAction>
+#include <QDir>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QStandardPaths>
 #include <QTextBlock>
 
 namespace {
 
 const QString Notice = QStringLiteral("提示");
 const QString ReportNotice = QStringLiteral("提示:");
+
+// The question after the report failed on the way out. With the journal behind as well,
+// closing now leaves the results in no file at all, and the question says so.
+QString failedReportQuestion(const QString &error, qsizetype journalBehind)
+{
+    QString text = error + QStringLiteral("\n\n");
+    if (journalBehind > 0)
+        text += QStringLiteral("抽奖日志也写不进去：现在关闭，这次抽奖的结果就不会留在任何文件里。"
+                               "请把获奖名单另存到其他文件夹（例如桌面或 U 盘）。\n\n");
+    return text + QStringLiteral("“重试”再次保存获奖名单；“") + SaveElsewhereCaption +
+           QStringLiteral("”把获奖名单保存到您选择的文件夹（默认是桌面）；"
+                          "“不保存，关闭”放弃保存并关闭；“取消”保留窗口和全部抽奖结果。");
+}
 
 } // namespace
 
@@ -90,16 +107,31 @@ void Form1::voidAtCaret()
 
 Form1::ReportOutcome Form1::sava(QString *error)
 {
+    return saveReport(writerPath(programDirectory_, ReportFileName, nativeSeparator()),
+                      writerPath(programDirectory_, ResultSheetFileName, nativeSeparator()), error);
+}
+
+Form1::ReportOutcome Form1::saveReport(const QString &path, const QString &sheetPath,
+                                       QString *error)
+{
     if (ys_ && ys_())
         return ReportOutcome::Suppressed;
-    const QString path = writerPath(programDirectory_, ReportFileName, nativeSeparator());
     const DrawState &state = engine_.state();
     QStringList typed, typedListed;
-    for (const DrawnWinner &winner : state.winners)
-        if (winner.typed && !winner.voided)
+    qsizetype standing = 0;
+    for (const DrawnWinner &winner : state.winners) {
+        if (winner.voided)
+            continue;
+        ++standing;
+        if (winner.typed)
             (winner.listed ? typedListed : typed) << logLine(winner.tier, winner.name);
-    const FileResult result =
-        writeReportFile(path, state.log, state.status, state.voidedLines, typed, typedListed);
+    }
+    // A report listing more winners is kept before this one replaces it.
+    const KeptReport kept = keepFullerReport(path, standing, {sheetPath});
+    FileResult result = kept.result;
+    if (result.ok())
+        result = writeReportFile(path, state.log, state.status, state.voidedLines, typed,
+                                 typedListed);
     if (!result.ok()) {
         journal_.write({JournalEvent::ReportFailed, escapeJournalField(path),
                         escapeJournalField(result.error)});
@@ -107,32 +139,63 @@ Form1::ReportOutcome Form1::sava(QString *error)
             *error = result.error;
         return ReportOutcome::Failed;
     }
-    saveResultSheet();
+    saveResultSheet(sheetPath);
     journal_.write({JournalEvent::ReportSaved, escapeJournalField(path)});
+    lastReport_ = path;
     notifier_.beep();
-    notifier_.information(ReportNotice, QStringLiteral("获奖数据已保存在") + path);
+    notifier_.information(ReportNotice,
+                          QStringLiteral("获奖数据已保存在") + path + keptReportText(kept));
     return ReportOutcome::Written;
 }
 
 bool Form1::writeReportBeforeLeaving()
 {
-    // The results are never dropped silently: a failed report asks before the window goes.
+    // The results are never dropped silently: a failed report asks before the window goes,
+    // and offers another folder when the program's own cannot take it.
+    lastReport_.clear();
     for (;;) {
         QString error;
         if (sava(&error) != ReportOutcome::Failed)
-            return true;
-        const QString question =
-            error + QStringLiteral("\n\n“重试”再次保存获奖名单；“不保存，关闭”放弃保存并关闭；"
-                                   "“取消”保留窗口和全部抽奖结果。");
-        switch (notifier_.askAfterFailedWrite(ReportNotice, question)) {
+            break;
+        switch (notifier_.askAfterFailedWrite(
+            ReportNotice, failedReportQuestion(error, journal_.linesBehind()))) {
         case Notifier::FailedWriteChoice::Retry:
             continue;
+        case Notifier::FailedWriteChoice::SaveElsewhere:
+            if (saveElsewhere())
+                break;
+            continue;
         case Notifier::FailedWriteChoice::CloseWithoutReport:
-            return true;
+            break;
         case Notifier::FailedWriteChoice::KeepWindowOpen:
             return false;
         }
+        break;
     }
+    emit leaving(lastReport_);
+    return true;
+}
+
+bool Form1::saveElsewhere()
+{
+    if (elsewhere_.isEmpty()) {
+        elsewhere_ = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
+        if (elsewhere_.isEmpty())
+            elsewhere_ = QDir::homePath();
+    }
+    const std::optional<QString> folder =
+        notifier_.chooseFolder(QStringLiteral("获奖名单保存到哪个文件夹"), elsewhere_);
+    if (!folder)
+        return false;
+    elsewhere_ = *folder;
+    const QChar separator = nativeSeparator();
+    QString error;
+    if (saveReport(readerPath(*folder, ReportFileName, separator),
+                   readerPath(*folder, ResultSheetFileName, separator),
+                   &error) == ReportOutcome::Written)
+        return true;
+    notifier_.warning(ReportNotice, error);
+    return false;
 }
 
 void Form1::resume(const InterruptedDraw &draw)

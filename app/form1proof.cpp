@@ -61,7 +61,7 @@ void Form1::showProof()
     QMetaObject::invokeMethod(this, &Form1::proofChanged, Qt::QueuedConnection);
 }
 
-void Form1::saveResultSheet()
+void Form1::saveResultSheet(const QString &path)
 {
     const ProofLedger &ledger = journal_.ledger();
     const auto drawOf = [](const ProofLedger::Draw &draw) {
@@ -94,7 +94,6 @@ void Form1::saveResultSheet()
     sheet.time = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
     sheet.journalName = JournalFileName;
     sheet.head = ledger.head();
-    const QString path = writerPath(programDirectory_, ResultSheetFileName, nativeSeparator());
     if (const FileResult written = writeResultSheet(path, sheet); !written.ok())
         notifier_.warning(QStringLiteral("提示:"), written.error);
 }

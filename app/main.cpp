@@ -1,4 +1,5 @@
 #include "messageboxnotifier.h"
+#include "programfont.h"
 #include "programhost.h"
 #include "programpaths.h"
 #include "randomsource.h"
@@ -21,6 +22,7 @@ int main(int argc, char *argv[])
     InitCommonControls();
 #endif
     QApplication app(argc, argv);
+    useProgramFont();
     // The host decides when the program ends: the settings window alone keeps it running.
     QApplication::setQuitOnLastWindowClosed(false);
 

@@ -72,6 +72,7 @@ void ProgramHost::showNewMainWindow()
     window->setReportSuppressed([this] { return settingsWindow_ && settingsWindow_->ys(); });
     connect(window, &Form1::settingsRequested, this, &ProgramHost::openSettingsWindow);
     connect(window, &Form1::exitRequested, this, &ProgramHost::end);
+    connect(window, &Form1::leaving, this, [this](const QString &report) { report_ = report; });
     connect(window, &QObject::destroyed, this, &ProgramHost::windowGone);
     mainWindow_ = window;
 
@@ -124,6 +125,7 @@ void ProgramHost::end()
 {
     journalWriter_.write({JournalEvent::CleanEnd});
     if (const qsizetype behind = journalWriter_.linesBehind(); behind > 0)
-        notifier_.warning(QStringLiteral("提示"), journalStillBehindText(journal_.path(), behind));
+        notifier_.warning(QStringLiteral("提示"),
+                          journalStillBehindText(journal_.path(), behind, report_));
     emit programEnded();
 }

@@ -51,5 +51,7 @@ private:
     JournalWriter journalWriter_;
     Form1 *mainWindow_ = nullptr;
     Form2 *settingsWindow_ = nullptr;
+    // The report the main window wrote as it went; empty when it could not write one.
+    QString report_;
     OperatorBoxes boxes_{[this] { return mainWindow_; }};
 };

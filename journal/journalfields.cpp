@@ -1,6 +1,44 @@
 #include "journalfields.h"
 
 #include "journal.h"
+#include "sha256.h"
+
+namespace {
+
+// Past this many characters the repeated names are summarised: a list of a million names
+// holds hundreds of thousands, and the start line is written at every start and reset.
+constexpr qsizetype LongestDuplicatesListing = 4000;
+
+// Every name that stands twice with its lines, or, when that is long, how many names on
+// how many lines and the SHA-256 of that listing in UTF-8: the list's own SHA-256 names
+// the list, from which anyone can work the listing out again.
+QString duplicatesField(const CandidatePool &list)
+{
+    // One string, appended in place: a big list has a duplicate for every few names.
+    QString listing;
+    qsizetype lines = 0;
+    const QList<DuplicateName> found = findDuplicateNames(list);
+    for (qsizetype g = 0; g < found.size(); ++g) {
+        if (g > 0)
+            listing += QLatin1Char(';');
+        listing += escapeJournalField(found[g].name);
+        listing += QLatin1Char('@');
+        for (qsizetype i = 0; i < found[g].lineNumbers.size(); ++i) {
+            if (i > 0)
+                listing += QLatin1Char(',');
+            listing += QString::number(found[g].lineNumbers[i]);
+        }
+        lines += found[g].lineNumbers.size();
+    }
+    if (listing.size() > LongestDuplicatesListing)
+        listing = QStringLiteral("%1个名字共%2行,SHA-256:%3")
+                      .arg(found.size())
+                      .arg(lines)
+                      .arg(QString::fromLatin1(sha256Hex(listing.toUtf8())));
+    return QStringLiteral("重复=") + listing;
+}
+
+} // namespace
 
 QStringList drawStartJournalFields(const QString &event, const QString &title,
                                    const std::array<qint32, 4> &quotas, const QString &listPath,
@@ -9,27 +47,13 @@ QStringList drawStartJournalFields(const QString &event, const QString &title,
     QStringList quotaTexts;
     for (qint32 quota : quotas)
         quotaTexts << QString::number(quota);
-    // One string, appended in place: a big list has a duplicate for every few names.
-    QString duplicates = QStringLiteral("重复=");
-    const QList<DuplicateName> found = findDuplicateNames(list);
-    for (qsizetype g = 0; g < found.size(); ++g) {
-        if (g > 0)
-            duplicates += QLatin1Char(';');
-        duplicates += escapeJournalField(found[g].name);
-        duplicates += QLatin1Char('@');
-        for (qsizetype i = 0; i < found[g].lineNumbers.size(); ++i) {
-            if (i > 0)
-                duplicates += QLatin1Char(',');
-            duplicates += QString::number(found[g].lineNumbers[i]);
-        }
-    }
     return {event,
             QStringLiteral("标题=") + escapeJournalField(title),
             QStringLiteral("名额=") + quotaTexts.join(QLatin1Char(',')),
             QStringLiteral("名单=") + escapeJournalField(listPath),
             QStringLiteral("人数=%1").arg(list.names.size()),
             QStringLiteral("SHA-256=") + QString::fromLatin1(list.sha256),
-            duplicates,
+            duplicatesField(list),
             InvisibleCharactersKey + QString::number(list.namesWithInvisibleCharacters)};
 }
 

@@ -10,7 +10,8 @@
 
 // The fields of a draw's start (开始抽奖, or 初始化 after a reset): the title, the quotas,
 // the list's path, its number of names, its SHA-256, every name that stands twice with its
-// lines, and how many names were read without invisible characters.
+// lines (for a long listing: how many, on how many lines, and its SHA-256), and how many
+// names were read without invisible characters.
 // Its last field. A start without it was written by an earlier version, which read every
 // name with its invisible characters.
 inline const QString InvisibleCharactersKey = QStringLiteral("不可见字符=");

@@ -90,10 +90,14 @@ QString journalCaughtUpText(const QString &journalPath, qsizetype lines)
         .arg(journalPath);
 }
 
-QString journalStillBehindText(const QString &journalPath, qsizetype lines)
+QString journalStillBehindText(const QString &journalPath, qsizetype lines,
+                               const QString &reportPath)
 {
-    return QStringLiteral("抽奖日志 %1 仍有 %2 行没能写进去，程序关闭后这些记录不在日志里，"
-                          "请以获奖名单为准。")
-        .arg(journalPath)
-        .arg(lines);
+    const QString text =
+        QStringLiteral("抽奖日志 %1 仍有 %2 行没能写进去，程序关闭后这些记录不在日志里，")
+            .arg(journalPath)
+            .arg(lines);
+    if (reportPath.isEmpty())
+        return text + QStringLiteral("获奖名单也没有保存：这些结果没有留在任何文件里。");
+    return text + QStringLiteral("请以获奖名单 %1 为准。").arg(reportPath);
 }

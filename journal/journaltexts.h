@@ -18,4 +18,7 @@ QString journalUnreadableText(const QString &error);
 
 QString journalBehindText(const QString &error);
 QString journalCaughtUpText(const QString &journalPath, qsizetype lines);
-QString journalStillBehindText(const QString &journalPath, qsizetype lines);
+// At the end, with lines still missing; `reportPath` is the report written on the way out,
+// empty when none could be.
+QString journalStillBehindText(const QString &journalPath, qsizetype lines,
+                               const QString &reportPath);

@@ -4,6 +4,8 @@
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QDir>
+#include <QFileDialog>
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QPointer>
@@ -100,6 +102,7 @@ Notifier::FailedWriteChoice MessageBoxNotifier::askAfterFailedWrite(const QStrin
 {
     PlacedBox box(placement_, QMessageBox::Warning, title, text);
     QPushButton *retry = box.addButton(QStringLiteral("重试"), QMessageBox::AcceptRole);
+    QPushButton *elsewhere = box.addButton(SaveElsewhereCaption, QMessageBox::ActionRole);
     QPushButton *discard =
         box.addButton(QStringLiteral("不保存，关闭"), QMessageBox::DestructiveRole);
     QPushButton *keep = box.addButton(QStringLiteral("取消"), QMessageBox::RejectRole);
@@ -109,6 +112,8 @@ Notifier::FailedWriteChoice MessageBoxNotifier::askAfterFailedWrite(const QStrin
     QAbstractButton *clicked = box.ask();
     if (clicked == retry)
         return FailedWriteChoice::Retry;
+    if (clicked == elsewhere)
+        return FailedWriteChoice::SaveElsewhere;
     if (clicked == discard)
         return FailedWriteChoice::CloseWithoutReport;
     return FailedWriteChoice::KeepWindowOpen;
@@ -148,6 +153,16 @@ bool MessageBoxNotifier::askRecordAnyway(const QString &title, const QString &te
     box.setDefaultButton(skip);
     box.setEscapeButton(skip);
     return askIgnoringSpace(box) == record;
+}
+
+std::optional<QString> MessageBoxNotifier::chooseFolder(const QString &title, const QString &start)
+{
+    QWidget *owner =
+        placement_ ? placement_->owner(QApplication::activeWindow()) : QApplication::activeWindow();
+    const QString folder = QFileDialog::getExistingDirectory(owner, title, start);
+    if (folder.isEmpty())
+        return std::nullopt;
+    return QDir::toNativeSeparators(folder);
 }
 
 void MessageBoxNotifier::beep()

@@ -16,6 +16,7 @@ public:
     ResumeChoice askResume(const QString &title, const QString &text) override;
     bool confirm(const QString &title, const QString &text) override;
     bool askRecordAnyway(const QString &title, const QString &text) override;
+    std::optional<QString> chooseFolder(const QString &title, const QString &start) override;
     void beep() override;
     void openUrl(const QUrl &url) override;
 

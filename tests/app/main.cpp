@@ -1,6 +1,7 @@
 #include <QApplication>
 #include <QTest>
 
+#include "tst_closing.h"
 #include "tst_drawwindow.h"
 #include "tst_import.h"
 #include "tst_journal.h"
@@ -20,6 +21,10 @@ int main(int argc, char *argv[])
     }
     {
         TestReportResetSettings test;
+        failed |= QTest::qExec(&test, argc, argv);
+    }
+    {
+        TestClosing test;
         failed |= QTest::qExec(&test, argc, argv);
     }
     {

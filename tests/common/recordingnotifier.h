@@ -10,7 +10,8 @@
 
 // Records every message, beep and link instead of showing them, and answers a failed
 // write's question from a script (CloseWithoutReport when the script is empty) and a
-// confirmation from confirmAnswer, a typed winner's question from recordAnywayAnswer.
+// confirmation from confirmAnswer, a typed winner's question from recordAnywayAnswer, the
+// folder chooser from chosenFolder.
 class RecordingNotifier : public Notifier {
 public:
     struct Message {
@@ -24,6 +25,8 @@ public:
     ResumeChoice resumeChoice = ResumeChoice::StartAfresh;
     bool confirmAnswer = false;
     bool recordAnywayAnswer = false;
+    // The folder chooser's answer; it records the folder it started in as its text.
+    std::optional<QString> chosenFolder;
     int beeps = 0;
     QList<QUrl> openedUrls;
     // Runs while a failed write's question is open, as an operator fixing the fault would.
@@ -65,6 +68,11 @@ public:
     {
         messages.append({Icon::Question, title, text});
         return recordAnywayAnswer;
+    }
+    std::optional<QString> chooseFolder(const QString &title, const QString &start) override
+    {
+        messages.append({Icon::Question, title, start});
+        return chosenFolder;
     }
     void beep() override { ++beeps; }
     void openUrl(const QUrl &url) override { openedUrls.append(url); }

@@ -12,3 +12,4 @@ int runWriteTest(int argc, char *argv[]);
 int runBadInputTest(int argc, char *argv[]);
 int runWriteFaultTest(int argc, char *argv[]);
 int runMillionNamesTest(int argc, char *argv[]);
+int runProgramLockTest(int argc, char *argv[]);

@@ -2,6 +2,7 @@
 #include "filesizelimit.h"
 #include "gb18030decoder.h"
 #include "journal.h"
+#include "journalfields.h"
 #include "journalline.h"
 #include "journalreader.h"
 #include "journalsamples.h"
@@ -33,6 +34,8 @@ private slots:
     void fieldsSplitBackExactly();
     void candidateFileGivesHashAndDuplicates();
     void listHashIsSha256AtEveryLength();
+    void startLineStaysSmallWithManyRepeatedNames_data();
+    void startLineStaysSmallWithManyRepeatedNames();
 };
 
 void JournalWriteTest::appendStartsOnALineOfItsOwn_data()
@@ -184,6 +187,46 @@ void JournalWriteTest::listHashIsSha256AtEveryLength()
              QByteArray("ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"));
     const QByteArray big(1'000'003, '\xA7');
     QCOMPARE(sha256Hex(big), QCryptographicHash::hash(big, QCryptographicHash::Sha256).toHex());
+}
+
+void JournalWriteTest::startLineStaysSmallWithManyRepeatedNames_data()
+{
+    QTest::addColumn<int>("names");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("a few repeated names are listed with their lines")
+        << 3 << u"重复=名字0@1,4;名字1@2,5;名字2@3,6"_qs;
+    // 500,000 names, each twice: listed, the field would take 10 MB at every start.
+    QTest::newRow("a million lines of repeated names are counted and fingerprinted")
+        << 500'000 << u"重复=500000个名字共1000000行,SHA-256:"_qs;
+}
+
+void JournalWriteTest::startLineStaysSmallWithManyRepeatedNames()
+{
+    QFETCH(int, names);
+    QFETCH(QString, expected);
+    QString text;
+    for (int round = 0; round < 2; ++round)
+        for (int i = 0; i < names; ++i)
+            text += u"名字"_qs + QString::number(i) + u"\r\n"_qs;
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"cjk.txt"_qs);
+    QVERIFY(writeBytes(path, gbk(text)));
+    const CandidatePool list = readCandidatePool(path);
+
+    const QString field =
+        drawStartJournalFields(u"开始抽奖"_qs, u"年会"_qs, {1, 1, 1, 1}, path, list).last();
+    QVERIFY2(field.startsWith(expected), qPrintable(field.left(200)));
+    QVERIFY2(field.size() < 200, qPrintable(field.left(200)));
+    if (field.size() > expected.size()) {
+        // The fingerprint is the SHA-256 of the listing the field would otherwise hold.
+        QString listing;
+        for (int i = 0; i < names; ++i)
+            listing += u"%1名字%2@%3,%4"_qs.arg(i ? u";"_qs : QString())
+                           .arg(i)
+                           .arg(i + 1)
+                           .arg(i + 1 + names);
+        QCOMPARE(field.mid(expected.size()), QString::fromLatin1(sha256Hex(listing.toUtf8())));
+    }
 }
 
 int runJournalWriteTest(int argc, char *argv[])
