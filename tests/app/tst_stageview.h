@@ -20,6 +20,7 @@ private slots:
     void f5OpensAndClosesIt();
     void drawDrivenFromItIsTheSameDraw();
     void settingsSaveKeepsAStageOpen();
+    void hundredWinnersTurnPagesAndARollKeepsItsSize();
 
 private:
     std::optional<AppFixture> fixture_;
