@@ -1,6 +1,7 @@
 #include "stageview.h"
 
 #include "drawengine.h"
+#include "stagefonts.h"
 #include "stagelook.h"
 #include "winnergrid.h"
 
@@ -22,22 +23,6 @@ constexpr int PageTurnMs = 5000;
 // The widest names of the pool that set the roll's size: a few, so that a name whose
 // letters are wider than their count says still fits.
 constexpr qsizetype WidestNamesMeasured = 16;
-
-// The main window's Chinese fonts, the sans ones first: they stay legible from afar. The
-// colour emoji fonts come last, for the characters no other font has.
-const QStringList SansFamilies{QStringLiteral("微软雅黑"),
-                               QStringLiteral("Microsoft YaHei"),
-                               QStringLiteral("黑体"),
-                               QStringLiteral("SimHei"),
-                               QStringLiteral("Noto Sans CJK SC"),
-                               QStringLiteral("Segoe UI Emoji"),
-                               QStringLiteral("Noto Color Emoji")};
-const QStringList SerifFamilies{QStringLiteral("宋体"),
-                                QStringLiteral("SimSun"),
-                                QStringLiteral("Noto Serif CJK SC"),
-                                QStringLiteral("Noto Sans CJK SC"),
-                                QStringLiteral("Segoe UI Emoji"),
-                                QStringLiteral("Noto Color Emoji")};
 
 QFont stageFont(const QStringList &families, int pixels, QFont::Weight weight)
 {
@@ -251,13 +236,13 @@ void StageView::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
     layout_ = ::stageLayout(size());
-    titleFont_ = stageFont(SerifFamilies, layout_.titlePixels, QFont::Bold);
-    headingFont_ = stageFont(SansFamilies, layout_.headingPixels, QFont::Bold);
-    nameFont_ = stageFont(SansFamilies, layout_.namePixels, QFont::Bold);
-    listHeadingFont_ = stageFont(SansFamilies, layout_.listHeadingPixels, QFont::Bold);
-    listFont_ = stageFont(SansFamilies, layout_.listPixels, QFont::Normal);
-    tierFont_ = stageFont(SansFamilies, layout_.tierPixels, QFont::Bold);
-    noticeFont_ = stageFont(SansFamilies, layout_.noticePixels, QFont::Bold);
+    titleFont_ = stageFont(StageFonts::Serif, layout_.titlePixels, QFont::Bold);
+    headingFont_ = stageFont(StageFonts::Sans, layout_.headingPixels, QFont::Bold);
+    nameFont_ = stageFont(StageFonts::Sans, layout_.namePixels, QFont::Bold);
+    listHeadingFont_ = stageFont(StageFonts::Sans, layout_.listHeadingPixels, QFont::Bold);
+    listFont_ = stageFont(StageFonts::Sans, layout_.listPixels, QFont::Normal);
+    tierFont_ = stageFont(StageFonts::Sans, layout_.tierPixels, QFont::Bold);
+    noticeFont_ = stageFont(StageFonts::Sans, layout_.noticePixels, QFont::Bold);
     rollFont_.reset();
     makeBackground();
     showDraw();

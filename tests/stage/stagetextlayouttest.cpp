@@ -3,13 +3,17 @@
 
 #include "candidates.h"
 #include "namefit.h"
+#include "stagefonts.h"
 #include "stagelayout.h"
 #include "winnergrid.h"
 
+#include <QFontDatabase>
 #include <QFontMetrics>
+#include <QGlyphRun>
 #include <QRegularExpression>
 #include <QSet>
 #include <QTest>
+#include <QTextLayout>
 
 namespace {
 
@@ -152,4 +156,39 @@ void TestStage::aRollKeepsOneSize()
                          layout.smallestNamePixels)
                      .font.pixelSize();
     QCOMPARE(sizes, QSet<int>{steady});
+}
+
+void TestStage::rareCharactersHaveGlyphs_data()
+{
+    QTest::addColumn<QStringList>("families");
+    QTest::addColumn<QString>("name");
+    const QString extensionB = QStringLiteral("李𪚥");
+    QTest::newRow("sans, Extension B") << StageFonts::Sans << extensionB;
+    QTest::newRow("serif, Extension B") << StageFonts::Serif << extensionB;
+    QTest::newRow("sans, Extension C") << StageFonts::Sans << QStringLiteral("王𫝀");
+    // Windows has its own emoji font; the tests under Wine are given none.
+    if (QFontDatabase::families().contains(QStringLiteral("Noto Color Emoji")))
+        QTest::newRow("sans, emoji") << StageFonts::Sans << QStringLiteral("张伟🎉");
+}
+
+// Every character of a name has a glyph in one of the stage's fonts: none shows as a box.
+void TestStage::rareCharactersHaveGlyphs()
+{
+    QFETCH(QStringList, families);
+    QFETCH(QString, name);
+    QFont font;
+    font.setFamilies(families);
+    font.setPixelSize(64);
+    QTextLayout layout(name, font);
+    layout.beginLayout();
+    layout.createLine();
+    layout.endLayout();
+    int glyphs = 0;
+    for (const QGlyphRun &run : layout.glyphRuns()) {
+        for (const quint32 index : run.glyphIndexes()) {
+            QVERIFY2(index != 0, qPrintable(run.rawFont().familyName()));
+            ++glyphs;
+        }
+    }
+    QCOMPARE(glyphs, int(name.toUcs4().size()));
 }

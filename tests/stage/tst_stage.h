@@ -23,6 +23,8 @@ private slots:
     void bracketsStayWithTheirWords_data();
     void bracketsStayWithTheirWords();
     void aRollKeepsOneSize();
+    void rareCharactersHaveGlyphs_data();
+    void rareCharactersHaveGlyphs();
 };
 
 // The stage's name font as the stage view sets it.
