@@ -15,12 +15,19 @@ namespace {
 
 // The fonts ask for the Windows names first; the substitutes keep Chinese legible where
 // those are not installed.
-const QStringList SongTi{QStringLiteral("宋体"), QStringLiteral("SimSun"),
-                         QStringLiteral("NSimSun"), QStringLiteral("Noto Serif CJK SC"),
-                         QStringLiteral("Noto Sans CJK SC")};
-const QStringList FangSong{QStringLiteral("仿宋_GB2312"), QStringLiteral("FangSong_GB2312"),
-                           QStringLiteral("仿宋"),        QStringLiteral("FangSong"),
-                           QStringLiteral("STFangsong"),  QStringLiteral("Noto Serif CJK SC")};
+// The last ones hold the rare characters of CJK Extension B and later (李𪚥): Chinese
+// Windows has SimSun-ExtB, Linux the Hanazono fonts.
+const QStringList RareHan{QStringLiteral("SimSun-ExtB"), QStringLiteral("MingLiU-ExtB"),
+                          QStringLiteral("HanaMinB"), QStringLiteral("HanaMinA")};
+const QStringList SongTi =
+    QStringList{QStringLiteral("宋体"), QStringLiteral("SimSun"), QStringLiteral("NSimSun"),
+                QStringLiteral("Noto Serif CJK SC"), QStringLiteral("Noto Sans CJK SC")} +
+    RareHan;
+const QStringList FangSong =
+    QStringList{QStringLiteral("仿宋_GB2312"), QStringLiteral("FangSong_GB2312"),
+                QStringLiteral("仿宋"),        QStringLiteral("FangSong"),
+                QStringLiteral("STFangsong"),  QStringLiteral("Noto Serif CJK SC")} +
+    RareHan;
 
 QFont font(const QStringList &families, qreal points, QFont::Weight weight)
 {

@@ -20,6 +20,8 @@ public:
     bool isFilled() const { return filled_; }
     qsizetype size() const { return names_.size(); }
     QString at(qsizetype index) const { return names_.at(index).toString(); }
+    // The same without a copy, valid until the pool changes.
+    QStringView view(qsizetype index) const { return names_.at(index); }
     QStringList names() const { return names_.toStringList(); }
     // Whether the text is one of the entries, exactly as it stands.
     bool contains(QStringView name) const;

@@ -1,5 +1,7 @@
 #include "namefit.h"
 
+#include "candidates.h"
+
 #include <QFontMetricsF>
 #include <QTextLayout>
 
@@ -25,9 +27,10 @@ QFont sized(const QFont &font, int pixels)
     return copy;
 }
 
-// The name's lines at that width, at most maxLines: the last one then holds the rest.
-QStringList wrapped(const QString &name, const QFont &font, int width,
-                    qsizetype maxLines = std::numeric_limits<qsizetype>::max())
+// The name's lines at that width as the text layout breaks them, each with where it starts
+// in the name; at most maxLines, the last one then holding the rest.
+QStringList laidOut(const QString &name, const QFont &font, int width, qsizetype maxLines,
+                    QList<qsizetype> *starts = nullptr)
 {
     QTextLayout layout(name, font);
     QTextOption option;
@@ -42,11 +45,51 @@ QStringList wrapped(const QString &name, const QFont &font, int width,
             lines.size() + 1 == maxLines ? name.size() - line.textStart() : line.textLength();
         // A space where the line broke is not part of what is shown.
         lines << name.mid(line.textStart(), length).trimmed();
+        if (starts)
+            *starts << line.textStart();
         if (lines.size() == maxLines)
             break;
     }
     layout.endLayout();
     return lines;
+}
+
+// Where the bracketed part that ends the name opens ("张伟（销售部）"), or -1.
+qsizetype closingBracketGroup(const QString &name)
+{
+    static const QString Opening = QStringLiteral("（(【[");
+    static const QString Closing = QStringLiteral("）)】]");
+    const QString trimmed = name.trimmed();
+    if (trimmed.isEmpty())
+        return -1;
+    const qsizetype kind = Closing.indexOf(trimmed.back());
+    if (kind < 0)
+        return -1;
+    const qsizetype open = trimmed.lastIndexOf(Opening.at(kind));
+    return open > 0 ? name.indexOf(trimmed) + open : -1;
+}
+
+// The name's lines at that width, at most maxLines: the last one then holds the rest.
+QStringList wrapped(const QString &name, const QFont &font, int width,
+                    qsizetype maxLines = std::numeric_limits<qsizetype>::max())
+{
+    QList<qsizetype> starts;
+    QStringList lines = laidOut(name, font, width, maxLines, &starts);
+    const qsizetype open = closingBracketGroup(name);
+    if (lines.size() < 2 || open < 0 ||
+        std::none_of(starts.begin(), starts.end(), [&](qsizetype start) { return start > open; }))
+        return lines;
+    const QString group = name.mid(open).trimmed();
+    const QFontMetricsF metrics(font);
+    if (metrics.horizontalAdvance(group) > width)
+        return lines;
+    // The part before the bracket wrapped alone, the bracketed part after it whole.
+    QStringList moved = laidOut(name.left(open), font, width, maxLines);
+    if (moved.isEmpty() || metrics.horizontalAdvance(moved.last() + group) > width)
+        moved << group;
+    else
+        moved.last() += group;
+    return moved.size() <= maxLines ? moved : lines;
 }
 
 } // namespace
@@ -101,4 +144,38 @@ FittedName fitName(const QString &name, const QFont &largest, int width, int hei
     fitted.lines = bestLines;
     fitted.lineHeight = lineHeightOf(bestPixels);
     return fitted;
+}
+
+QStringList widestNames(const Candidates &pool, qsizetype count)
+{
+    // The widest few, kept smallest first while the pool is swept once.
+    std::vector<std::pair<qsizetype, qsizetype>> widest; // (room, index)
+    const auto narrower = [](const auto &a, const auto &b) { return a.first > b.first; };
+    for (qsizetype i = 0; i < pool.size(); ++i) {
+        qsizetype room = 0;
+        for (const QChar c : pool.view(i))
+            room += c.unicode() >= 0x1100 ? 2 : 1;
+        if (qsizetype(widest.size()) < count) {
+            widest.emplace_back(room, i);
+            std::push_heap(widest.begin(), widest.end(), narrower);
+        } else if (count > 0 && room > widest.front().first) {
+            std::pop_heap(widest.begin(), widest.end(), narrower);
+            widest.back() = {room, i};
+            std::push_heap(widest.begin(), widest.end(), narrower);
+        }
+    }
+    QStringList names;
+    for (const auto &[room, index] : widest)
+        names << pool.at(index);
+    return names;
+}
+
+int steadyPixels(const QStringList &names, const QFont &largest, int width, int height,
+                 int smallestPixels)
+{
+    int pixels = largest.pixelSize();
+    for (const QString &name : names)
+        pixels = std::min(pixels,
+                          fitName(name, largest, width, height, smallestPixels).font.pixelSize());
+    return pixels;
 }

@@ -1,6 +1,7 @@
 #include "stageview.h"
 
 #include "drawengine.h"
+#include "stagefonts.h"
 #include "stagelook.h"
 #include "winnergrid.h"
 
@@ -14,24 +15,14 @@ namespace {
 
 // Room for about 150 glyphs at a 1080-line projector's name size.
 constexpr qsizetype GlyphImageBudget = 48 * 1024 * 1024;
-// More winners than a screen holds even at the smallest size.
-constexpr qsizetype MostWinnersListed = 500;
-
-// The main window's Chinese fonts, the sans ones first: they stay legible from afar. The
-// colour emoji fonts come last, for the characters no other font has.
-const QStringList SansFamilies{QStringLiteral("微软雅黑"),
-                               QStringLiteral("Microsoft YaHei"),
-                               QStringLiteral("黑体"),
-                               QStringLiteral("SimHei"),
-                               QStringLiteral("Noto Sans CJK SC"),
-                               QStringLiteral("Segoe UI Emoji"),
-                               QStringLiteral("Noto Color Emoji")};
-const QStringList SerifFamilies{QStringLiteral("宋体"),
-                                QStringLiteral("SimSun"),
-                                QStringLiteral("Noto Serif CJK SC"),
-                                QStringLiteral("Noto Sans CJK SC"),
-                                QStringLiteral("Segoe UI Emoji"),
-                                QStringLiteral("Noto Color Emoji")};
+// Every winner of a tier stands on some page: more than any tier is given.
+constexpr qsizetype MostWinnersListed = 100000;
+// How long a page of a tier's winners stands before the next one, when they take more
+// than one: long enough to find a name, short enough that every page comes round.
+constexpr int PageTurnMs = 5000;
+// The widest names of the pool that set the roll's size: a few, so that a name whose
+// letters are wider than their count says still fits.
+constexpr qsizetype WidestNamesMeasured = 16;
 
 QFont stageFont(const QStringList &families, int pixels, QFont::Weight weight)
 {
@@ -57,6 +48,20 @@ void drawLine(QPainter &painter, const QRect &rect, const QFont &font, const QSt
                      QFontMetrics(shown).elidedText(text, Qt::ElideRight, rect.width()));
 }
 
+// Text wrapped in its band as fitName() laid it out, each line centred.
+void drawWrapped(QPainter &painter, const QRect &band, const FittedName &fitted)
+{
+    const QFontMetricsF metrics(fitted.font);
+    const qreal top = band.top() + (band.height() - fitted.height()) / 2.0;
+    painter.setFont(fitted.font);
+    for (qsizetype i = 0; i < fitted.lines.size(); ++i) {
+        const qreal advance = metrics.horizontalAdvance(fitted.lines[i]);
+        painter.drawText(
+            QPointF(band.left() + (band.width() - advance) / 2.0, top + fitted.baseline(i)),
+            fitted.lines[i]);
+    }
+}
+
 } // namespace
 
 StageView::StageView(const DrawState &state, QWidget *parent)
@@ -68,6 +73,8 @@ StageView::StageView(const DrawState &state, QWidget *parent)
     setAttribute(Qt::WA_OpaquePaintEvent);
     setCursor(Qt::BlankCursor);
     setFocusPolicy(Qt::StrongFocus);
+    pageTimer_.setInterval(PageTurnMs);
+    connect(&pageTimer_, &QTimer::timeout, this, &StageView::turnPage);
 }
 
 void StageView::open(QScreen *mainWindowScreen)
@@ -109,9 +116,60 @@ QRect StageView::namesArea() const
 
 void StageView::showDraw()
 {
+    const bool wasRolling = scene_.kind == StageScene::Kind::Rolling;
     scene_ = stageScene(state_, MostWinnersListed);
+    if (scene_.kind != StageScene::Kind::Rolling || layout_.name.isEmpty()) {
+        rollFont_.reset();
+    } else if (!wasRolling || !rollFont_) {
+        // One size for the whole roll: the one at which the widest names fit.
+        rollFont_ = nameFont_;
+        rollFont_->setPixelSize(steadyPixels(
+            widestNames(state_.candidates, WidestNamesMeasured), nameFont_, layout_.name.width(),
+            layout_.name.height() - layout_.smallestPixels / 2, layout_.smallestNamePixels));
+    }
     placedName_ = placeName(scene_.name);
+    fitWinnerGrid();
     update();
+}
+
+void StageView::fitWinnerGrid()
+{
+    const QStringList previous = grid_.names;
+    const bool listed =
+        scene_.kind == StageScene::Kind::Winner || scene_.kind == StageScene::Kind::Voided;
+    grid_ = listed && !layout_.list.isEmpty()
+                ? fitWinners(scene_.lines, listFont_, listArea(), layout_.smallestPixels)
+                : WinnerGrid();
+    // A new winner shows the first page, the newest names; otherwise the page stays.
+    if (grid_.names != previous || page_ >= grid_.pages())
+        page_ = 0;
+    if (grid_.pages() > 1) {
+        if (!pageTimer_.isActive())
+            pageTimer_.start();
+    } else {
+        pageTimer_.stop();
+    }
+}
+
+void StageView::turnPage()
+{
+    page_ = grid_.pages() > 0 ? (page_ + 1) % grid_.pages() : 0;
+    update(layout_.listHeading.united(layout_.list));
+}
+
+QRect StageView::listArea() const
+{
+    QRect area = layout_.list;
+    if (!scene_.notice.isEmpty())
+        area.setBottom(layout_.notice.top() - 1);
+    return area;
+}
+
+QString StageView::listHeadingShown() const
+{
+    if (grid_.pages() <= 1)
+        return scene_.listHeading;
+    return scene_.listHeading + QStringLiteral("　第 %1/%2 页").arg(page_ + 1).arg(grid_.pages());
 }
 
 void StageView::showRollingName()
@@ -128,9 +186,13 @@ StageView::PlacedName StageView::placeName(const QString &name) const
 {
     const QRect band = layout_.name;
     PlacedName placed;
-    QFont font = nameFont_;
+    QFont font = rollFont_ ? *rollFont_ : nameFont_;
     font.setStrikeOut(scene_.kind == StageScene::Kind::Voided);
-    placed.fitted = fitName(name, font, band.width(), band.height(), layout_.smallestNamePixels);
+    // A few pixels kept clear above and below, so that a glyph's descent never meets the
+    // list's heading.
+    const int clearance = layout_.smallestPixels / 4;
+    placed.fitted = fitName(name, font, band.width(), band.height() - 2 * clearance,
+                            layout_.smallestNamePixels);
     const FittedName &fitted = placed.fitted;
     const QFontMetricsF metrics(fitted.font);
     const qreal top = band.top() + (band.height() - fitted.height()) / 2.0;
@@ -174,14 +236,15 @@ void StageView::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
     layout_ = ::stageLayout(size());
-    titleFont_ = stageFont(SerifFamilies, layout_.titlePixels, QFont::Bold);
-    headingFont_ = stageFont(SansFamilies, layout_.headingPixels, QFont::Bold);
-    nameFont_ = stageFont(SansFamilies, layout_.namePixels, QFont::Bold);
-    listHeadingFont_ = stageFont(SansFamilies, layout_.listHeadingPixels, QFont::Bold);
-    listFont_ = stageFont(SansFamilies, layout_.listPixels, QFont::Normal);
-    tierFont_ = stageFont(SansFamilies, layout_.tierPixels, QFont::Bold);
-    noticeFont_ = stageFont(SansFamilies, layout_.noticePixels, QFont::Bold);
-    proofFont_ = stageFont(SansFamilies, layout_.proofPixels, QFont::Bold);
+    titleFont_ = stageFont(StageFonts::Serif, layout_.titlePixels, QFont::Bold);
+    headingFont_ = stageFont(StageFonts::Sans, layout_.headingPixels, QFont::Bold);
+    nameFont_ = stageFont(StageFonts::Sans, layout_.namePixels, QFont::Bold);
+    listHeadingFont_ = stageFont(StageFonts::Sans, layout_.listHeadingPixels, QFont::Bold);
+    listFont_ = stageFont(StageFonts::Sans, layout_.listPixels, QFont::Normal);
+    tierFont_ = stageFont(StageFonts::Sans, layout_.tierPixels, QFont::Bold);
+    noticeFont_ = stageFont(StageFonts::Sans, layout_.noticePixels, QFont::Bold);
+    proofFont_ = stageFont(StageFonts::Sans, layout_.proofPixels, QFont::Bold);
+    rollFont_.reset();
     makeBackground();
     showDraw();
 }
@@ -196,7 +259,9 @@ void StageView::paintEvent(QPaintEvent *event)
         return;
     }
     painter.setPen(StageLook::Title);
-    drawLine(painter, layout_.title, titleFont_, scene_.title, layout_.smallestPixels);
+    drawWrapped(painter, layout_.title,
+                fitName(scene_.title, titleFont_, layout_.title.width(), layout_.title.height(),
+                        layout_.smallestPixels));
     painter.setPen(StageLook::Text);
     drawLine(painter, layout_.heading, headingFont_, scene_.heading, layout_.smallestPixels);
     switch (scene_.kind) {
@@ -243,16 +308,14 @@ void StageView::paintName(QPainter &painter)
 void StageView::paintWinners(QPainter &painter) const
 {
     painter.setPen(StageLook::Title);
-    drawLine(painter, layout_.listHeading, listHeadingFont_, scene_.listHeading,
+    drawLine(painter, layout_.listHeading, listHeadingFont_, listHeadingShown(),
              layout_.smallestPixels);
-    QRect area = layout_.list;
-    if (!scene_.notice.isEmpty())
-        area.setBottom(layout_.notice.top() - 1);
-    const WinnerGrid grid = fitWinners(scene_.lines, listFont_, area, layout_.smallestPixels);
+    const QRect area = listArea();
+    const QStringList names = grid_.page(page_);
     painter.setPen(StageLook::Text);
-    painter.setFont(grid.font);
-    for (qsizetype i = 0; i < grid.names.size(); ++i)
-        painter.drawText(grid.cellOf(i, area), Qt::AlignCenter, grid.names[i]);
+    painter.setFont(grid_.font);
+    for (qsizetype i = 0; i < names.size(); ++i)
+        painter.drawText(grid_.cellOf(i, names.size(), area), Qt::AlignCenter, names[i]);
 }
 
 void StageView::paintTiers(QPainter &painter) const

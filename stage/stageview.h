@@ -4,10 +4,14 @@
 #include "namefit.h"
 #include "stagelayout.h"
 #include "stagescene.h"
+#include "winnergrid.h"
 
 #include <QFont>
 #include <QImage>
+#include <QTimer>
 #include <QWidget>
+
+#include <optional>
 
 struct DrawState;
 class QScreen;
@@ -48,6 +52,10 @@ public:
     const QFont &proofFont() const { return proofFont_; }
     // The name as it is painted now: its font and lines.
     const FittedName &fittedName() const { return placedName_.fitted; }
+    // The tier's winners as they stand, and the page shown when they take more than one.
+    const WinnerGrid &winnerGrid() const { return grid_; }
+    qsizetype winnerPage() const { return page_; }
+    void turnPage();
     // The parts where a name or a title may stand, in this window's coordinates: what a
     // box for the operator must leave visible when it opens over this view.
     QRect namesArea() const;
@@ -67,6 +75,9 @@ private:
     };
     PlacedName placeName(const QString &name) const;
     void makeBackground();
+    void fitWinnerGrid();
+    QRect listArea() const;
+    QString listHeadingShown() const;
 
     void paintName(QPainter &painter);
     void paintWinners(QPainter &painter) const;
@@ -79,8 +90,12 @@ private:
     StageLayout layout_;
     QFont titleFont_, headingFont_, nameFont_, listHeadingFont_, listFont_, tierFont_, noticeFont_,
         proofFont_;
+    std::optional<QFont> rollFont_; // while a tier rolls: its one size
     PlacedName placedName_;
     GlyphImages glyphImages_;
+    WinnerGrid grid_;
+    qsizetype page_ = 0;
+    QTimer pageTimer_;
     QImage picture_;
     QImage background_;
     QString fingerprint_, winnerCode_, head_;

@@ -3,6 +3,7 @@
 #include <QFontMetrics>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -15,16 +16,13 @@ struct Fit {
     QSize cell;
 };
 
-Fit fitAt(const QFont &font, const QStringList &names, const QRect &area)
+// widest: the widest name's advance at this size.
+Fit fitAt(int pixels, int widest, qsizetype names, const QRect &area)
 {
-    const QFontMetrics metrics(font);
-    int widest = 1;
-    for (const QString &name : names)
-        widest = std::max(widest, metrics.horizontalAdvance(name));
     Fit fit;
-    const int gap = int(font.pixelSize() * ColumnGap);
-    fit.rows = int(area.height() / (font.pixelSize() * RowSpacing));
-    fit.columns = std::max(1, std::min<int>(int(names.size()), area.width() / (widest + gap)));
+    const int gap = int(pixels * ColumnGap);
+    fit.rows = int(area.height() / (pixels * RowSpacing));
+    fit.columns = std::max(1, std::min<int>(int(names), area.width() / (widest + gap)));
     // Cells as wide as the widest name needs, so that a few names stand together.
     fit.cell = QSize(std::min(area.width() / fit.columns, widest + gap),
                      fit.rows > 0 ? area.height() / fit.rows : 0);
@@ -33,11 +31,20 @@ Fit fitAt(const QFont &font, const QStringList &names, const QRect &area)
 
 } // namespace
 
-QRect WinnerGrid::cellOf(qsizetype index, const QRect &area) const
+QStringList WinnerGrid::page(qsizetype page) const
+{
+    const QFontMetrics metrics(font);
+    QStringList shown;
+    for (const QString &name : names.mid(page * perPage, perPage))
+        shown << metrics.elidedText(name, Qt::ElideRight, cell.width());
+    return shown;
+}
+
+QRect WinnerGrid::cellOf(qsizetype index, qsizetype onPage, const QRect &area) const
 {
     const int row = int(index / columns);
     const int column = int(index % columns);
-    const int inRow = int(std::min<qsizetype>(columns, names.size() - qsizetype(row) * columns));
+    const int inRow = int(std::min<qsizetype>(columns, onPage - qsizetype(row) * columns));
     const int left = area.left() + (area.width() - inRow * cell.width()) / 2;
     return QRect(left + column * cell.width(), area.top() + row * cell.height(), cell.width(),
                  cell.height());
@@ -48,26 +55,28 @@ WinnerGrid fitWinners(const QStringList &names, const QFont &largest, const QRec
 {
     WinnerGrid grid;
     grid.font = largest;
+    grid.names = names;
     if (names.isEmpty())
         return grid;
+    // Each name measured once: at another size its advance scales with the size (a pixel
+    // more for the rounding), so a tier of thousands costs no more at every step.
+    const int largestPixels = std::max(1, largest.pixelSize());
+    const QFontMetrics largestMetrics(largest);
+    int widestAtLargest = 1;
+    for (const QString &name : names)
+        widestAtLargest = std::max(widestAtLargest, largestMetrics.horizontalAdvance(name));
     Fit fit;
-    for (int pixels = largest.pixelSize();; pixels = std::max(smallestPixels, pixels * 9 / 10)) {
+    for (int pixels = largestPixels;; pixels = std::max(smallestPixels, pixels * 9 / 10)) {
         grid.font.setPixelSize(pixels);
-        fit = fitAt(grid.font, names, area);
-        const QFontMetrics metrics(grid.font);
-        const bool widthHolds =
-            fit.columns > 1 || std::all_of(names.begin(), names.end(), [&](const QString &name) {
-                return metrics.horizontalAdvance(name) <= area.width();
-            });
+        const int widest = int(std::ceil(qreal(widestAtLargest) * pixels / largestPixels)) + 1;
+        fit = fitAt(pixels, widest, names.size(), area);
+        const bool widthHolds = fit.columns > 1 || widest <= area.width();
         if ((widthHolds && qsizetype(fit.columns) * fit.rows >= names.size()) ||
-            pixels == smallestPixels)
+            pixels <= smallestPixels)
             break;
     }
     grid.columns = fit.columns;
     grid.cell = fit.cell;
-    const qsizetype room = qsizetype(fit.columns) * fit.rows;
-    const QFontMetrics metrics(grid.font);
-    for (const QString &name : names.mid(0, room))
-        grid.names << metrics.elidedText(name, Qt::ElideRight, grid.cell.width());
+    grid.perPage = std::max<qsizetype>(1, qsizetype(fit.columns) * fit.rows);
     return grid;
 }

@@ -129,9 +129,10 @@ QImage logo()
     QImage image = transparentImage(50, 40);
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
-    drawGift(painter, QRectF(9, 5, 32, 32));
-    drawSparkle(painter, QPointF(5.5, 11), 4.5, QColor(80, 170, 255));
-    drawSparkle(painter, QPointF(45, 19), 3.5, QColor(255, 150, 200));
+    // The window's edge cuts the picture's last two columns: everything stands left of it.
+    drawGift(painter, QRectF(8, 5, 32, 32));
+    drawSparkle(painter, QPointF(4.5, 11), 4, QColor(80, 170, 255));
+    drawSparkle(painter, QPointF(43.5, 19), 3, QColor(255, 150, 200));
     return image;
 }
 

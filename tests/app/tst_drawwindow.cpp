@@ -142,6 +142,27 @@ void TestDrawWindow::longLinesAreShownCutShortAndKeptWhole()
              QStringLiteral("3等奖:") + name + QStringLiteral("\r\n"));
 }
 
+// The logo's label reaches past the window's right edge, as designed: every painted pixel
+// of the picture stands inside the window all the same.
+void TestDrawWindow::logoStandsWholeInTheWindow()
+{
+    const QLabel *logo = window_->controls().Image2;
+    const QImage picture =
+        logo->pixmap().toImage().scaled(logo->size()).convertToFormat(QImage::Format_ARGB32);
+    const int visible = window_->width() - logo->geometry().left();
+    QVERIFY(visible < logo->width());
+    int painted = 0;
+    for (int y = 0; y < picture.height(); ++y) {
+        for (int x = 0; x < picture.width(); ++x) {
+            if (qAlpha(picture.pixel(x, y)) == 0)
+                continue;
+            ++painted;
+            QVERIFY2(x < visible, qPrintable(QStringLiteral("a pixel at %1, %2").arg(x).arg(y)));
+        }
+    }
+    QVERIFY(painted > 0);
+}
+
 void TestDrawWindow::resizeScalesControlsAndRecentresTitle()
 {
     const Form1Controls &c = window_->controls();

@@ -17,6 +17,7 @@ private slots:
     void controlsStandWhereDesigned_data();
     void controlsStandWhereDesigned();
     void fontsColoursAndCaptions();
+    void logoStandsWholeInTheWindow();
     void titleIsCentredOnTheBanner();
     void clicksStartSwitchAndStop();
     void spaceSpaceRecordsAThirdPrize();

@@ -22,6 +22,7 @@ private slots:
     void settingsSaveKeepsAStageOpen();
     void codesAreLargeAndOfWhatIsShown_data();
     void codesAreLargeAndOfWhatIsShown();
+    void hundredWinnersTurnPagesAndARollKeepsItsSize();
 
 private:
     std::optional<AppFixture> fixture_;
