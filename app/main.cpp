@@ -1,6 +1,7 @@
 #include "messageboxnotifier.h"
 #include "programhost.h"
 #include "programpaths.h"
+#include "qttranslations.h"
 #include "randomsource.h"
 
 #include <QApplication>
@@ -21,6 +22,7 @@ int main(int argc, char *argv[])
     InitCommonControls();
 #endif
     QApplication app(argc, argv);
+    installQtTranslations(app);
     // The host decides when the program ends: the settings window alone keeps it running.
     QApplication::setQuitOnLastWindowClosed(false);
 

@@ -57,12 +57,16 @@ constexpr qsizetype MaxUnbrokenBytes = qsizetype(64) << 20;
 
 constexpr qint32 RowMark = -2; // a record that starts a row, not a cell
 constexpr quint32 NoShared = 0xFFFFFFFF;
+// A cell's `shared` for a formula saved without its result.
+constexpr quint32 UnsavedFormula = 0xFFFFFFFE;
+// A row mark's `shared`: the row is hidden.
+constexpr quint32 HiddenRow = 1;
 
 struct ParsedCell {
-    qint32 row;    // the row's index, or -1: the row stands after the one before
-    qint32 column; // the column's index, -1: the next column, or RowMark
-    quint32 shared;
-    qint32 start; // the cell's text in ParsedRows::texts, when not a shared string
+    qint32 row;     // the row's index, or -1: the row stands after the one before
+    qint32 column;  // the column's index, -1: the next column, or RowMark
+    quint32 shared; // a shared string's index, NoShared or UnsavedFormula; for a row, HiddenRow
+    qint32 start;   // the cell's text in ParsedRows::texts, when not a shared string
     qint32 length;
 };
 
