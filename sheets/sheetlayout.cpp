@@ -6,7 +6,6 @@
 #include <QRegularExpression>
 
 #include <algorithm>
-#include <unordered_set>
 
 namespace {
 
@@ -249,26 +248,44 @@ int distinguishingColumn(const SheetTable &table, const ImportColumns &columns,
         const QStringView name = table.cell(row, columns.name);
         return isErrorValue(name) || isNameTitle(name) ? QStringView() : name;
     };
-    QHash<QStringView, int> counts;
-    for (qsizetype row = columns.firstRow; row < end; ++row) {
+    // The rows by their name's hash, sorted: equal names stand together, in a few bytes per
+    // row where a hash table of a million names would take tens of megabytes.
+    std::vector<quint64> keys;
+    for (qsizetype row = std::max<qsizetype>(columns.firstRow, 0); row < end; ++row) {
         if (const QStringView name = counted(row); !name.isEmpty())
-            ++counts[name];
+            keys.push_back(quint64(quint32(qHash(name))) << 32 | quint64(row));
     }
-    std::vector<qsizetype> repeated;
-    std::unordered_set<size_t> repeatedNames;
-    for (qsizetype row = columns.firstRow; row < end; ++row) {
-        const QStringView name = counted(row);
-        if (!name.isEmpty() && counts.value(name) > 1) {
-            repeated.push_back(row);
-            repeatedNames.insert(qHash(name));
+    std::sort(keys.begin(), keys.end());
+    // The groups of rows whose names are the same, at most MaxGroups of them: enough to
+    // choose a column, and a bounded cost for a roster of many columns.
+    constexpr std::size_t MaxGroups = 20'000;
+    std::vector<std::pair<std::size_t, std::size_t>> groups; // [first, last) in `rows`
+    std::vector<qsizetype> rows;
+    for (std::size_t i = 0; i < keys.size() && groups.size() < MaxGroups;) {
+        std::size_t j = i + 1;
+        while (j < keys.size() && keys[j] >> 32 == keys[i] >> 32)
+            ++j;
+        const QStringView name = table.cell(qsizetype(keys[i] & 0xFFFFFFFF), columns.name);
+        const std::size_t first = rows.size();
+        for (std::size_t k = i; k < j; ++k) {
+            const qsizetype row = qsizetype(keys[k] & 0xFFFFFFFF);
+            if (table.cell(row, columns.name) == name) // a hash shared by two names
+                rows.push_back(row);
         }
+        if (rows.size() - first > 1)
+            groups.emplace_back(first, rows.size());
+        else
+            rows.resize(first);
+        i = j;
     }
-    if (repeated.empty())
+    keys = {};
+    if (groups.empty())
         return -1;
 
     int best = -1;
     qsizetype bestApart = 0;
     bool bestIsDepartment = false;
+    std::vector<size_t> values;
     for (int column : table.columns()) {
         if (column == columns.name)
             continue;
@@ -286,14 +303,16 @@ int distinguishingColumn(const SheetTable &table, const ImportColumns &columns,
         }
         if (!varies)
             continue;
-        // How many of the repeated rows this column sets apart: distinct pairs of name and
-        // value beyond one per name.
-        std::unordered_set<size_t> pairs;
-        for (qsizetype row : repeated) {
-            const size_t name = qHash(table.cell(row, columns.name));
-            pairs.insert(name ^ (qHash(table.cell(row, column)) * 0x9E3779B97F4A7C15ull));
+        // How many rows of the repeated names this column sets apart: the distinct values
+        // in each group beyond the first.
+        qsizetype apart = 0;
+        for (const auto &[first, last] : groups) {
+            values.clear();
+            for (std::size_t k = first; k < last; ++k)
+                values.push_back(qHash(table.cell(rows[k], column)));
+            std::sort(values.begin(), values.end());
+            apart += qsizetype(std::unique(values.begin(), values.end()) - values.begin()) - 1;
         }
-        const qsizetype apart = qsizetype(pairs.size()) - qsizetype(repeatedNames.size());
         if (apart <= 0)
             continue;
         const bool department =
