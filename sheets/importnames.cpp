@@ -51,6 +51,15 @@ ImportedNames importNames(const SheetTable &table, const ImportColumns &columns)
         columns.endRow >= 0 ? std::min(columns.endRow, table.rowCount()) : table.rowCount();
     const qsizetype first = std::clamp<qsizetype>(columns.firstRow, 0, end);
     starts.reserve(std::size_t(end - first));
+    // The names' length first, so that a million of them are one allocation, not a string
+    // doubled a few times over.
+    qsizetype characters = 0;
+    for (qsizetype row = first; row < end; ++row) {
+        characters += table.cell(row, columns.name).size();
+        if (columns.detail >= 0)
+            characters += table.cell(row, columns.detail).size() + 2;
+    }
+    text.reserve(characters);
     qsizetype emptyBefore = 0; // empty rows since the last name
     for (qsizetype row = first; row < end; ++row) {
         const QStringView name = table.cell(row, columns.name);
@@ -95,21 +104,41 @@ ImportedNames importNames(const SheetTable &table, const ImportColumns &columns)
 
 QByteArray importedListBytes(const NameList &names)
 {
-    QString text;
-    qsizetype characters = 0;
-    for (qsizetype i = 0; i < names.size(); ++i)
-        characters += names.at(i).size() + 2;
-    text.reserve(characters);
-    for (qsizetype i = 0; i < names.size(); ++i) {
-        text += names.at(i);
-        text += QLatin1String("\r\n");
+    QByteArray bytes;
+    {
+        QString text;
+        qsizetype characters = 0;
+        for (qsizetype i = 0; i < names.size(); ++i)
+            characters += names.at(i).size() + 2;
+        text.reserve(characters);
+        for (qsizetype i = 0; i < names.size(); ++i) {
+            text += names.at(i);
+            text += QLatin1String("\r\n");
+        }
+        bytes = encodeText(text);
     }
     // Without a byte-order mark the reader guesses between GBK and UTF-8, and a rare text
     // in GB18030 is valid UTF-8 for likelier characters. Such a list is written as UTF-8
-    // with its mark, which is never misread: the draw reads what the dialog showed.
-    QByteArray bytes = encodeText(text);
-    if (decodeText(bytes) != text)
+    // with its mark, which is never misread: the draw reads what the dialog showed. The
+    // reading is compared name by name, so that a million names stand in memory twice,
+    // not three times.
+    const QString read = decodeText(bytes);
+    qsizetype at = 0;
+    bool same = true;
+    for (qsizetype i = 0; i < names.size() && same; ++i) {
+        const QStringView name = names.at(i);
+        same = QStringView(read).sliced(std::min(at, read.size())).startsWith(name) &&
+               QStringView(read).mid(at + name.size(), 2) == u"\r\n";
+        at += name.size() + 2;
+    }
+    if (!same || at != read.size()) {
+        QString text;
+        for (qsizetype i = 0; i < names.size(); ++i) {
+            text += names.at(i);
+            text += QLatin1String("\r\n");
+        }
         bytes = QByteArray("\xEF\xBB\xBF") + text.toUtf8();
+    }
     return bytes;
 }
 

@@ -208,6 +208,12 @@ std::unique_ptr<ListSource> openListSource(const QString &path, const ReadProgre
         return nullptr;
     }
 
+    // A list of a million names is some tens of megabytes; beyond a gigabyte a text is no
+    // list, and the sheet's texts are counted in 32 bits.
+    if (info.size() > (qint64(1) << 30)) {
+        failure = {ReadFailure::Kind::TooLarge, QStringLiteral("文本文件超过 1 GB")};
+        return nullptr;
+    }
     FileResult read;
     QByteArray bytes = readFileBytes(path, read);
     if (!read.ok()) {

@@ -251,6 +251,7 @@ int distinguishingColumn(const SheetTable &table, const ImportColumns &columns,
     // The rows by their name's hash, sorted: equal names stand together, in a few bytes per
     // row where a hash table of a million names would take tens of megabytes.
     std::vector<quint64> keys;
+    keys.reserve(std::size_t(std::max<qsizetype>(end - columns.firstRow, 0)));
     for (qsizetype row = std::max<qsizetype>(columns.firstRow, 0); row < end; ++row) {
         if (const QStringView name = counted(row); !name.isEmpty())
             keys.push_back(quint64(quint32(qHash(name))) << 32 | quint64(row));

@@ -6,7 +6,7 @@
 
 quint32 StringPool::add(QStringView text)
 {
-    starts_.push_back(text_.size());
+    starts_.push_back(quint32(text_.size()));
     text_.append(text);
     return quint32(starts_.size() - 1);
 }

@@ -19,7 +19,8 @@ public:
 
 private:
     QString text_;
-    std::vector<qsizetype> starts_;
+    // Four bytes a text: a pool is made from a file of at most a gigabyte of text.
+    std::vector<quint32> starts_;
 };
 
 // The text of a sheet's cells, row by row and column by column, as a spreadsheet shows

@@ -86,8 +86,12 @@ struct CellContext {
 QString cellDisplay(QStringView type, const QString &value, const QString &inlineText, int style,
                     const CellContext &context);
 // Whole rows of a sheet, without the element around them: any prefix of the elements'
-// names is read past, as a reader without namespaces sees them.
+// names is read past, as a reader without namespaces sees them. Read quickly when they are
+// plain (parseRowsQuickly), else by an XML reader.
 ParsedRows parseRows(const QByteArray &rows, const CellContext &context);
+// The plain rows every spreadsheet program writes, read from their bytes; nothing for
+// anything else, which the XML reader then reads.
+std::optional<ParsedRows> parseRowsQuickly(const QByteArray &rows, const CellContext &context);
 // Where the last whole row of `bytes` ends: after its "</row>" (or "</x:row>"), or 0.
 qsizetype afterLastRow(const QByteArray &bytes);
 

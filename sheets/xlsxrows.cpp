@@ -27,6 +27,8 @@ QString cellDisplay(QStringView type, const QString &value, const QString &inlin
 
 ParsedRows parseRows(const QByteArray &rows, const CellContext &context)
 {
+    if (std::optional<ParsedRows> quick = parseRowsQuickly(rows, context))
+        return std::move(*quick);
     ParsedRows parsed;
     parsed.cells.reserve(std::size_t(rows.size() / 24));
     QXmlStreamReader xml(QByteArray("<rows>") + rows + QByteArray("</rows>"));
