@@ -29,8 +29,10 @@ void ImportDialog::fillPreview()
     // A few columns share the width; many keep theirs and scroll.
     preview_->horizontalHeader()->setSectionResizeMode(
         columns.size() <= 5 ? QHeaderView::Stretch : QHeaderView::Interactive);
-    // The first rows, and the last ones of a longer sheet after a row "⋮".
-    const qsizetype first = firstTextRow(table_).value_or(0);
+    // From the header (and the row above it) on, the first rows, and the last ones of a
+    // longer sheet after a row "⋮": a long preamble need not be scrolled past.
+    const qsizetype first =
+        std::max(firstTextRow(table_).value_or(0), header_ ? *header_ - 1 : qsizetype(0));
     QList<qsizetype> rows;
     for (qsizetype row = first; row < table_.rowCount() && rows.size() < PreviewRows; ++row)
         rows.append(row);
@@ -52,8 +54,9 @@ void ImportDialog::fillPreview()
         }
         const bool hidden = table_.isRowHidden(row);
         rowNames << (hidden ? QStringLiteral("%1（隐藏）").arg(row + 1) : QString::number(row + 1));
-        const bool leftOut =
-            row < columns_.firstRow || row >= end || (hidden && !columns_.hiddenRows);
+        const bool leftOut = row < columns_.firstRow || row >= end ||
+                             (hidden && !columns_.hiddenRows) ||
+                             isErrorValue(table_.cell(row, columns_.name));
         for (int c = 0; c < columns.size(); ++c) {
             auto *item = new QTableWidgetItem(table_.cell(row, columns[c]).toString());
             const bool chosen = columns[c] == columns_.name || columns[c] == columns_.detail;

@@ -9,6 +9,7 @@
 #include "sheetsamples.h"
 
 #include <QBuffer>
+#include <QFile>
 #include <QTest>
 
 namespace {
@@ -204,6 +205,23 @@ void RealSheetTest::importsSheetsAsOperatorsHaveThem_data()
         const RealCase word{{}, {}, 0, 0, 0, -1, -1, "是 Word 文档"};
         QTest::newRow("a Word document") << "名单.docx" << buffer.data() << word;
         QTest::newRow("a Word document renamed .xlsx") << "名单.xlsx" << buffer.data() << word;
+    }
+    {
+        // Saved by LibreOffice Calc from a CSV: every row with its height and six attributes.
+        QFile saved(QStringLiteral(PRIZEDRAW_TEST_DATA "/libreoffice-staff.xlsx"));
+        QVERIFY(saved.open(QIODevice::ReadOnly));
+        QTest::newRow("a staff list saved by LibreOffice Calc")
+            << "libreoffice-staff.xlsx" << saved.readAll()
+            << RealCase{"libreoffice-staff",
+                        {"马辉", "武刚", "汤平", "周文", "汤杰", "姚兰", "杨磊",
+                         "杨超", "龙英", "龙兰", "覃磊", "严建", "谭萍", "谭建",
+                         "付凯", "任强", "何敏", "韦敏", "金刚", "邹辉"},
+                        0,
+                        0,
+                        0,
+                        0,
+                        -1,
+                        {}};
     }
     QTest::newRow("an Excel 2003 XML workbook named .xls")
         << "名单.xls"
