@@ -92,6 +92,8 @@ ParsedRows parseRows(const QByteArray &rows, const CellContext &context);
 // The plain rows every spreadsheet program writes, read from their bytes; nothing for
 // anything else, which the XML reader then reads.
 std::optional<ParsedRows> parseRowsQuickly(const QByteArray &rows, const CellContext &context);
+// The same rows read by the XML reader, whatever they hold.
+ParsedRows parseRowsWithReader(const QByteArray &rows, const CellContext &context);
 // Where the last whole row of `bytes` ends: after its "</row>" (or "</x:row>"), or 0.
 qsizetype afterLastRow(const QByteArray &bytes);
 

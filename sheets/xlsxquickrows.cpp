@@ -77,7 +77,8 @@ struct Scanner {
             each(attribute, value);
         }
     }
-    // After a start tag: the text up to its end tag, which must follow.
+    // After a start tag: the text up to its end tag, which must follow; entities are left
+    // as they stand.
     bool text(QByteArrayView element, QByteArrayView &text)
     {
         const auto *open = static_cast<const char *>(std::memchr(at, '<', end - at));
@@ -85,7 +86,7 @@ struct Scanner {
             return false;
         text = QByteArrayView(at, open - at);
         at = open + 1;
-        if (at >= end || *at != '/' || text.contains('&'))
+        if (at >= end || *at != '/')
             return false;
         ++at;
         if (localName() != element)
@@ -207,6 +208,8 @@ std::optional<ParsedRows> parseRowsQuickly(const QByteArray &rows, const CellCon
             if (!empty && !s.text(child, text))
                 return std::nullopt;
             if (child == "v") {
+                if (text.contains('&'))
+                    return std::nullopt;
                 value = text;
                 hasValue = true;
             } else {

@@ -29,6 +29,11 @@ ParsedRows parseRows(const QByteArray &rows, const CellContext &context)
 {
     if (std::optional<ParsedRows> quick = parseRowsQuickly(rows, context))
         return std::move(*quick);
+    return parseRowsWithReader(rows, context);
+}
+
+ParsedRows parseRowsWithReader(const QByteArray &rows, const CellContext &context)
+{
     ParsedRows parsed;
     parsed.cells.reserve(std::size_t(rows.size() / 24));
     QXmlStreamReader xml(QByteArray("<rows>") + rows + QByteArray("</rows>"));
