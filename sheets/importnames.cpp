@@ -104,18 +104,21 @@ ImportedNames importNames(const SheetTable &table, const ImportColumns &columns)
 
 QByteArray importedListBytes(const NameList &names)
 {
+    // Encoded a few thousand names at a time (GB18030 keeps no state between characters),
+    // so that the list never stands whole as a second string beside its bytes.
     QByteArray bytes;
-    {
-        QString text;
-        qsizetype characters = 0;
-        for (qsizetype i = 0; i < names.size(); ++i)
-            characters += names.at(i).size() + 2;
-        text.reserve(characters);
-        for (qsizetype i = 0; i < names.size(); ++i) {
-            text += names.at(i);
-            text += QLatin1String("\r\n");
+    qsizetype characters = 0;
+    for (qsizetype i = 0; i < names.size(); ++i)
+        characters += names.at(i).size() + 2;
+    bytes.reserve(characters * 2);
+    QString chunk;
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        chunk += names.at(i);
+        chunk += QLatin1String("\r\n");
+        if (chunk.size() >= 65536 || i + 1 == names.size()) {
+            bytes += encodeText(chunk);
+            chunk.clear();
         }
-        bytes = encodeText(text);
     }
     // Without a byte-order mark the reader guesses between GBK and UTF-8, and a rare text
     // in GB18030 is valid UTF-8 for likelier characters. Such a list is written as UTF-8
