@@ -43,5 +43,6 @@ install(RUNTIME_DEPENDENCY_SET prizedraw_runtime
 
 install(CODE "
     include(\"${QT_DEPLOY_SUPPORT}\")
-    qt_deploy_qt_conf(\"\${QT_DEPLOY_PREFIX}/qt.conf\" PREFIX . LIB_DIR lib PLUGINS_DIR plugins)
+    qt_deploy_qt_conf(\"\${QT_DEPLOY_PREFIX}/qt.conf\" PREFIX . LIB_DIR lib PLUGINS_DIR plugins
+        TRANSLATIONS_DIR translations)
 ")

@@ -53,8 +53,9 @@ QString chooseWithDialog(QWidget *parent)
         QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)).exists()
             ? QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)
             : QDir::homePath(),
-        QStringLiteral("名单文件 (*.xlsx *.xlsm *.csv *.txt);;Excel 工作簿 (*.xlsx *.xlsm);;"
-                       "文本文件 (*.csv *.txt);;所有文件 (*)"));
+        QStringLiteral("名单文件 (*.xlsx *.xlsm *.xls *.et *.ods *.csv *.txt);;"
+                       "Excel 工作簿 (*.xlsx *.xlsm *.xls);;WPS 表格 (*.et);;"
+                       "OpenDocument 表格 (*.ods);;文本文件 (*.csv *.txt);;所有文件 (*)"));
 }
 
 } // namespace

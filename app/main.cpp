@@ -2,6 +2,7 @@
 #include "programfont.h"
 #include "programhost.h"
 #include "programpaths.h"
+#include "qttranslations.h"
 #include "randomsource.h"
 
 #include <QApplication>
@@ -23,6 +24,7 @@ int main(int argc, char *argv[])
 #endif
     QApplication app(argc, argv);
     useProgramFont();
+    installQtTranslations(app);
     // The host decides when the program ends: the settings window alone keeps it running.
     QApplication::setQuitOnLastWindowClosed(false);
 

@@ -1,5 +1,7 @@
 #include "importdialog.h"
 
+#include "importtexts.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -12,34 +14,11 @@
 #include <QLocale>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTableWidget>
 #include <QThread>
 #include <QTimer>
 #include <QVBoxLayout>
-
-namespace {
-
-constexpr int PreviewRows = 12;
-constexpr int ShownDuplicates = 5;
-constexpr int ShownExamples = 3;
-
-QString number(qsizetype n)
-{
-    return QLocale(QLocale::Chinese, QLocale::China).toString(qint64(n));
-}
-
-QString columnTitle(const SheetTable &table, int column, std::optional<qsizetype> header)
-{
-    QString title = SheetTable::columnName(column);
-    if (header) {
-        const QStringView text = table.cell(*header, column);
-        if (!text.isEmpty())
-            title += QStringLiteral("：") + text.left(20).toString();
-    }
-    return title;
-}
-
-} // namespace
 
 ImportDialog::ImportDialog(const QString &path, QWidget *parent) : QDialog(parent), path_(path)
 {
@@ -71,9 +50,25 @@ ImportDialog::ImportDialog(const QString &path, QWidget *parent) : QDialog(paren
     columnsRow->addWidget(new QLabel(QStringLiteral("括号里加上："), this));
     columnsRow->addWidget(detailBox_, 1);
     form->addRow(QStringLiteral("名字一列："), columnsRow);
-    headerBox_ = new QCheckBox(QStringLiteral("第一行是表头，不导入"), this);
-    headerBox_->setObjectName(QStringLiteral("headerBox"));
-    form->addRow(QString(), headerBox_);
+    // The header: any row, or none; the rows up to it are left out, and the label says which.
+    auto *headerRow = new QHBoxLayout;
+    headerRow_ = new QSpinBox(this);
+    headerRow_->setObjectName(QStringLiteral("headerRow"));
+    headerRow_->setSpecialValueText(QStringLiteral("没有表头"));
+    headerRow_->setPrefix(QStringLiteral("第 "));
+    headerRow_->setSuffix(QStringLiteral(" 行"));
+    headerRow_->setMinimumWidth(140);
+    headerNote_ = new QLabel(this);
+    headerNote_->setObjectName(QStringLiteral("headerNote"));
+    headerRow->addWidget(headerRow_);
+    headerRow->addWidget(headerNote_, 1);
+    form->addRow(QStringLiteral("表头："), headerRow);
+    notesBox_ = new QCheckBox(this);
+    notesBox_->setObjectName(QStringLiteral("notesBox"));
+    form->addRow(QString(), notesBox_);
+    hiddenBox_ = new QCheckBox(this);
+    hiddenBox_->setObjectName(QStringLiteral("hiddenBox"));
+    form->addRow(QString(), hiddenBox_);
     layout->addLayout(form);
 
     preview_ = new QTableWidget(this);
@@ -115,31 +110,42 @@ ImportDialog::ImportDialog(const QString &path, QWidget *parent) : QDialog(paren
     connect(buttons_, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons_, &QDialogButtonBox::rejected, this, &ImportDialog::reject);
 
-    for (QWidget *w : {static_cast<QWidget *>(sheetBox_), static_cast<QWidget *>(nameBox_),
-                       static_cast<QWidget *>(detailBox_), static_cast<QWidget *>(headerBox_)})
-        w->setEnabled(false);
+    setControlsEnabled(false);
+    notesBox_->hide();
+    hiddenBox_->hide();
     connect(sheetBox_, &QComboBox::currentIndexChanged, this, [this](int index) {
         if (!updating_ && index >= 0 && index != sheet_)
             startReading(index);
     });
     connect(nameBox_, &QComboBox::currentIndexChanged, this, [this] {
-        if (updating_)
-            return;
-        // A new choice of column: its header is looked for afresh.
-        header_ = recognisedHeaderRow(table_, nameBox_->currentData().toInt(),
-                                      detailBox_->currentData().toInt());
-        updating_ = true;
-        headerBox_->setChecked(header_.has_value());
-        updating_ = false;
-        choiceChanged();
+        if (!updating_)
+            nameColumnChanged();
     });
+    for (QCheckBox *box : {notesBox_, hiddenBox_}) {
+        connect(box, &QCheckBox::toggled, this, [this] {
+            if (!updating_)
+                choiceChanged();
+        });
+    }
     connect(detailBox_, &QComboBox::currentIndexChanged, this, [this] {
         if (!updating_)
             choiceChanged();
     });
-    connect(headerBox_, &QCheckBox::toggled, this, [this] {
-        if (!updating_)
-            choiceChanged();
+    connect(headerRow_, &QSpinBox::valueChanged, this, [this](int value) {
+        if (updating_)
+            return;
+        header_ = value > 0 ? std::optional<qsizetype>(value - 1) : std::nullopt;
+        // The columns' titles come from the header row.
+        updating_ = true;
+        for (QComboBox *box : {nameBox_, detailBox_}) {
+            for (int i = 0; i < box->count(); ++i) {
+                const int column = box->itemData(i).toInt();
+                if (column >= 0)
+                    box->setItemText(i, columnTitle(table_, column, header_));
+            }
+        }
+        updating_ = false;
+        choiceChanged();
     });
 
     progressTimer_ = new QTimer(this);
@@ -174,10 +180,32 @@ void ImportDialog::showSheet()
     }
     nameBox_->setCurrentIndex(std::max(0, nameBox_->findData(columns_.name)));
     detailBox_->setCurrentIndex(std::max(0, detailBox_->findData(columns_.detail)));
-    headerBox_->setChecked(header_.has_value());
+    headerRow_->setRange(0, int(std::min<qsizetype>(table_.rowCount(), 1'048'576)));
+    headerRow_->setValue(header_ ? int(*header_ + 1) : 0);
+    notesBox_->setChecked(true);
+    hiddenBox_->setChecked(false);
+    setControlsEnabled(true);
+    updating_ = false;
+    choiceChanged();
+}
+
+void ImportDialog::setControlsEnabled(bool enabled)
+{
     for (QWidget *w : {static_cast<QWidget *>(sheetBox_), static_cast<QWidget *>(nameBox_),
-                       static_cast<QWidget *>(detailBox_), static_cast<QWidget *>(headerBox_)})
-        w->setEnabled(!table_.isEmpty() || w == sheetBox_);
+                       static_cast<QWidget *>(detailBox_), static_cast<QWidget *>(headerRow_),
+                       static_cast<QWidget *>(notesBox_), static_cast<QWidget *>(hiddenBox_)})
+        w->setEnabled(enabled && (!table_.isEmpty() || w == sheetBox_));
+}
+
+void ImportDialog::nameColumnChanged()
+{
+    // The notes under the list are looked for afresh in the new column.
+    ImportColumns columns;
+    columns.name = nameBox_->currentData().toInt();
+    columns.firstRow = header_ ? *header_ + 1 : 0;
+    notes_ = notesStart(table_, columns);
+    updating_ = true;
+    notesBox_->setChecked(true);
     updating_ = false;
     choiceChanged();
 }
@@ -188,103 +216,42 @@ void ImportDialog::choiceChanged()
     columns_.detail = detailBox_->currentData().toInt();
     if (columns_.detail == columns_.name)
         columns_.detail = -1;
-    // Left out: the recognised header and the rows above it, or the first row with text
-    // when the operator says it is a header.
+    columns_.firstRow = header_ ? *header_ + 1 : 0;
+    columns_.endRow =
+        notes_ && notesBox_->isChecked() && *notes_ >= columns_.firstRow ? *notes_ : -1;
+    columns_.hiddenRows = hiddenBox_->isChecked();
+
     const std::optional<qsizetype> first = firstTextRow(table_);
-    const std::optional<qsizetype> header = header_ ? header_ : first;
-    columns_.firstRow = headerBox_->isChecked() && header ? *header + 1 : 0;
-    if (header_)
-        headerBox_->setText(*header_ > (first ? *first : 0)
-                                ? QStringLiteral("第 %1–%2 行是标题和表头，不导入")
-                                      .arg(*first + 1)
-                                      .arg(*header_ + 1)
-                                : QStringLiteral("第 %1 行是表头，不导入").arg(*header_ + 1));
+    if (!header_)
+        headerNote_->setText(QStringLiteral("从第一行起都导入"));
+    else if (first && *first < *header_)
+        headerNote_->setText(
+            QStringLiteral("第 %1–%2 行（标题和表头）不导入").arg(*first + 1).arg(*header_ + 1));
     else
-        headerBox_->setText(first ? QStringLiteral("第 %1 行是表头，不导入").arg(*first + 1)
-                                  : QStringLiteral("第一行是表头，不导入"));
+        headerNote_->setText(QStringLiteral("第 %1 行（表头）不导入").arg(*header_ + 1));
+
+    const bool notes = notes_ && *notes_ >= columns_.firstRow;
+    notesBox_->setVisible(notes);
+    if (notes) {
+        const qsizetype last = table_.rowCount();
+        const QString example = table_.cell(*notes_, columns_.name).left(20).toString();
+        notesBox_->setText((last - *notes_ > 1
+                                ? QStringLiteral("第 %1–%2 行").arg(*notes_ + 1).arg(last)
+                                : QStringLiteral("第 %1 行").arg(last)) +
+                           QStringLiteral("（“%1”）是名单下方的合计或签名，不导入").arg(example));
+    }
 
     if (!updating_)
         names_ = importNames(table_, columns_);
+    const qsizetype hidden = columns_.hiddenRows ? 0 : names_.hiddenRows;
+    hiddenBox_->setVisible(hidden > 0 || columns_.hiddenRows);
+    if (hidden > 0)
+        hiddenBox_->setText(
+            QStringLiteral("也导入隐藏的 %1 行（在表格里隐藏或被筛选掉的行）").arg(number(hidden)));
     fillPreview();
-
-    QString text;
-    const qsizetype count = names_.names.size();
-    if (table_.isEmpty()) {
-        text = QStringLiteral("这个工作表是空的，请选择另一个工作表。");
-    } else if (count == 0) {
-        text = QStringLiteral("这一列没有名字，请选择另一列。");
-    } else {
-        QStringList examples;
-        for (qsizetype i = 0; i < std::min<qsizetype>(count, ShownExamples); ++i)
-            examples << names_.names.at(i).toString().toHtmlEscaped();
-        text = QStringLiteral("将导入 <b>%1</b> 个名字，例如：%2%3。")
-                   .arg(number(count), examples.join(QStringLiteral("、")),
-                        count > ShownExamples ? QStringLiteral("……") : QString());
-        text += names_.emptyRows > 0
-                    ? QStringLiteral("跳过空行 %1 行。").arg(number(names_.emptyRows))
-                    : QStringLiteral("没有空行。");
-        if (names_.duplicates.isEmpty()) {
-            text += QStringLiteral("没有重复的名字。");
-        } else {
-            QStringList shown;
-            for (qsizetype i = 0;
-                 i < std::min<qsizetype>(names_.duplicates.size(), ShownDuplicates); ++i) {
-                const DuplicateName &d = names_.duplicates[i];
-                shown << QStringLiteral("%1（%2 次）")
-                             .arg(d.name.toHtmlEscaped())
-                             .arg(d.lineNumbers.size());
-            }
-            text +=
-                QStringLiteral("<br><span style=\"color:#b00000\">有 %1 个名字重复：%2%3。</span>"
-                               "同一个名字在奖池里出现几次，中奖机会就是几倍；如果是不同的人，"
-                               "请在括号里加上部门或工号来区分。")
-                    .arg(number(names_.duplicates.size()), shown.join(QStringLiteral("、")),
-                         names_.duplicates.size() > ShownDuplicates ? QStringLiteral("……")
-                                                                    : QString());
-        }
-    }
-    summary_->setText(text);
+    showSummary();
     for (QAbstractButton *button : buttons_->buttons()) {
         if (buttons_->buttonRole(button) == QDialogButtonBox::AcceptRole)
-            button->setEnabled(count > 0);
+            button->setEnabled(names_.names.size() > 0);
     }
-}
-
-void ImportDialog::fillPreview()
-{
-    const QList<int> columns = table_.columns();
-    preview_->clear();
-    preview_->setColumnCount(int(columns.size()));
-    QStringList titles;
-    for (int column : columns)
-        titles << columnTitle(table_, column, header_);
-    preview_->setHorizontalHeaderLabels(titles);
-    // A few columns share the width; many keep theirs and scroll.
-    preview_->horizontalHeader()->setSectionResizeMode(
-        columns.size() <= 5 ? QHeaderView::Stretch : QHeaderView::Interactive);
-    const qsizetype first = firstTextRow(table_).value_or(0);
-    QStringList rowNames;
-    QList<qsizetype> rows;
-    for (qsizetype row = first; row < table_.rowCount() && rows.size() < PreviewRows; ++row)
-        rows.append(row);
-    preview_->setRowCount(int(rows.size()));
-    for (int r = 0; r < rows.size(); ++r) {
-        const qsizetype row = rows[r];
-        rowNames << QString::number(row + 1);
-        const bool leftOut = row < columns_.firstRow;
-        for (int c = 0; c < columns.size(); ++c) {
-            auto *item = new QTableWidgetItem(table_.cell(row, columns[c]).toString());
-            const bool chosen = columns[c] == columns_.name || columns[c] == columns_.detail;
-            if (leftOut) {
-                item->setForeground(QColor(0x80, 0x80, 0x80));
-                QFont font = item->font();
-                font.setItalic(true);
-                item->setFont(font);
-            } else if (chosen) {
-                item->setBackground(QColor(0xE0, 0xF0, 0xFF));
-            }
-            preview_->setItem(r, c, item);
-        }
-    }
-    preview_->setVerticalHeaderLabels(rowNames);
 }

@@ -13,6 +13,7 @@ class QComboBox;
 class QDialogButtonBox;
 class QLabel;
 class QProgressBar;
+class QSpinBox;
 class QTableWidget;
 class QThread;
 class QTimer;
@@ -20,9 +21,11 @@ class QTimer;
 // The import dialog: reads a workbook or a delimited text in a thread of its own (a
 // progress bar shows when that takes more than half a second), then shows the sheets, the
 // columns with their header and first rows, and what the chosen column (or two, joined as
-// "张三（销售部）") gives: the number of names, the empty rows skipped and the duplicates.
-// The header row is left out when it is recognised. OK ("导入") is enabled once there is
-// a name; the dialog itself writes nothing: after accept(), names() is the list.
+// "张三（销售部）") gives: the number of names, the empty rows skipped and the duplicates,
+// and what was left out (hidden rows, error values, notes under the list). The header is
+// left out when it is recognised, and the operator may name any row as the header. OK
+// ("导入") is enabled once there is a name; the dialog itself writes nothing: after
+// accept(), names() is the list.
 class ImportDialog : public QDialog {
     Q_OBJECT
 public:
@@ -54,7 +57,10 @@ private:
     void showProgress();
     void showSheet();
     void choiceChanged();
+    void nameColumnChanged();
     void fillPreview();
+    void showSummary();
+    void setControlsEnabled(bool enabled);
 
     QString path_;
     ReadFailure failure_;
@@ -63,6 +69,7 @@ private:
     SheetTable table_;
     ImportColumns columns_;
     std::optional<qsizetype> header_;
+    std::optional<qsizetype> notes_; // the first row of the notes under the list
     ImportedNames names_;
 
     // The reading thread and what it hands back.
@@ -83,7 +90,10 @@ private:
     QComboBox *sheetBox_ = nullptr;
     QComboBox *nameBox_ = nullptr;
     QComboBox *detailBox_ = nullptr;
-    QCheckBox *headerBox_ = nullptr;
+    QSpinBox *headerRow_ = nullptr;
+    QLabel *headerNote_ = nullptr;
+    QCheckBox *notesBox_ = nullptr;
+    QCheckBox *hiddenBox_ = nullptr;
     QTableWidget *preview_ = nullptr;
     QLabel *summary_ = nullptr;
     QLabel *readingLabel_ = nullptr;

@@ -2,7 +2,6 @@
 // progress shown meanwhile, and a cancel that stops the reader.
 #include "importdialog.h"
 
-#include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDir>
@@ -39,9 +38,7 @@ void ImportDialog::startReading(int sheet)
     done_ = 0;
     total_ = 0;
     readFailure_ = {};
-    for (QWidget *w : {static_cast<QWidget *>(sheetBox_), static_cast<QWidget *>(nameBox_),
-                       static_cast<QWidget *>(detailBox_), static_cast<QWidget *>(headerBox_)})
-        w->setEnabled(false);
+    setControlsEnabled(false);
     for (QAbstractButton *button : buttons_->buttons()) {
         if (buttons_->buttonRole(button) == QDialogButtonBox::AcceptRole)
             button->setEnabled(false);
@@ -114,6 +111,7 @@ void ImportDialog::readingFinished()
     names_ = std::move(readNames_);
     header_ =
         columns_.firstRow > 0 ? std::optional<qsizetype>(columns_.firstRow - 1) : std::nullopt;
+    notes_ = columns_.endRow >= 0 ? std::optional<qsizetype>(columns_.endRow) : std::nullopt;
     showSheet();
     emit loaded();
 }

@@ -1,5 +1,7 @@
 #include "importnames.h"
 
+#include "sheetlayout.h"
+
 #include "atomicwrite.h"
 #include "fileaccess.h"
 #include "textcodec.h"
@@ -11,64 +13,6 @@
 #include <algorithm>
 #include <vector>
 
-namespace {
-
-// Titles of the columns a staff or guest list has, as operators name them.
-const QStringList HeaderWords{
-    QStringLiteral("姓名"),       QStringLiteral("名字"),       QStringLiteral("名称"),
-    QStringLiteral("人员"),       QStringLiteral("员工"),       QStringLiteral("员工姓名"),
-    QStringLiteral("职工姓名"),   QStringLiteral("人员姓名"),   QStringLiteral("参与人"),
-    QStringLiteral("抽奖人"),     QStringLiteral("嘉宾"),       QStringLiteral("嘉宾姓名"),
-    QStringLiteral("客户"),       QStringLiteral("客户姓名"),   QStringLiteral("学生姓名"),
-    QStringLiteral("部门"),       QStringLiteral("所属部门"),   QStringLiteral("部门名称"),
-    QStringLiteral("单位"),       QStringLiteral("科室"),       QStringLiteral("公司"),
-    QStringLiteral("分公司"),     QStringLiteral("事业部"),     QStringLiteral("中心"),
-    QStringLiteral("组别"),       QStringLiteral("小组"),       QStringLiteral("班组"),
-    QStringLiteral("班级"),       QStringLiteral("工号"),       QStringLiteral("员工编号"),
-    QStringLiteral("员工号"),     QStringLiteral("编号"),       QStringLiteral("序号"),
-    QStringLiteral("编码"),       QStringLiteral("职位"),       QStringLiteral("岗位"),
-    QStringLiteral("职务"),       QStringLiteral("性别"),       QStringLiteral("手机"),
-    QStringLiteral("手机号"),     QStringLiteral("手机号码"),   QStringLiteral("电话"),
-    QStringLiteral("联系电话"),   QStringLiteral("备注"),       QStringLiteral("邮箱"),
-    QStringLiteral("name"),       QStringLiteral("fullname"),   QStringLiteral("firstname"),
-    QStringLiteral("lastname"),   QStringLiteral("department"), QStringLiteral("dept"),
-    QStringLiteral("id"),         QStringLiteral("no"),         QStringLiteral("no."),
-    QStringLiteral("employeeid"), QStringLiteral("team"),       QStringLiteral("email"),
-    QStringLiteral("phone"),      QStringLiteral("title"),      QStringLiteral("company"),
-};
-
-const QStringList NameWords{
-    QStringLiteral("姓名"),     QStringLiteral("名字"),     QStringLiteral("员工姓名"),
-    QStringLiteral("职工姓名"), QStringLiteral("人员姓名"), QStringLiteral("嘉宾姓名"),
-    QStringLiteral("客户姓名"), QStringLiteral("学生姓名"), QStringLiteral("参与人"),
-    QStringLiteral("抽奖人"),   QStringLiteral("人员"),     QStringLiteral("员工"),
-    QStringLiteral("嘉宾"),     QStringLiteral("name"),     QStringLiteral("fullname"),
-};
-const QStringList DetailWords{
-    QStringLiteral("部门"),   QStringLiteral("所属部门"),   QStringLiteral("部门名称"),
-    QStringLiteral("单位"),   QStringLiteral("科室"),       QStringLiteral("公司"),
-    QStringLiteral("分公司"), QStringLiteral("事业部"),     QStringLiteral("中心"),
-    QStringLiteral("组别"),   QStringLiteral("小组"),       QStringLiteral("班组"),
-    QStringLiteral("班级"),   QStringLiteral("department"), QStringLiteral("dept"),
-    QStringLiteral("team"),   QStringLiteral("company"),
-};
-
-// How many rows with text the header may stand below the top (a title, a date, a blank).
-constexpr int HeaderSearchRows = 10;
-
-QString normalisedTitle(QStringView text)
-{
-    QString title;
-    for (QChar c : text) {
-        if (c.isSpace() || c == u':' || c == u'：' || c == u'*' || c == u'_')
-            continue;
-        title += c.toLower();
-    }
-    return title;
-}
-
-} // namespace
-
 QString joinedName(QStringView name, QStringView detail)
 {
     if (detail.isEmpty())
@@ -76,41 +20,24 @@ QString joinedName(QStringView name, QStringView detail)
     return name.toString() + QStringLiteral("（") + detail.toString() + QStringLiteral("）");
 }
 
-bool isHeaderWord(QStringView text)
+bool isErrorValue(QStringView text)
 {
-    const QString title = normalisedTitle(text);
-    return !title.isEmpty() && HeaderWords.contains(title);
-}
-
-std::optional<qsizetype> firstTextRow(const SheetTable &table)
-{
-    const QList<int> columns = table.columns();
-    for (qsizetype row = 0; row < table.rowCount(); ++row) {
-        for (int column : columns) {
-            if (!table.cell(row, column).isEmpty())
-                return row;
-        }
+    static const QStringList Errors{
+        QStringLiteral("#N/A"),    QStringLiteral("#REF!"),     QStringLiteral("#VALUE!"),
+        QStringLiteral("#DIV/0!"), QStringLiteral("#NAME?"),    QStringLiteral("#NULL!"),
+        QStringLiteral("#NUM!"),   QStringLiteral("#SPILL!"),   QStringLiteral("#CALC!"),
+        QStringLiteral("#FIELD!"), QStringLiteral("#BLOCKED!"), QStringLiteral("#CONNECT!"),
+        QStringLiteral("#BUSY!"),  QStringLiteral("#UNKNOWN!"), QStringLiteral("#GETTING_DATA"),
+        QStringLiteral("#NA"),
+    };
+    if (text.startsWith(u'#'))
+        return Errors.contains(text, Qt::CaseInsensitive);
+    // LibreOffice shows its own errors as "Err:502".
+    if (text.startsWith(u"Err:") && text.size() == 7) {
+        bool ok = false;
+        return text.sliced(4).toInt(&ok) > 0 && ok;
     }
-    return std::nullopt;
-}
-
-std::optional<qsizetype> recognisedHeaderRow(const SheetTable &table, int nameColumn,
-                                             int detailColumn)
-{
-    const QList<int> columns = table.columns();
-    int seen = 0;
-    for (qsizetype row = 0; row < table.rowCount() && seen < HeaderSearchRows; ++row) {
-        const bool hasText = std::any_of(columns.cbegin(), columns.cend(), [&](int column) {
-            return !table.cell(row, column).isEmpty();
-        });
-        if (!hasText)
-            continue;
-        ++seen;
-        if (isHeaderWord(table.cell(row, nameColumn)) ||
-            (detailColumn >= 0 && isHeaderWord(table.cell(row, detailColumn))))
-            return row;
-    }
-    return std::nullopt;
+    return false;
 }
 
 ImportedNames importNames(const SheetTable &table, const ImportColumns &columns)
@@ -120,13 +47,38 @@ ImportedNames importNames(const SheetTable &table, const ImportColumns &columns)
         return result;
     QString text;
     std::vector<qsizetype> starts;
-    const qsizetype rows = table.rowCount() - std::min(columns.firstRow, table.rowCount());
-    starts.reserve(std::size_t(rows));
+    const qsizetype end =
+        columns.endRow >= 0 ? std::min(columns.endRow, table.rowCount()) : table.rowCount();
+    const qsizetype first = std::clamp<qsizetype>(columns.firstRow, 0, end);
+    starts.reserve(std::size_t(end - first));
+    // The names' length first, so that a million of them are one allocation, not a string
+    // doubled a few times over.
+    qsizetype characters = 0;
+    for (qsizetype row = first; row < end; ++row) {
+        characters += table.cell(row, columns.name).size();
+        if (columns.detail >= 0)
+            characters += table.cell(row, columns.detail).size() + 2;
+    }
+    text.reserve(characters);
     qsizetype emptyBefore = 0; // empty rows since the last name
-    for (qsizetype row = std::max<qsizetype>(columns.firstRow, 0); row < table.rowCount(); ++row) {
+    for (qsizetype row = first; row < end; ++row) {
         const QStringView name = table.cell(row, columns.name);
         if (name.isEmpty()) {
             ++emptyBefore;
+            continue;
+        }
+        if (!columns.hiddenRows && table.isRowHidden(row)) {
+            ++result.hiddenRows;
+            continue;
+        }
+        if (isErrorValue(name)) {
+            ++result.errorNames;
+            continue;
+        }
+        // A column title is nobody's name: a header repeated down the sheet, or the header
+        // of a sheet imported without one.
+        if (isNameTitle(name)) {
+            ++result.titles;
             continue;
         }
         // Empty rows after the last name are no rows of the list.
@@ -134,8 +86,11 @@ ImportedNames importNames(const SheetTable &table, const ImportColumns &columns)
         emptyBefore = 0;
         starts.push_back(text.size());
         text += name;
-        const QStringView detail =
-            columns.detail >= 0 ? table.cell(row, columns.detail) : QStringView();
+        QStringView detail = columns.detail >= 0 ? table.cell(row, columns.detail) : QStringView();
+        if (isErrorValue(detail)) {
+            ++result.errorDetails;
+            detail = {};
+        }
         if (!detail.isEmpty()) {
             text += QStringLiteral("（");
             text += detail;
@@ -149,21 +104,44 @@ ImportedNames importNames(const SheetTable &table, const ImportColumns &columns)
 
 QByteArray importedListBytes(const NameList &names)
 {
-    QString text;
+    // Encoded a few thousand names at a time (GB18030 keeps no state between characters),
+    // so that the list never stands whole as a second string beside its bytes.
+    QByteArray bytes;
     qsizetype characters = 0;
     for (qsizetype i = 0; i < names.size(); ++i)
         characters += names.at(i).size() + 2;
-    text.reserve(characters);
+    bytes.reserve(characters * 2);
+    QString chunk;
     for (qsizetype i = 0; i < names.size(); ++i) {
-        text += names.at(i);
-        text += QLatin1String("\r\n");
+        chunk += names.at(i);
+        chunk += QLatin1String("\r\n");
+        if (chunk.size() >= 65536 || i + 1 == names.size()) {
+            bytes += encodeText(chunk);
+            chunk.clear();
+        }
     }
     // Without a byte-order mark the reader guesses between GBK and UTF-8, and a rare text
     // in GB18030 is valid UTF-8 for likelier characters. Such a list is written as UTF-8
-    // with its mark, which is never misread: the draw reads what the dialog showed.
-    QByteArray bytes = encodeText(text);
-    if (decodeText(bytes) != text)
+    // with its mark, which is never misread: the draw reads what the dialog showed. The
+    // reading is compared name by name, so that a million names stand in memory twice,
+    // not three times.
+    const QString read = decodeText(bytes);
+    qsizetype at = 0;
+    bool same = true;
+    for (qsizetype i = 0; i < names.size() && same; ++i) {
+        const QStringView name = names.at(i);
+        same = QStringView(read).sliced(std::min(at, read.size())).startsWith(name) &&
+               QStringView(read).mid(at + name.size(), 2) == u"\r\n";
+        at += name.size() + 2;
+    }
+    if (!same || at != read.size()) {
+        QString text;
+        for (qsizetype i = 0; i < names.size(); ++i) {
+            text += names.at(i);
+            text += QLatin1String("\r\n");
+        }
         bytes = QByteArray("\xEF\xBB\xBF") + text.toUtf8();
+    }
     return bytes;
 }
 
@@ -198,58 +176,4 @@ FileResult writeImportedList(const QString &path, const QByteArray &bytes, QStri
         }
     }
     return writeFileAtomically(path, bytes);
-}
-
-ImportColumns suggestColumns(const SheetTable &table)
-{
-    ImportColumns columns;
-    const QList<int> all = table.columns();
-    if (all.isEmpty())
-        return columns;
-    // The header: the first of the top rows with a column title in any column.
-    std::optional<qsizetype> header;
-    for (int column : all) {
-        const std::optional<qsizetype> row = recognisedHeaderRow(table, column);
-        if (row && (!header || *row < *header))
-            header = row;
-    }
-    if (header) {
-        columns.firstRow = *header + 1;
-        for (int column : all) {
-            const QString title = normalisedTitle(table.cell(*header, column));
-            if (columns.name < 0 && NameWords.contains(title))
-                columns.name = column;
-            else if (columns.detail < 0 && DetailWords.contains(title))
-                columns.detail = column;
-        }
-    }
-    if (columns.name < 0) {
-        // The first column whose first rows hold more than numbers.
-        const auto isNumber = [](QStringView text) {
-            bool ok = false;
-            const double number = text.toDouble(&ok);
-            Q_UNUSED(number);
-            return ok;
-        };
-        for (int column : all) {
-            int words = 0;
-            int seen = 0;
-            for (qsizetype row = columns.firstRow; row < table.rowCount() && seen < 20; ++row) {
-                const QStringView text = table.cell(row, column);
-                if (text.isEmpty())
-                    continue;
-                ++seen;
-                words += isNumber(text) ? 0 : 1;
-            }
-            if (words > 0) {
-                columns.name = column;
-                break;
-            }
-        }
-        if (columns.name < 0)
-            columns.name = all.first();
-    }
-    if (columns.detail == columns.name)
-        columns.detail = -1;
-    return columns;
 }

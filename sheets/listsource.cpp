@@ -1,6 +1,7 @@
 #include "listsource.h"
 
 #include "fileaccess.h"
+#include "sheetlayout.h"
 #include "textcodec.h"
 #include "xlsxsource.h"
 
@@ -86,7 +87,27 @@ bool startsWithMarkup(QStringView text)
     return false;
 }
 
+// Excel's "XML Spreadsheet 2003", often named .xls: an XML document in Excel's own
+// namespace, with a <Workbook> element.
+bool isExcel2003Xml(QStringView text)
+{
+    const QStringView start = text.left(4096);
+    return start.trimmed().startsWith(u"<?xml") &&
+           start.contains(u"urn:schemas-microsoft-com:office:spreadsheet");
+}
+
 } // namespace
+
+QString openFailureReason(const QFileInfo &file)
+{
+    if (!file.exists())
+        return QStringLiteral("文件不存在");
+    if (file.isDir())
+        return folderReason();
+    if (!file.isReadable())
+        return QStringLiteral("没有读取这个文件的权限");
+    return QStringLiteral("系统不让打开这个文件，它可能正被别的程序独占使用");
+}
 
 QString listSourceFailureText(const QString &path, const ReadFailure &failure)
 {
@@ -98,7 +119,8 @@ QString listSourceFailureText(const QString &path, const ReadFailure &failure)
     case ReadFailure::Kind::CannotOpen:
         return readError(path, failure.detail);
     case ReadFailure::Kind::OldExcel:
-        return path + QStringLiteral(" 是旧格式的 Excel 工作簿（Excel 97-2003，.xls），程序读不了。"
+        return path + QStringLiteral(" 是旧格式的工作簿（Excel 97-2003 的 .xls，或 WPS 表格的 "
+                                     ".et），程序读不了。"
                                      "请用 Excel 或 WPS 打开它，选“文件 → 另存为”，保存类型选"
                                      "“Excel 工作簿 (*.xlsx)”，再导入保存好的 .xlsx 文件。");
     case ReadFailure::Kind::Encrypted:
@@ -117,11 +139,24 @@ QString listSourceFailureText(const QString &path, const ReadFailure &failure)
     case ReadFailure::Kind::NoText:
         return path + QStringLiteral(" 里没有文字") + detail +
                QStringLiteral("。请确认选对了文件：名单应当在工作表的某一列里，每行一个名字。");
+    case ReadFailure::Kind::UnsavedFormulas:
+        return path + QStringLiteral(" 里的名字是公式算出来的，但公式没有保存结果：请在表格程序里"
+                                     "打开并保存一次，再导入。");
     case ReadFailure::Kind::NotSpreadsheet:
         if (failure.detail == u"OpenDocument")
             return path +
                    QStringLiteral(" 是 OpenDocument 表格（.ods），程序读不了。请用 WPS、"
                                   "LibreOffice 或 Excel 把它另存为 Excel 工作簿（.xlsx）再导入。");
+        if (failure.detail == u"Word")
+            return path + QStringLiteral(
+                              " 是 Word 文档，不是表格。请把名单放进 Excel 或 WPS 表格（每行一个"
+                              "名字）并保存为 .xlsx 再导入；也可以把名单复制到记事本，保存为 .txt "
+                              "再导入。");
+        if (failure.detail == u"Excel2003XML")
+            return path + QStringLiteral(
+                              " 是 Excel 2003 XML 表格（“XML 电子表格 2003”），不是真正的工作簿，"
+                              "程序读不了。请用 Excel 或 WPS 打开它，选“文件 → 另存为”，保存类型"
+                              "选“Excel 工作簿 (*.xlsx)”，再导入保存好的 .xlsx 文件。");
         if (failure.detail == u"HTML")
             return path + QStringLiteral(
                               " 是网页格式（从网站导出的“.xls”常常是这样），不是真正的"
@@ -151,7 +186,7 @@ std::unique_ptr<ListSource> openListSource(const QString &path, const ReadProgre
     {
         QFile file(path);
         if (!file.open(QIODevice::ReadOnly)) {
-            failure = {ReadFailure::Kind::CannotOpen, file.errorString()};
+            failure = {ReadFailure::Kind::CannotOpen, openFailureReason(info)};
             return nullptr;
         }
         start = file.read(8);
@@ -173,6 +208,12 @@ std::unique_ptr<ListSource> openListSource(const QString &path, const ReadProgre
         return nullptr;
     }
 
+    // A list of a million names is some tens of megabytes; beyond a gigabyte a text is no
+    // list, and the sheet's texts are counted in 32 bits.
+    if (info.size() > (qint64(1) << 30)) {
+        failure = {ReadFailure::Kind::TooLarge, QStringLiteral("文本文件超过 1 GB")};
+        return nullptr;
+    }
     FileResult read;
     QByteArray bytes = readFileBytes(path, read);
     if (!read.ok()) {
@@ -191,6 +232,10 @@ std::unique_ptr<ListSource> openListSource(const QString &path, const ReadProgre
     }
     QString text = decodeText(bytes);
     bytes = QByteArray();
+    if (isExcel2003Xml(text)) {
+        failure = {ReadFailure::Kind::NotSpreadsheet, QStringLiteral("Excel2003XML")};
+        return nullptr;
+    }
     if (startsWithMarkup(text)) {
         failure = {ReadFailure::Kind::NotSpreadsheet, QStringLiteral("HTML")};
         return nullptr;
@@ -217,22 +262,42 @@ OpenedList openList(const QString &path, const ReadProgress &progress, ReadFailu
         return opened;
     const int count = int(opened.source->sheetNames().size());
     const int first = opened.source->firstSheet();
+    // The sheet the file opens on, unless another holds the list: a cover sheet of
+    // instructions comes first in many workbooks. Hidden sheets only when all are.
+    bool anyVisible = false;
+    for (int sheet = 0; sheet < count; ++sheet)
+        anyVisible = anyVisible || !opened.source->isHidden(sheet);
+    SheetWeight best;
+    qsizetype unsavedFormulas = 0;
     for (int n = 0; n < count; ++n) {
         const int sheet = (first + n) % count;
+        if (anyVisible && opened.source->isHidden(sheet))
+            continue;
         SheetTable table = opened.source->readSheet(sheet, progress, failure);
         if (!failure.ok()) {
             opened.source.reset();
             return opened;
         }
-        if (!table.isEmpty()) {
+        unsavedFormulas += table.unsavedFormulas();
+        if (table.isEmpty())
+            continue;
+        const SheetWeight weight = sheetWeight(table);
+        if (opened.table.isEmpty() || weight.outweighs(best)) {
+            best = weight;
             opened.sheet = sheet;
             opened.table = std::move(table);
-            return opened;
         }
+        if (best.nameHeader)
+            break;
     }
-    failure = {ReadFailure::Kind::NoText, count > 1
-                                              ? QStringLiteral("%1 个工作表都是空的").arg(count)
-                                              : QStringLiteral("工作表是空的")};
+    if (!opened.table.isEmpty())
+        return opened;
+    if (unsavedFormulas > 0)
+        failure = {ReadFailure::Kind::UnsavedFormulas, {}};
+    else
+        failure = {ReadFailure::Kind::NoText, count > 1
+                                                  ? QStringLiteral("%1 个工作表都是空的").arg(count)
+                                                  : QStringLiteral("工作表是空的")};
     opened.source.reset();
     return opened;
 }

@@ -2,6 +2,7 @@
 
 #include "sheettable.h"
 
+#include <QFileInfo>
 #include <QString>
 #include <QStringList>
 
@@ -12,19 +13,24 @@
 struct ReadFailure {
     enum class Kind {
         None,
-        CannotOpen,     // missing, a folder, no permission: `detail` has the reason
-        OldExcel,       // an Excel 97-2003 workbook (.xls) or another old Office file
-        Encrypted,      // a workbook protected by a password
-        Damaged,        // a broken or incomplete workbook: `detail` says where
-        TooLarge,       // unpacks beyond the cap: a ZIP bomb, or a sheet far too big
-        NoText,         // the file or the sheet holds no text at all
-        NotSpreadsheet, // something else: `detail` names it (a web page, an OpenDocument file…)
-        Cancelled,      // the operator stopped the reading
+        CannotOpen,      // missing, a folder, no permission: `detail` has the reason
+        OldExcel,        // an Excel 97-2003 workbook (.xls) or another old Office file
+        Encrypted,       // a workbook protected by a password
+        Damaged,         // a broken or incomplete workbook: `detail` says where
+        TooLarge,        // unpacks beyond the cap: a ZIP bomb, or a sheet far too big
+        NoText,          // the file or the sheet holds no text at all
+        UnsavedFormulas, // no text, but formulas saved without their results
+        NotSpreadsheet,  // something else: `detail` names it (a web page, an OpenDocument file…)
+        Cancelled,       // the operator stopped the reading
     };
     Kind kind = Kind::None;
     QString detail;
     bool ok() const { return kind == Kind::None; }
 };
+
+// Why a file that exists cannot be opened, in the operator's words (the system's own text
+// may be in English).
+QString openFailureReason(const QFileInfo &file);
 
 // The operator's sentence: what is wrong with the file and what to do about it.
 QString listSourceFailureText(const QString &path, const ReadFailure &failure);
@@ -69,9 +75,11 @@ struct DelimitedText {
 DelimitedText parseDelimitedText(QStringView text, const ReadProgress &progress = {},
                                  bool *cancelled = nullptr);
 
-// A file opened for import with the sheet it shows first: the workbook's first sheet
-// (firstSheet()) when it holds a text, else the next one that does. Fails with NoText when
-// no sheet holds any.
+// A file opened for import with the sheet it shows first: the one that holds the list
+// (sheetWeight(): a names header, else the most rows of text), the workbook's own first
+// sheet (firstSheet()) on a tie. Hidden sheets count only when every sheet is hidden. Fails
+// with NoText when no sheet holds any text, UnsavedFormulas when formulas without results
+// are all there is.
 struct OpenedList {
     std::unique_ptr<ListSource> source;
     int sheet = 0;

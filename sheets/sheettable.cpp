@@ -1,10 +1,12 @@
 #include "sheettable.h"
 
+#include "formatcharacters.h"
+
 #include <algorithm>
 
 quint32 StringPool::add(QStringView text)
 {
-    starts_.push_back(text_.size());
+    starts_.push_back(quint32(text_.size()));
     text_.append(text);
     return quint32(starts_.size() - 1);
 }
@@ -109,6 +111,29 @@ void SheetTable::fillMerged(qsizetype firstRow, int firstColumn, qsizetype lastR
     }
 }
 
+void SheetTable::setRowHidden(qsizetype row)
+{
+    if (row < 0)
+        return;
+    if (row >= qsizetype(hidden_.size()))
+        hidden_.resize(std::size_t(row) + 1, false);
+    hidden_[std::size_t(row)] = true;
+}
+
+qsizetype SheetTable::unsavedFormulas(int column) const
+{
+    const auto found = unsavedFormulas_.find(column);
+    return found == unsavedFormulas_.end() ? 0 : found->second;
+}
+
+qsizetype SheetTable::unsavedFormulas() const
+{
+    qsizetype count = 0;
+    for (const auto &[column, n] : unsavedFormulas_)
+        count += n;
+    return count;
+}
+
 QString SheetTable::columnName(int column)
 {
     QString name;
@@ -117,46 +142,51 @@ QString SheetTable::columnName(int column)
     return name;
 }
 
+namespace {
+
+bool isBreak(QChar c)
+{
+    return c.category() == QChar::Other_Control || c == QChar::LineSeparator ||
+           c == QChar::ParagraphSeparator;
+}
+
+// Whether a character may need more than trimming: a control character, a surrogate, or one
+// of the invisible format characters (all of which stand in these few ranges).
+bool mayNeedCleaning(char16_t c)
+{
+    return c < 0x20 || (c >= 0x7F && c <= 0x9F) || c == 0x00AD || c == 0x061C || c == 0x180E ||
+           (c >= 0x2000 && c <= 0x206F) || (c >= 0xD800 && c <= 0xDFFF) || c == 0xFEFF;
+}
+
+} // namespace
+
 QString cellText(QStringView raw)
 {
-    // A surrogate without its pair (a broken UTF-16 file) is no character any encoding
-    // can write: it becomes U+FFFD, as a broken byte does.
-    for (qsizetype i = 0; i < raw.size(); ++i) {
-        const QChar c = raw[i];
-        const bool paired = c.isHighSurrogate()  ? i + 1 < raw.size() && raw[i + 1].isLowSurrogate()
-                            : c.isLowSurrogate() ? i > 0 && raw[i - 1].isHighSurrogate()
-                                                 : true;
-        if (!paired) {
-            QString fixed = raw.toString();
-            for (qsizetype j = 0; j < fixed.size(); ++j) {
-                const QChar d = fixed[j];
-                if ((d.isHighSurrogate() &&
-                     !(j + 1 < fixed.size() && fixed[j + 1].isLowSurrogate())) ||
-                    (d.isLowSurrogate() && !(j > 0 && fixed[j - 1].isHighSurrogate())))
-                    fixed[j] = QChar::ReplacementCharacter;
-            }
-            return cellText(fixed);
-        }
-    }
-    const auto isBreak = [](QChar c) {
-        return c.category() == QChar::Other_Control || c == QChar::LineSeparator ||
-               c == QChar::ParagraphSeparator;
-    };
     bool clean = true;
     for (QChar c : raw) {
-        if (isBreak(c)) {
+        if (mayNeedCleaning(c.unicode())) {
             clean = false;
             break;
         }
     }
-    if (clean) {
-        QStringView trimmed = raw.trimmed();
-        return trimmed.toString();
+    if (clean)
+        return raw.trimmed().toString();
+
+    // A surrogate without its pair (a broken UTF-16 file) is no character any encoding
+    // can write: it becomes U+FFFD, as a broken byte does.
+    QString fixed = raw.toString();
+    for (qsizetype j = 0; j < fixed.size(); ++j) {
+        const QChar d = fixed[j];
+        if ((d.isHighSurrogate() && !(j + 1 < fixed.size() && fixed[j + 1].isLowSurrogate())) ||
+            (d.isLowSurrogate() && !(j > 0 && fixed[j - 1].isHighSurrogate())))
+            fixed[j] = QChar::ReplacementCharacter;
     }
+    // Invisible characters go before anything else, so that look-alikes are one name.
+    const QString visible = withoutInvisibleFormatCharacters(fixed);
     QString text;
-    text.reserve(raw.size());
+    text.reserve(visible.size());
     bool lastWasBreak = false;
-    for (QChar c : raw) {
+    for (QChar c : visible) {
         if (isBreak(c)) {
             if (!lastWasBreak)
                 text += u' ';

@@ -19,7 +19,8 @@ public:
 
 private:
     QString text_;
-    std::vector<qsizetype> starts_;
+    // Four bytes a text: a pool is made from a file of at most a gigabyte of text.
+    std::vector<quint32> starts_;
 };
 
 // The text of a sheet's cells, row by row and column by column, as a spreadsheet shows
@@ -53,6 +54,18 @@ public:
     // text are not filled.
     void fillMerged(qsizetype firstRow, int firstColumn, qsizetype lastRow, int lastColumn);
 
+    // Rows hidden in the sheet, by the operator or by a filter.
+    void setRowHidden(qsizetype row);
+    bool isRowHidden(qsizetype row) const
+    {
+        return row >= 0 && row < qsizetype(hidden_.size()) && hidden_[std::size_t(row)];
+    }
+    // A formula whose result was never saved (a file written by a program that does not
+    // calculate): the cell shows nothing, but the operator must be told why.
+    void noteUnsavedFormula(int column) { ++unsavedFormulas_[column]; }
+    qsizetype unsavedFormulas(int column) const;
+    qsizetype unsavedFormulas() const;
+
     // "A", "B", …, "Z", "AA", … for column 0, 1, ….
     static QString columnName(int column);
 
@@ -67,6 +80,8 @@ private:
     // Per column, per row: 0 is empty; a reference with SharedBit is a shared string's
     // index, any other is 1 + an index into own_.
     std::map<int, std::vector<quint32>> cells_;
+    std::vector<bool> hidden_;
+    std::map<int, qsizetype> unsavedFormulas_;
     qsizetype rowCount_ = 0;
     qsizetype slots_ = 0;
     qsizetype budget_ = qsizetype(16) << 20;
@@ -74,6 +89,7 @@ private:
     bool overBudget_ = false;
 };
 
-// A cell's text as one name can hold it: a line break, a tab or any other control
-// character inside becomes one space, and spaces at either end (ideographic ones too) go.
+// A cell's text as one name can hold it: invisible format characters go first
+// (formatcharacters.h), a line break, a tab or any other control character inside becomes
+// one space, and spaces at either end (ideographic ones too) go.
 QString cellText(QStringView raw);

@@ -57,12 +57,16 @@ constexpr qsizetype MaxUnbrokenBytes = qsizetype(64) << 20;
 
 constexpr qint32 RowMark = -2; // a record that starts a row, not a cell
 constexpr quint32 NoShared = 0xFFFFFFFF;
+// A cell's `shared` for a formula saved without its result.
+constexpr quint32 UnsavedFormula = 0xFFFFFFFE;
+// A row mark's `shared`: the row is hidden.
+constexpr quint32 HiddenRow = 1;
 
 struct ParsedCell {
-    qint32 row;    // the row's index, or -1: the row stands after the one before
-    qint32 column; // the column's index, -1: the next column, or RowMark
-    quint32 shared;
-    qint32 start; // the cell's text in ParsedRows::texts, when not a shared string
+    qint32 row;     // the row's index, or -1: the row stands after the one before
+    qint32 column;  // the column's index, -1: the next column, or RowMark
+    quint32 shared; // a shared string's index, NoShared or UnsavedFormula; for a row, HiddenRow
+    qint32 start;   // the cell's text in ParsedRows::texts, when not a shared string
     qint32 length;
 };
 
@@ -82,8 +86,14 @@ struct CellContext {
 QString cellDisplay(QStringView type, const QString &value, const QString &inlineText, int style,
                     const CellContext &context);
 // Whole rows of a sheet, without the element around them: any prefix of the elements'
-// names is read past, as a reader without namespaces sees them.
+// names is read past, as a reader without namespaces sees them. Read quickly when they are
+// plain (parseRowsQuickly), else by an XML reader.
 ParsedRows parseRows(const QByteArray &rows, const CellContext &context);
+// The plain rows every spreadsheet program writes, read from their bytes; nothing for
+// anything else, which the XML reader then reads.
+std::optional<ParsedRows> parseRowsQuickly(const QByteArray &rows, const CellContext &context);
+// The same rows read by the XML reader, whatever they hold.
+ParsedRows parseRowsWithReader(const QByteArray &rows, const CellContext &context);
 // Where the last whole row of `bytes` ends: after its "</row>" (or "</x:row>"), or 0.
 qsizetype afterLastRow(const QByteArray &bytes);
 

@@ -27,6 +27,13 @@ QString cellDisplay(QStringView type, const QString &value, const QString &inlin
 
 ParsedRows parseRows(const QByteArray &rows, const CellContext &context)
 {
+    if (std::optional<ParsedRows> quick = parseRowsQuickly(rows, context))
+        return std::move(*quick);
+    return parseRowsWithReader(rows, context);
+}
+
+ParsedRows parseRowsWithReader(const QByteArray &rows, const CellContext &context)
+{
     ParsedRows parsed;
     parsed.cells.reserve(std::size_t(rows.size() / 24));
     QXmlStreamReader xml(QByteArray("<rows>") + rows + QByteArray("</rows>"));
@@ -40,7 +47,9 @@ ParsedRows parseRows(const QByteArray &rows, const CellContext &context)
             continue;
         const QStringView name = localName(xml.qualifiedName());
         if (name == u"row") {
-            const QStringView r = xml.attributes().value(QLatin1String("r"));
+            const QXmlStreamAttributes a = xml.attributes();
+            const QStringView r = a.value(QLatin1String("r"));
+            const QStringView hidden = a.value(QLatin1String("hidden"));
             qint32 row = -1;
             if (!r.isEmpty()) {
                 bool ok = false;
@@ -51,7 +60,8 @@ ParsedRows parseRows(const QByteArray &rows, const CellContext &context)
                 }
                 row = qint32(number - 1);
             }
-            parsed.cells.push_back({row, RowMark, NoShared, 0, 0});
+            parsed.cells.push_back(
+                {row, RowMark, hidden == u"1" || hidden == u"true" ? HiddenRow : 0, 0, 0});
         } else if (name == u"c") {
             const QXmlStreamAttributes a = xml.attributes();
             qint32 row = -1;
@@ -70,6 +80,7 @@ ParsedRows parseRows(const QByteArray &rows, const CellContext &context)
             QString value;
             QString inlineText;
             bool hasValue = false;
+            bool formula = false;
             while (!xml.atEnd()) {
                 const QXmlStreamReader::TokenType token = xml.readNext();
                 if (token == QXmlStreamReader::EndElement && localName(xml.qualifiedName()) == u"c")
@@ -84,11 +95,15 @@ ParsedRows parseRows(const QByteArray &rows, const CellContext &context)
                     inlineText = readStringItem(xml);
                     hasValue = true;
                 } else {
+                    formula = formula || child == u"f";
                     xml.skipCurrentElement();
                 }
             }
-            if (!hasValue)
+            if (!hasValue) {
+                if (formula)
+                    parsed.cells.push_back({row, column, UnsavedFormula, 0, 0});
                 continue;
+            }
             if (type == u"s") {
                 bool ok = false;
                 const uint index = value.trimmed().toUInt(&ok);

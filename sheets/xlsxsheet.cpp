@@ -115,6 +115,8 @@ SheetTable XlsxSource::readSheet(int index, const ReadProgress &progress, ReadFa
                     if (row >= MaxRows)
                         return damaged(QStringLiteral("行号超出范围"));
                     nextColumn = 0;
+                    if (cell.shared == HiddenRow)
+                        table.setRowHidden(row);
                     continue;
                 }
                 const int column = cell.column >= 0 ? cell.column : nextColumn;
@@ -122,7 +124,9 @@ SheetTable XlsxSource::readSheet(int index, const ReadProgress &progress, ReadFa
                     return damaged(QStringLiteral("列超出范围"));
                 nextColumn = column + 1;
                 const qsizetype at = cell.row >= 0 ? cell.row : std::max<qsizetype>(row, 0);
-                if (cell.shared != NoShared)
+                if (cell.shared == UnsavedFormula)
+                    table.noteUnsavedFormula(column);
+                else if (cell.shared != NoShared)
                     table.setShared(at, column, cell.shared);
                 else
                     table.setText(at, column,

@@ -111,7 +111,8 @@ bool XlsxSource::open(const ReadProgress &progress, ReadFailure &failure)
     }
     if (workbook.isEmpty() || !zip_.find(workbook))
         workbook = QStringLiteral("xl/workbook.xml");
-    if (!zip_.find(workbook)) {
+    // A Word document or a presentation names its own main part the same way.
+    if (!zip_.find(workbook) || workbook.startsWith(u"word/") || workbook.startsWith(u"ppt/")) {
         failure = notAWorkbook();
         return false;
     }

@@ -26,6 +26,7 @@ private slots:
     void refusedWhileATierRolls();
     void recordedWinnersAreAskedAbout();
     void choosingOneColumnAndNoHeader();
+    void hiddenRowsAndNotesAreLeftOutUntilTakenIn();
     void brokenFilesGiveTheirMessageAndWriteNothing_data();
     void brokenFilesGiveTheirMessageAndWriteNothing();
     void largeWorkbookShowsProgressAndCanBeStopped();

@@ -58,9 +58,12 @@ QByteArray WorkbookMaker::sheetXml(const Sheet &sheet)
                .arg(p);
     xml += QStringLiteral("<%1sheetData>").arg(p);
     for (const Row &row : sheet.rows) {
-        xml += row.number > 0
-                   ? QStringLiteral("<%1row r=\"%2\" spans=\"1:3\">").arg(p).arg(row.number)
-                   : QStringLiteral("<%1row>").arg(p);
+        const QString hidden = row.hidden ? QStringLiteral(" hidden=\"1\"") : QString();
+        xml += row.number > 0 ? QStringLiteral("<%1row r=\"%2\" spans=\"1:3\"%3>")
+                                    .arg(p)
+                                    .arg(row.number)
+                                    .arg(hidden)
+                              : QStringLiteral("<%1row%2>").arg(p, hidden);
         for (const Cell &cell : row.cells) {
             QString attributes;
             if (!cell.ref.isEmpty())
@@ -97,11 +100,17 @@ QByteArray WorkbookMaker::sheetXml(const Sheet &sheet)
             case Cell::Empty:
                 xml += QStringLiteral("<%1c%2/>").arg(p, attributes);
                 break;
+            case Cell::UnsavedFormula:
+                xml += QStringLiteral("<%1c%2 t=\"str\"><%1f>%3</%1f></%1c>")
+                           .arg(p, attributes, xmlEscaped(cell.value));
+                break;
             }
         }
         xml += QStringLiteral("</%1row>").arg(p);
     }
     xml += QStringLiteral("</%1sheetData>").arg(p);
+    if (!sheet.autoFilter.isEmpty())
+        xml += QStringLiteral("<%1autoFilter ref=\"%2\"/>").arg(p, sheet.autoFilter);
     if (!sheet.merges.isEmpty()) {
         xml += QStringLiteral("<%1mergeCells count=\"%2\">").arg(p).arg(sheet.merges.size());
         for (const QString &merge : sheet.merges)

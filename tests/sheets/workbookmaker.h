@@ -26,7 +26,9 @@ public:
     };
 
     struct Cell {
-        enum Kind { Shared, Inline, Number, Boolean, FormulaText, Error, Empty };
+        // UnsavedFormula: a formula without its result, as libraries that do not calculate
+        // write one.
+        enum Kind { Shared, Inline, Number, Boolean, FormulaText, Error, Empty, UnsavedFormula };
         QString ref; // empty: written without r=""
         Kind kind = Shared;
         QString value;
@@ -48,6 +50,7 @@ public:
     struct Row {
         int number = 0; // 0: written without r=""
         QList<Cell> cells;
+        bool hidden = false;
     };
 
     struct Sheet {
@@ -55,6 +58,7 @@ public:
         QList<Row> rows;
         QStringList merges; // "C2:C4"
         bool hidden = false;
+        QString autoFilter = {}; // "A1:C9": the range a filter works on
     };
 
     // Prefixes every element of the sheets and the shared strings ("x:"), as the Open XML
