@@ -22,10 +22,11 @@ bool isEmojiTail(char32_t c)
 bool isInvisibleCharacter(char16_t c)
 {
     // The common case, every letter of a name, leaves at the first test.
-    if (c < 0x061C)
+    if (c < 0x00AD)
         return false;
-    return c == 0x061C || (c >= 0x200B && c <= 0x200F) || (c >= 0x202A && c <= 0x202E) ||
-           c == 0x2060 || (c >= 0x2066 && c <= 0x2069) || c == 0xFEFF;
+    return c == 0x00AD || c == 0x061C || c == 0x180E || (c >= 0x200B && c <= 0x200F) ||
+           (c >= 0x202A && c <= 0x202E) || (c >= 0x2060 && c <= 0x2064) ||
+           (c >= 0x2066 && c <= 0x2069) || c == 0xFEFF;
 }
 
 bool joinsEmoji(QStringView before, QStringView after)

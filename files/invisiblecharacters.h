@@ -4,8 +4,10 @@
 #include <QStringView>
 
 // Characters that take no room on the screen and change no letter: zero-width spaces and
-// joiners, the word joiner, a byte-order mark inside the text, and the marks that set the
-// direction of bidirectional text. Two names that differ only in them look the same to
+// joiners, the word joiner and the invisible operators, a byte-order mark inside the text,
+// soft hyphens, the Mongolian vowel separator, and the marks that set the direction of
+// bidirectional text. Pasted from a web page or a chat, they turn "张伟" into a second
+// person who looks the same. Two names that differ only in them look the same to
 // everyone in the hall, so a name is read without them; a zero-width joiner between two
 // emoji stays, as it makes them one picture (👨‍👩‍👧).
 bool isInvisibleCharacter(char16_t c);

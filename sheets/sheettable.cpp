@@ -1,6 +1,6 @@
 #include "sheettable.h"
 
-#include "formatcharacters.h"
+#include "invisiblecharacters.h"
 
 #include <algorithm>
 
@@ -182,7 +182,7 @@ QString cellText(QStringView raw)
             fixed[j] = QChar::ReplacementCharacter;
     }
     // Invisible characters go before anything else, so that look-alikes are one name.
-    const QString visible = withoutInvisibleFormatCharacters(fixed);
+    const QString visible = withoutInvisibleCharacters(fixed);
     QString text;
     text.reserve(visible.size());
     bool lastWasBreak = false;
