@@ -1,7 +1,9 @@
 // The proof of a draw: prizedraw-verify's whole check of a draw on 1,000,000 names with
-// 300 winners (its journal and list read from disk), and what the chain costs at a stop:
-// a winner's line journalled with its chain value against the same bytes written and
-// synced as the journal wrote them before it had one, and the chain value alone.
+// 300 winners (its journal and list read from disk); its check of a journal of 500 MB
+// (evening after evening on one list), with the memory it takes; and what the chain costs
+// at a stop: a winner's line journalled with its chain value against the same bytes
+// written and synced as the journal wrote them before it had one, and the chain value
+// alone.
 #include "drawengine.h"
 #include "drawverifier.h"
 #include "journal.h"
@@ -12,16 +14,21 @@
 #include "candidatefile.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 
 #include <chrono>
+#include <vector>
 
 #ifdef Q_OS_WIN
 #include <io.h>
 #else
 #include <unistd.h>
+#endif
+#ifdef __GLIBC__
+#include <malloc.h>
 #endif
 
 namespace {
@@ -104,6 +111,114 @@ void verifyDrawBench(benchmark::State &state)
     }
 }
 
+// "VmRSS" or "VmHWM" of this process, in MB (Linux).
+double processMemoryMb(const char *key)
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly | QIODevice::Text))
+        return 0;
+    for (const QByteArray &line : status.readAll().split('\n'))
+        if (line.startsWith(key))
+            return line.mid(int(qstrlen(key)) + 1).trimmed().split(' ').first().toDouble() / 1024;
+    return 0;
+}
+
+// The peak resident memory is counted afresh from here (Linux), from what the process
+// holds once freed memory is given back.
+void restartPeakMemory()
+{
+#ifdef __GLIBC__
+    malloc_trim(0);
+#endif
+    QFile refs(QStringLiteral("/proc/self/clear_refs"));
+    if (refs.open(QIODevice::WriteOnly))
+        refs.write("5");
+}
+
+// A program folder whose journal holds evening after evening on one list of 1,000 names,
+// each drawing 900 third prizes, up to `megabytes`: a journal of years, valid throughout.
+struct YearsOfEvenings {
+    QTemporaryDir directory;
+    QString journal = directory.filePath(JournalFileName);
+    QString list = directory.filePath(QStringLiteral("cjk.txt"));
+    qint64 evenings = 0;
+    bool ready = false;
+
+    explicit YearsOfEvenings(qint64 megabytes)
+    {
+        constexpr int Drawn = 900;
+        QFile listFile(list);
+        if (!listFile.open(QIODevice::WriteOnly) ||
+            !listFile.write(candidateFileBytes(generateNames(1000))))
+            return;
+        listFile.close();
+        CandidatePool pool = readCandidatePool(list);
+        // One evening's lines up to their checks; every evening chains them anew.
+        std::vector<QByteArray> bodies;
+        const auto add = [&bodies](const QStringList &fields) {
+            bodies.push_back(journalLineBody(Stamp, fields));
+        };
+        add({JournalEvent::ProgramStart});
+        add(drawStartJournalFields(JournalEvent::DrawStart, QStringLiteral("年会"),
+                                   {Drawn, 0, 0, 0}, list, pool));
+        StepRandom random;
+        DrawEngine engine(random);
+        engine.applySettings(QStringLiteral("年会"), {Drawn, 0, 0, 0});
+        engine.state().candidates.fill(std::move(pool.names));
+        for (int n = 0; n < Drawn; ++n) {
+            const qsizetype before = engine.state().candidates.size();
+            engine.click(PrizeTier::Third);
+            engine.tick();
+            if (engine.click(PrizeTier::Third) != DrawOutcome::Recorded)
+                return;
+            add(winnerJournalFields(PrizeTier::Third, engine.state().winners.last().name, before,
+                                    engine.state().candidates.size(), false));
+        }
+        add({JournalEvent::CleanEnd});
+        QFile file(journal);
+        if (!file.open(QIODevice::WriteOnly))
+            return;
+        QByteArray chain;
+        QByteArray evening;
+        for (qint64 written = 0; written < megabytes << 20; written += evening.size()) {
+            evening.clear();
+            for (const QByteArray &body : bodies) {
+                chain = journalChainValue(chain, body);
+                evening += chainedJournalLine(body, chain);
+            }
+            if (file.write(evening) != evening.size())
+                return;
+            ++evenings;
+        }
+        ready = true;
+    }
+};
+
+// The whole check of a journal of 500 MB, and the memory it takes beyond what the process
+// held before: the journal is read as a stream.
+void verifyLargeJournal(benchmark::State &state)
+{
+    const YearsOfEvenings folder(state.range(0));
+    if (!folder.ready) {
+        state.SkipWithError("the journal could not be written");
+        return;
+    }
+    double growth = 0;
+    for (auto _ : state) {
+        restartPeakMemory();
+        const double before = processMemoryMb("VmRSS:");
+        const auto start = Clock::now();
+        const Verification verified = verifyDraw(folder.journal, folder.list);
+        const auto stop = Clock::now();
+        growth = qMax(growth, processMemoryMb("VmHWM:") - before);
+        if (verified.exitStatus() != 0 || verified.drawCount != folder.evenings)
+            state.SkipWithError("the journal did not verify");
+        state.SetIterationTime(std::chrono::duration<double>(stop - start).count());
+    }
+    state.counters["memory_mb"] = growth;
+    state.counters["journal_mb"] = double(QFileInfo(folder.journal).size()) / (1 << 20);
+}
+
 QStringList winnerLine(int n)
 {
     return winnerJournalFields(PrizeTier::Third, QStringLiteral("王伟%1").arg(n), 1'000'000 - n,
@@ -170,6 +285,12 @@ BENCHMARK(verifyDrawBench)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond)
     ->Iterations(3);
+BENCHMARK(verifyLargeJournal)
+    ->Name("verifyLargeJournal")
+    ->Arg(500)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
 BENCHMARK(journalWinner)->Unit(benchmark::kMillisecond);
 BENCHMARK(journalWinnerFloor)->Unit(benchmark::kMillisecond);
 BENCHMARK(chainValue)->Unit(benchmark::kMicrosecond);

@@ -256,6 +256,11 @@ int main(int argc, char *argv[])
     table.bounded(QStringLiteral("Verify a draw: 1,000,000 names, 300 winners (prizedraw-verify)"),
                   QStringLiteral("verifyDraw/1000000/iterations:3"), QStringLiteral("ms"), 0, 5000,
                   QStringLiteral("≤ 5000 ms"));
+    table.info(QStringLiteral("Verify a journal of 500 MB: evening after evening on one list"),
+               QStringLiteral("verifyLargeJournal/500/iterations:1"), QStringLiteral("ms"));
+    table.bounded(QStringLiteral("Memory to verify it"),
+                  QStringLiteral("verifyLargeJournal/500/iterations:1/memory_mb"),
+                  QStringLiteral("MB"), 0, 256, QStringLiteral("≤ 256 MB"));
     table.ratio(QStringLiteral("Journal a winner's line with its chain value (floor: the same "
                                "line unchained, one synced write)"),
                 QStringLiteral("journalWinner"), QStringLiteral("journalWinnerFloor"),

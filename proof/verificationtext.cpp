@@ -1,12 +1,14 @@
 #include "drawverifier.h"
 
 #include "drawproof.h"
+#include "journal.h"
 #include "verifierparts.h"
 
-#include <QLocale>
+#include <functional>
 
 using journalcheck::lineRef;
 using journalcheck::number;
+using journalcheck::quotasText;
 
 namespace {
 
@@ -15,25 +17,206 @@ QString listText(const VerifiedDraw &draw)
     switch (draw.list) {
     case VerifiedDraw::List::Same:
         return QStringLiteral("就是这份名单（SHA-256 相同）");
+    case VerifiedDraw::List::Converted:
+        return QStringLiteral("名字与这份名单完全相同，只是文件另存过，SHA-256 因而不同（%1）；"
+                              "按抽奖时的文件重演")
+            .arg(draw.listNote);
     case VerifiedDraw::List::Mixed:
         return QStringLiteral("续接时换了名单（见下面的问题）");
     case VerifiedDraw::List::Other:
-        return QStringLiteral("另一份名单（SHA-256 %1…，%2 人），没有按这份名单重演")
-            .arg(listDigestOf(draw.sha256), number(draw.names));
+        return QStringLiteral("另一份名单（%1 人，指纹 %2，SHA-256 %3）")
+            .arg(number(draw.names), listDigestOf(draw.sha256), draw.sha256);
     case VerifiedDraw::List::Unknown:
         break;
     }
     return QStringLiteral("不知道（这次抽奖开始的那一行不在日志里）");
 }
 
-QString quotasText(const std::array<qint32, 4> &quotas)
+QString drawnText(const VerifiedDraw &draw)
 {
-    QStringList parts;
-    for (PrizeTier tier : AllTiers)
-        parts << QStringLiteral("%1 %2 名")
-                     .arg(tierRow(tier).statusLabel)
-                     .arg(quotas[tierIndex(tier)]);
-    return parts.join(QStringLiteral("，"));
+    return draw.voidCount > 0 ? QStringLiteral("当时已抽出 %1 名（其中作废 %2 名）")
+                                    .arg(number(draw.winnerCount), number(draw.voidCount))
+                              : QStringLiteral("当时已抽出 %1 名").arg(number(draw.winnerCount));
+}
+
+QString endText(const VerifiedDraw &draw)
+{
+    QString text;
+    switch (draw.end) {
+    case VerifiedDraw::End::Reset:
+        text = QStringLiteral("%1按了“初始化”重新开始，%2")
+                   .arg(lineRef(draw.endLine), drawnText(draw));
+        break;
+    case VerifiedDraw::End::SettingsSaved:
+        text = QStringLiteral("在系统设置窗口保存了设置，抽奖从%1起重新开始，%2")
+                   .arg(lineRef(draw.endLine), drawnText(draw));
+        break;
+    case VerifiedDraw::End::ListImported:
+        text = QStringLiteral("导入了名单，抽奖从%1起重新开始，%2")
+                   .arg(lineRef(draw.endLine), drawnText(draw));
+        break;
+    case VerifiedDraw::End::NewDraw:
+        text = QStringLiteral("%1又开始了一次抽奖，%2").arg(lineRef(draw.endLine), drawnText(draw));
+        break;
+    case VerifiedDraw::End::ClosedNormally:
+        text = QStringLiteral("程序在%1正常退出").arg(lineRef(draw.endLine));
+        break;
+    case VerifiedDraw::End::Interrupted:
+        text = QStringLiteral("程序在%1之后中断（崩溃、断电或被强行关闭），%2没有续接这次抽奖")
+                   .arg(lineRef(draw.endLine), draw.nextStart > 0
+                                                   ? QStringLiteral("%1重新启动时选了“重新开始”，")
+                                                         .arg(lineRef(draw.nextStart))
+                                                   : QString());
+        break;
+    case VerifiedDraw::End::JournalEnds:
+        text = QStringLiteral("日志到%1为止，没有记下程序正常退出（程序可能还在运行、被中断，"
+                              "或者日志的末尾被截掉了）")
+                   .arg(lineRef(draw.endLine));
+        break;
+    }
+    if (draw.full)
+        text = QStringLiteral("名额全部抽满；") + text;
+    return text;
+}
+
+QString quotaChangeText(const VerifiedDraw &draw)
+{
+    if (!draw.quotasBefore)
+        return {};
+    const QString before = quotasText(*draw.quotasBefore);
+    if (draw.settingsSavedLine > 0)
+        return QStringLiteral("名额在系统设置窗口里改过（%1“保存设置”），上一次抽奖是：%2")
+            .arg(lineRef(draw.settingsSavedLine), before);
+    return QStringLiteral("名额与上一次抽奖不同（上一次是：%1）：程序读的 bt.txt 改过，"
+                          "不是经由系统设置窗口")
+        .arg(before);
+}
+
+void listDraw(const VerifiedDraw &draw, const std::function<void(const QString &)> &line)
+{
+    const QString start = draw.startLine > 0 ? QStringLiteral("第 %1 行开始").arg(draw.startLine)
+                                             : QStringLiteral("开始的那一行不在日志里");
+    line(QStringLiteral("第 %1 次抽奖：%2，“%3”，名额 %4")
+             .arg(number(draw.number), start, draw.title, quotasText(draw.quotas)));
+    line(QStringLiteral("  名单：") + listText(draw));
+    if (const QString change = quotaChangeText(draw); !change.isEmpty())
+        line(QStringLiteral("  ") + change + u'。');
+    for (qsizetype resumed : draw.resumeLines)
+        line(QStringLiteral("  %1续接（程序中断后重新启动，接着抽）").arg(lineRef(resumed)));
+    for (const auto &[changed, quotas] : draw.quotaChanges)
+        line(QStringLiteral("  续接时（%1）名额变成了 %2：不是经由系统设置窗口改的（见下面的问题）")
+                 .arg(lineRef(changed), quotasText(quotas)));
+    line(QStringLiteral("  结局：") + endText(draw) + u'。');
+    if (draw.holdsReport)
+        line(QStringLiteral(
+            "  最近一次保存的获奖名单（获奖名单.txt、抽奖核对单.txt）就是这次抽奖的结果。"));
+    if (draw.winnerCount == 0) {
+        line(QStringLiteral("  没有中奖者。"));
+        line(QString());
+        return;
+    }
+    if (!draw.winnersListed) {
+        line(QStringLiteral("  中奖者 %1 名（较早的抽奖，这里不逐一列出）。")
+                 .arg(number(draw.winnerCount)));
+    } else {
+        line(QStringLiteral("  中奖者（按抽取顺序）："));
+        for (qsizetype i = 0; i < draw.winners.size(); ++i) {
+            const VerifiedWinner &winner = draw.winners[i];
+            QString entry =
+                QStringLiteral("    %1. %2%3  %4  链码 %5  （第 %6 行）")
+                    .arg(i + 1)
+                    .arg(winner.logLabel, winner.name, winner.stamp,
+                         winner.chain.isEmpty() ? QStringLiteral("——") : chainCodeOf(winner.chain))
+                    .arg(winner.line);
+            if (winner.typed)
+                entry += QStringLiteral("  手动输入，不是抽出来的");
+            if (winner.voided)
+                entry += QStringLiteral("  已作废（第 %1 行，%2）")
+                             .arg(winner.voidLine)
+                             .arg(winner.voidStamp);
+            line(entry);
+        }
+    }
+    switch (draw.list) {
+    case VerifiedDraw::List::Same:
+    case VerifiedDraw::List::Converted:
+        line(QStringLiteral("  已按名单重演每一位中奖者%1。")
+                 .arg(draw.chained ? QString() : QStringLiteral("（这次抽奖有些行没有链值）")));
+        break;
+    case VerifiedDraw::List::Other:
+        line(QStringLiteral("  没有核对：它用的是另一份名单，这份名单不能证明它的中奖者。"));
+        break;
+    default:
+        line(QStringLiteral("  没有核对（见下面的问题）。"));
+        break;
+    }
+    line(QString());
+}
+
+// The first fault in the words of a notary's record.
+QString plainFault(const VerifyFault &fault)
+{
+    const QString at = lineRef(fault.line);
+    switch (fault.kind) {
+    case FaultKind::Changed:
+        return QStringLiteral("日志%1在写下之后被人改过").arg(at);
+    case FaultKind::RemovedOrChanged:
+        return QStringLiteral("日志在%1之前被删掉了记录，或者%1被改过").arg(at);
+    case FaultKind::Inserted:
+    case FaultKind::Unchained:
+        return QStringLiteral("日志%1是事后加进去的，抽奖程序没有写过它").arg(at);
+    case FaultKind::Reordered:
+        return QStringLiteral("日志%1被挪过位置").arg(at);
+    case FaultKind::NotInPool:
+        return QStringLiteral("%1记的中奖者当时不在奖池里，不可能是抽出来的").arg(at);
+    case FaultKind::WonBefore:
+        return QStringLiteral("%1记的中奖者此前已经中过奖，不可能再被抽中").arg(at);
+    case FaultKind::WrongCounts:
+        return QStringLiteral("%1记的奖池人数与名单对不上").arg(at);
+    case FaultKind::QuotaFull:
+        return QStringLiteral("%1的中奖者超出了那个奖项的名额").arg(at);
+    case FaultKind::UnknownTier:
+        return QStringLiteral("%1记的奖项程序里没有").arg(at);
+    case FaultKind::VoidOfNoWinner:
+        return QStringLiteral("%1作废的不是这次抽奖的中奖者").arg(at);
+    case FaultKind::WrongVoidCounts:
+        return QStringLiteral("%1作废后记的人数对不上").arg(at);
+    case FaultKind::ResumeMismatch:
+        return QStringLiteral("%1程序重新启动后接着抽时，带回的中奖者与中断前的不一样").arg(at);
+    case FaultKind::NoDrawStart:
+        return QStringLiteral("%1的中奖者找不到所属抽奖的开始记录，不知道是从哪份名单抽的").arg(at);
+    case FaultKind::ListChanged:
+        return QStringLiteral("同一次抽奖中途换了名单（%1）").arg(at);
+    case FaultKind::NoDrawOnList:
+        return QStringLiteral("这份名单不是日志里任何一次抽奖用的名单");
+    case FaultKind::Unprotected:
+        return QStringLiteral("%1开始的抽奖是早期版本记的，没有防改动的链，无法证明没被改过")
+            .arg(at);
+    case FaultKind::TypedInPool:
+        return QStringLiteral("%1标着“手动输入”的中奖者其实就在奖池里").arg(at);
+    case FaultKind::HeadNotFound:
+        return QStringLiteral("现场照片上的链值在这份日志里找不到：日志不是拍照时的那一份，"
+                              "或者拍照之后被截短、被改过");
+    case FaultKind::NotAJournal:
+        return QStringLiteral("给的文件不是抽奖日志");
+    case FaultKind::DrawNotChecked:
+        return fault.line > 0
+                   ? QStringLiteral(
+                         "日志里有一次抽奖（%1开始）用的不是这份名单，它的中奖者无法核对")
+                         .arg(at)
+                   : QStringLiteral("日志里有抽奖用的不是这份名单，它们的中奖者无法核对");
+    case FaultKind::QuotaChanged:
+        return QStringLiteral("抽奖进行中名额被改过（%1），不是通过程序的设置窗口").arg(at);
+    case FaultKind::TimeBackwards:
+        return QStringLiteral("%1的时间比同一次抽奖前面的记录还早，时间倒退了").arg(at);
+    case FaultKind::BadTime:
+        return QStringLiteral("%1的时间不是正常的时间（被改过，或夹着看不见的字符）").arg(at);
+    case FaultKind::Malformed:
+        return QStringLiteral("%1不是抽奖程序写出来的样子，被改过或是别人写的").arg(at);
+    case FaultKind::NotWhole:
+        return QStringLiteral("日志中间的%1残缺不全，被改坏了或是插进去的").arg(at);
+    }
+    return fault.text;
 }
 
 } // namespace
@@ -44,86 +227,101 @@ QString verificationText(const Verification &v)
     const auto line = [&text](const QString &content) { text += content + QLatin1Char('\n'); };
     line(QStringLiteral("prizedraw-verify：核对抽奖日志"));
     if (!v.readError.isEmpty()) {
-        line(v.readError);
-        line(QStringLiteral("结论：无法核对（CANNOT CHECK）：文件读不出来。"));
+        line(QString());
+        line(QStringLiteral("结论：无法核对。%1").arg(v.readError));
+        line(QStringLiteral("  结果代码：无法核对（CANNOT CHECK），退出码 3。"));
         return text;
     }
+    QStringList about;
+    if (v.tornLines > 0)
+        about << QStringLiteral("其中 %1 行不完整，不计入").arg(number(v.tornLines));
+    if (v.lfLines > 0)
+        about << QStringLiteral("%1 行以 LF 换行").arg(number(v.lfLines));
     line(QStringLiteral("抽奖日志：%1（%2 行%3）")
              .arg(v.journalPath, number(v.lines),
-                  v.tornLines > 0 ? QStringLiteral("，其中 %1 行不完整，不计入").arg(v.tornLines)
-                                  : QString()));
+                  about.isEmpty() ? QString() : u'，' + about.join(u'，')));
     line(QStringLiteral("名单：%1，%2 人").arg(v.listPath, number(v.listNames)));
     line(QStringLiteral("名单指纹：%1（SHA-256 %2）")
              .arg(fingerprintText(v.listNames, listDigestOf(v.listSha256)), v.listSha256));
     line(QString());
 
-    int index = 0;
-    for (const VerifiedDraw &draw : v.draws) {
-        if (draw.winners.isEmpty())
-            continue;
-        ++index;
-        line(QStringLiteral("第 %1 次抽奖：%2，“%3”，名额 %4")
-                 .arg(index)
-                 .arg(draw.startLine > 0 ? QStringLiteral("第 %1 行开始").arg(draw.startLine)
-                                         : QStringLiteral("开始的那一行不在日志里"),
-                      draw.title, quotasText(draw.quotas)));
-        line(QStringLiteral("  名单：") + listText(draw));
-        for (qsizetype resumed : draw.resumeLines)
-            line(QStringLiteral("  第 %1 行续接（程序中断后重新启动，接着抽）").arg(resumed));
-        line(QStringLiteral("  中奖者（按抽取顺序）："));
-        QString lastChain;
-        for (qsizetype i = 0; i < draw.winners.size(); ++i) {
-            const VerifiedWinner &winner = draw.winners[i];
-            QString entry =
-                QStringLiteral("    %1. %2%3  %4  链码 %5  （第 %6 行）")
-                    .arg(i + 1)
-                    .arg(winner.logLabel, winner.name, winner.stamp,
-                         winner.chain.isEmpty() ? QStringLiteral("——") : chainCodeOf(winner.chain))
-                    .arg(winner.line);
-            if (winner.typed)
-                entry += QStringLiteral("  手动输入，不在名单中");
-            if (winner.voided)
-                entry += QStringLiteral("  已作废（第 %1 行，%2）")
-                             .arg(winner.voidLine)
-                             .arg(winner.voidStamp);
-            line(entry);
-            lastChain = winner.chain;
-        }
-        if (!lastChain.isEmpty())
-            line(QStringLiteral("  最后一位中奖者那一行的链值：") + lastChain);
-        if (draw.replayed)
-            line(QStringLiteral("  已按这份名单重演每一位中奖者%1。")
-                     .arg(draw.chained ? QString() : QStringLiteral("（这次抽奖有些行没有链值）")));
+    if (v.drawCount == 0) {
+        line(QStringLiteral("日志里没有抽奖的记录。"));
+    } else {
+        line(QStringLiteral("日志里共有 %1 次抽奖%2：")
+                 .arg(number(v.drawCount),
+                      v.drawsNotListed > 0 ? QStringLiteral("（太多了，中间的 %1 次不逐一列出）")
+                                                 .arg(number(v.drawsNotListed))
+                                           : QString()));
         line(QString());
     }
-    if (index == 0)
-        line(QStringLiteral("日志里没有中奖者。\n"));
+    for (qsizetype i = 0; i < v.draws.size(); ++i) {
+        if (i > 0 && v.drawsNotListed > 0 && v.draws[i].number > v.draws[i - 1].number + 1) {
+            line(QStringLiteral("……（第 %1–%2 次抽奖不逐一列出）")
+                     .arg(number(v.draws[i - 1].number + 1), number(v.draws[i].number - 1)));
+            line(QString());
+        }
+        listDraw(v.draws[i], line);
+    }
+    if (v.reportDraw == 0 && v.drawsWithWinners > 0)
+        line(QStringLiteral("日志里没有保存获奖名单的记录。"));
 
-    line(v.head.isEmpty() ? QStringLiteral("日志链头：没有（日志里没有带链值的行）")
-                          : QStringLiteral("日志链头：%1（第 %2 行，%3）")
-                                .arg(v.head)
-                                .arg(v.headLine)
-                                .arg(v.headEvent));
-    if (!v.comparedHead.isEmpty() && v.comparedHeadLine > 0) {
-        line(QStringLiteral("比对的链值 %1：在第 %2 行。")
-                 .arg(v.comparedHead)
-                 .arg(v.comparedHeadLine));
-        if (v.afterComparedHead.isEmpty())
-            line(QStringLiteral("  在它之后，日志里没有再记中奖、作废或新的抽奖。"));
-        else
-            line(QStringLiteral("  在它之后，日志里还记了（拍照之后发生的，请当场核实）："));
-        for (const QString &after : v.afterComparedHead)
-            line(QStringLiteral("    ") + after);
+    line(v.head.isEmpty()
+             ? QStringLiteral("链头：没有（日志里没有带链值的中奖或作废记录）")
+             : QStringLiteral("链头：%1（%2，%3）").arg(v.head, lineRef(v.headLine), v.headEvent));
+    if (!v.head.isEmpty())
+        line(QStringLiteral(
+            "  链头是最后一条中奖或作废记录的链值：大屏幕在最后一位中奖者之后显示的、"
+            "抽奖核对单上印的就是它，应与现场照片上的一致。"));
+    if (!v.comparedHead.isEmpty()) {
+        if (v.comparedHeadLine == 0) {
+            line(QStringLiteral("现场照片上的链值 %1：日志里没有。").arg(v.comparedHead));
+        } else {
+            line(QStringLiteral("现场照片上的链值 %1：%2（%3）%4。")
+                     .arg(v.comparedHead, lineRef(v.comparedHeadLine), v.comparedHeadEvent,
+                          v.comparedHeadLine == v.headLine ? QStringLiteral("，就是链头")
+                                                           : QString()));
+            if (v.afterComparedHead.isEmpty())
+                line(QStringLiteral("  在它之后，日志里没有再记中奖、作废或新的抽奖。"));
+            else
+                line(QStringLiteral("  在它之后，日志里还记了（拍照之后发生的，请当场核实）："));
+            for (const QString &after : v.afterComparedHead)
+                line(QStringLiteral("    ") + after);
+            if (v.afterComparedHeadCount > v.afterComparedHead.size())
+                line(QStringLiteral("    ……还有 %1 条")
+                         .arg(number(v.afterComparedHeadCount - v.afterComparedHead.size())));
+        }
+        if (v.comparedHeadWeak)
+            line(QStringLiteral(
+                     "  它只有 %1 位：这是早期版本的短链码，证明力弱——有日志在手的人"
+                     "用普通电脑几十秒就能造出开头相同的链值。新版本的链码有 %2 位以上。%3")
+                     .arg(v.comparedHead.size())
+                     .arg(StrongCodeDigits)
+                     .arg(v.comparedHeadMatches > 1
+                              ? QStringLiteral("日志里有 %1 行的链值以它开头，比对的是第一行。")
+                                    .arg(number(v.comparedHeadMatches))
+                              : QString()));
     }
 
     if (!v.notes.isEmpty()) {
         line(QString());
         line(QStringLiteral("说明："));
-        const qsizetype shown = qMin<qsizetype>(v.notes.size(), 20);
-        for (qsizetype i = 0; i < shown; ++i)
-            line(QStringLiteral("  ") + v.notes[i]);
-        if (v.notes.size() > shown)
-            line(QStringLiteral("  ……还有 %1 条").arg(v.notes.size() - shown));
+        if (v.lfLines > 0)
+            line(QStringLiteral(
+                     "  日志有 %1 行以 LF 换行，不是程序写的 CR LF：文件被编辑器、git 或别的程序"
+                     "转换过。行的内容和链不受影响，照样核对。")
+                     .arg(number(v.lfLines)));
+        for (const QString &note : v.notes)
+            line(QStringLiteral("  ") + note);
+        if (v.noteCount > v.notes.size())
+            line(QStringLiteral("  ……还有 %1 条").arg(number(v.noteCount - v.notes.size())));
+    } else if (v.lfLines > 0) {
+        line(QString());
+        line(QStringLiteral("说明："));
+        line(QStringLiteral(
+                 "  日志有 %1 行以 LF 换行，不是程序写的 CR LF：文件被编辑器、git 或别的程序"
+                 "转换过。行的内容和链不受影响，照样核对。")
+                 .arg(number(v.lfLines)));
     }
     if (!v.faults.isEmpty()) {
         line(QString());
@@ -131,26 +329,87 @@ QString verificationText(const Verification &v)
         const qsizetype shown = qMin<qsizetype>(v.faults.size(), 50);
         for (qsizetype i = 0; i < shown; ++i)
             line(QStringLiteral("  ") + v.faults[i].text);
-        if (v.faults.size() > shown)
-            line(QStringLiteral("  ……还有 %1 个问题").arg(v.faults.size() - shown));
+        if (v.faultCount > shown)
+            line(QStringLiteral("  ……还有 %1 个问题").arg(number(v.faultCount - shown)));
     }
+
     line(QString());
+    const qsizetype withWinners = v.drawsWithWinners;
+    bool converted = false;
+    for (const VerifiedDraw &draw : v.draws)
+        converted = converted || draw.list == VerifiedDraw::List::Converted;
     switch (v.exitStatus()) {
     case 0:
-        line(QStringLiteral(
-            "结论：通过（VERIFIED）。每一行完整，链环环相扣，每次抽奖都按名单重演无误。"));
+    case 2: {
+        const QString draws = withWinners == 0 ? QStringLiteral("日志里没有中奖者")
+                              : withWinners == 1
+                                  ? QStringLiteral("日志里有中奖者的那次抽奖用的是这份名单")
+                                  : QStringLiteral("日志里有中奖者的 %1 次抽奖都用的是这份名单")
+                                        .arg(number(withWinners));
+        if (v.exitStatus() == 0)
+            line(QStringLiteral(
+                     "结论：通过。经核对，这份抽奖日志与这份名单相符：%1，每一位中奖者"
+                     "都是当时奖池里的名字，按程序的规则抽出；日志写下之后没有被改动的痕迹。")
+                     .arg(draws));
+        else
+            line(QStringLiteral("结论：日志本身与名单相符，但有 %1 名中奖者不是抽出来的，"
+                                "而是操作员手动输入、确认后记下的（上面标着“手动输入”）。")
+                     .arg(number(v.typedWinners)));
+        // Re-rolls: a draw had winners of its own, then started afresh.
+        if (v.drawsStartedAfresh > 0)
+            line(QStringLiteral(
+                     "  其中 %1 次抽奖抽出中奖者后又重新开始了（初始化、保存设置、导入名单，"
+                     "或程序中断后没有续接），那些中奖者不再算数，但都列在上面%2。")
+                     .arg(number(v.drawsStartedAfresh),
+                          v.reportDraw > 0
+                              ? QStringLiteral("；最近一次保存的获奖名单是第 %1 次抽奖的结果")
+                                    .arg(number(v.reportDraw))
+                              : QString()));
+        if (converted)
+            line(QStringLiteral(
+                "  名单文件另存过（编码或换行与抽奖时不同），名字与抽奖时的完全一样。"));
+        const qsizetype tolerated = v.tornLines;
+        if (tolerated > 0)
+            line(QStringLiteral("  日志里有 %1 行不完整（断电、程序中断或磁盘写满时没写完），"
+                                "按程序的规则不计入，见上面的说明。")
+                     .arg(number(tolerated)));
+        if (v.comparedHead.isEmpty()) {
+            line(QStringLiteral(
+                "  注意：这只证明日志前后一致。日志的末尾可能被截掉过（比如删掉了最后几位"
+                "中奖者），单凭日志看不出来；能证明日志到哪里结束的，是现场照片上的链头。"
+                "请把上面的链头与照片对照，或者用 --head 给出照片上的链头再核对一次。"));
+        } else if (v.comparedHeadLine == v.headLine) {
+            line(QStringLiteral("  现场照片上的链值正是日志的链头：直到最后一条中奖或作废记录，"
+                                "日志都与拍照时一样，末尾没有被截掉。"));
+        } else {
+            line(QStringLiteral("  现场照片上的链值在%1，之前的记录都与拍照时一样；%2")
+                     .arg(lineRef(v.comparedHeadLine),
+                          v.afterComparedHeadCount > 0
+                              ? QStringLiteral("在它之后日志还记了 %1 条中奖、作废或新的抽奖，"
+                                               "那是拍照之后的事，只能凭现场的人核实。")
+                                    .arg(number(v.afterComparedHeadCount))
+                              : QStringLiteral("它不是链头，它之后的记录没有照片为证。")));
+        }
+        if (v.comparedHeadWeak)
+            line(QStringLiteral("  但照片上的链码只有 %1 位（早期版本），证明力较弱。")
+                     .arg(v.comparedHead.size()));
+        line(v.exitStatus() == 0
+                 ? QStringLiteral("  结果代码：通过（VERIFIED），退出码 0。")
+                 : QStringLiteral(
+                       "  结果代码：通过，但有手动输入的中奖者（VERIFIED, WITH TYPED WINNERS），"
+                       "退出码 2。"));
         break;
-    case 2:
-        line(QStringLiteral(
-                 "结论：日志完整、重演无误，但有 %1 名中奖者是手动输入的，不是从名单中抽出的"
-                 "（VERIFIED, WITH TYPED WINNERS）。")
-                 .arg(v.typedWinners));
-        break;
+    }
     default: {
         const VerifyFault &first = v.faults.first();
-        line(QStringLiteral("结论：不通过（FAILED）。%1")
-                 .arg(first.line > 0 ? QStringLiteral("第一个问题在第 %1 行。").arg(first.line)
+        line(QStringLiteral("结论：不通过。经核对，%1。").arg(plainFault(first)));
+        line(QStringLiteral("  共发现 %1 处问题%2，详见上面的“问题”。")
+                 .arg(number(v.faultCount),
+                      first.line > 0 ? QStringLiteral("，第一个问题在第 %1 行").arg(first.line)
                                      : QString()));
+        if (v.tornLines > 0)
+            line(QStringLiteral("  日志里有 %1 行不完整，不计入。").arg(number(v.tornLines)));
+        line(QStringLiteral("  结果代码：不通过（FAILED），退出码 1。"));
         break;
     }
     }

@@ -1,23 +1,93 @@
 #include "verifierparts.h"
 
-#include "candidates.h"
 #include "drawproof.h"
 #include "journal.h"
 #include "journalline.h"
 #include "journalreader.h"
-#include "textcodec.h"
 #include "winnervoid.h"
 
 #include <algorithm>
-#include <set>
-#include <unordered_map>
 #include <utility>
 
 namespace journalcheck {
 
+namespace {
+
+// The line a list's import writes before the draw starts afresh (app/listimport.cpp).
+const QString ListImportedEvent = QStringLiteral("导入名单");
+// Draws of a run still to resume a draw wait to be told whether they count: beyond these,
+// the oldest is taken as it stands.
+constexpr std::size_t MostDeferredDraws = 1000;
+
+// The short chain code a resume's line gives for a winner is the start of the chain value
+// that winner was drawn with: six digits in journals of earlier versions, more since.
+bool codeFits(const QString &code, const QString &chain)
+{
+    if (code.isEmpty() || chain.isEmpty())
+        return code.isEmpty() && chain.isEmpty();
+    return code.size() >= WeakCodeDigits && chain.startsWith(code);
+}
+
+} // namespace
+
+void Verifier::replayLine(const Line &line)
+{
+    if (block_ && blockLine(line))
+        return;
+    if (!line.counts() || (run_.hasStart && line.number == run_.startLine))
+        return;
+    onEvent(line);
+}
+
+void Verifier::onEvent(const Line &line)
+{
+    const QString &event = line.event();
+    if (event == JournalEvent::CleanEnd) {
+        run_.endedCleanly = true;
+        run_.cleanEndLine = line.number;
+    } else if (event == JournalEvent::DrawStart || event == JournalEvent::Reset) {
+        run_.current = newDraw(line, true);
+    } else if (event == JournalEvent::Resumed) {
+        ResumeBlock block;
+        block.head = line;
+        block.count = fieldValue(line.fields, QStringLiteral("人数=")).toLongLong();
+        block.voids = fieldValue(line.fields, ResumedVoidsKey).toLongLong();
+        block_ = std::move(block);
+        if (block_->count <= 0 && block_->voids <= 0)
+            endBlock();
+    } else if (event == JournalEvent::Winner) {
+        if (run_.current == 0)
+            run_.current = drawWithoutStart(line);
+        winner(drawOf(run_.current), line);
+    } else if (event == JournalEvent::Void) {
+        if (run_.current == 0)
+            run_.current = drawWithoutStart(line);
+        voidLine(drawOf(run_.current), line);
+    } else if (event == JournalEvent::SettingsSaved) {
+        run_.settingsSaved = line.number;
+    } else if (event == ListImportedEvent) {
+        run_.imported = line.number;
+    } else if (event == JournalEvent::ReportSaved && run_.current != 0) {
+        out_.reportDraw = drawOf(run_.current).shown.number;
+        out_.reportLine = line.number;
+    }
+}
+
 qsizetype Verifier::newDraw(const Line &line, bool withStart)
 {
+    // The draw before it in this run ends here.
+    if (run_.current != 0) {
+        VerifiedDraw::End end = VerifiedDraw::End::NewDraw;
+        if (line.event() == JournalEvent::Reset)
+            end = run_.imported > 0 ? VerifiedDraw::End::ListImported : VerifiedDraw::End::Reset;
+        else if (run_.settingsSaved > 0)
+            end = VerifiedDraw::End::SettingsSaved;
+        closeDraw(run_.current, end, line.number);
+        if (!drawOf(run_.current).deferred)
+            finalize(run_.current);
+    }
     DrawRecord draw;
+    draw.shown.number = ++drawCount_;
     draw.shown.startLine = withStart ? line.number : 0;
     if (withStart) {
         draw.shown.title = unescapeJournalField(fieldValue(line.fields, QStringLiteral("标题=")));
@@ -26,56 +96,36 @@ qsizetype Verifier::newDraw(const Line &line, bool withStart)
         draw.shown.sha256 = fieldValue(line.fields, QStringLiteral("SHA-256="));
         draw.shown.names = fieldValue(line.fields, QStringLiteral("人数=")).toLongLong();
         draw.lists.append({line.number, draw.shown.sha256});
+        if (lastQuotas_ && *lastQuotas_ != draw.shown.quotas)
+            draw.shown.quotasBefore = lastQuotas_;
+        lastQuotas_ = draw.shown.quotas;
+        draw.shown.settingsSavedLine = run_.settingsSaved;
+        timeInDraw(draw, line);
     }
+    draw.quotasNow = draw.shown.quotas;
     draw.shown.chained = !line.chain.isEmpty();
-    draws_.push_back(std::move(draw));
-    return qsizetype(draws_.size()) - 1;
-}
-
-void Verifier::replayRun(qsizetype r)
-{
-    const Run &run = runs_[std::size_t(r)];
-    const bool resuming = run.hasStart && lines_[std::size_t(run.first)].counts() &&
-                          lines_[std::size_t(run.first)].fields.contains(ResumingField);
-    bool resumed = false;
-    bool endedCleanly = false;
-    qsizetype current = -1;
-    const qsizetype firstDraw = qsizetype(draws_.size());
-    qsizetype resumeLine = 0; // the resume's own line, once done
-    for (qsizetype i = run.first + (run.hasStart ? 1 : 0); i < run.end; ++i) {
-        const Line &line = lines_[std::size_t(i)];
-        if (!line.counts())
-            continue;
-        const QString &event = line.event();
-        if (event == JournalEvent::CleanEnd) {
-            endedCleanly = true;
-        } else if (event == JournalEvent::DrawStart || event == JournalEvent::Reset) {
-            current = newDraw(line, true);
-        } else if (event == JournalEvent::Resumed) {
-            i = resume(r, i, current, resumed, resumeLine);
-        } else if (event == JournalEvent::Winner) {
-            if (current < 0)
-                current = drawWithoutStart(line);
-            winner(draws_[std::size_t(current)], line, r);
-        } else if (event == JournalEvent::Void) {
-            if (current < 0)
-                current = drawWithoutStart(line);
-            voidLine(draws_[std::size_t(current)], line);
+    draw.shown.endLine = line.number;
+    run_.settingsSaved = 0;
+    run_.imported = 0;
+    // Until a run that set out to resume has done so, its draws may be its own start's.
+    draw.deferred = run_.resuming && !run_.resumed;
+    if (draw.deferred) {
+        qsizetype deferred = 0;
+        for (const auto &[number, open] : draws_)
+            deferred += open.deferred;
+        if (std::size_t(deferred) >= MostDeferredDraws) {
+            for (auto &[number, open] : draws_) {
+                if (open.deferred && number != run_.current) {
+                    open.deferred = false;
+                    finalize(number);
+                    break;
+                }
+            }
         }
     }
-    if (endedCleanly)
-        offered_ = -1;
-    else if (!(resuming && !resumed))
-        offered_ = current;
-    if (resuming && !resumed) {
-        out_.notes << QStringLiteral("%1起的那次启动要续接上次的抽奖，但续接没有写完整；"
-                                     "下一次启动照样续接那次抽奖。")
-                          .arg(lineRef(lines_[std::size_t(run.first)].number));
-        // Its start opened no draw of its own: the resume reads past the whole run.
-        for (qsizetype d = firstDraw; d < qsizetype(draws_.size()); ++d)
-            if (draws_[std::size_t(d)].winners.isEmpty())
-                draws_[std::size_t(d)].absorbed = true;
-    }
+    const qsizetype number = draw.shown.number;
+    draws_.emplace(number, std::move(draw));
+    return number;
 }
 
 qsizetype Verifier::drawWithoutStart(const Line &line)
@@ -87,17 +137,46 @@ qsizetype Verifier::drawWithoutStart(const Line &line)
     return newDraw(line, false);
 }
 
-void Verifier::winner(DrawRecord &draw, const Line &line, qsizetype run)
+void Verifier::timeInDraw(DrawRecord &draw, const Line &line)
+{
+    const QString stamp = line.fields.value(0);
+    if (!isWellFormedStamp(stamp))
+        return; // checkForm() says what is wrong with it
+    if (!draw.lastStamp.isEmpty() && stamp < draw.lastStamp)
+        fault(line.number, FaultKind::TimeBackwards,
+              QStringLiteral("%1的时间 %2 早于这次抽奖前面%3的 %4：时间倒退了。"
+                             "行的先后被调换过，或者时间被改过（电脑的时钟在抽奖中途被往回调过，"
+                             "也会这样）。")
+                  .arg(lineRef(line.number), stamp, lineRef(draw.lastStampLine), draw.lastStamp));
+    if (draw.lastStamp.isEmpty() || stamp >= draw.lastStamp) {
+        draw.lastStamp = stamp;
+        draw.lastStampLine = line.number;
+    }
+}
+
+void Verifier::winner(DrawRecord &draw, const Line &line)
 {
     if (line.chain.isEmpty())
         draw.shown.chained = false;
+    draw.shown.endLine = line.number;
     const QString check = QString::fromLatin1(line.check);
     if (const qsizetype place = draw.byCheck.value(check, -1); place >= 0) {
         // The same line again: written once more after a write that failed. From then on
         // its chain value is the newer copy's, as the program takes it.
         WinnerRecord &earlier = draw.winners[place];
-        if (earlier.run == run)
+        if (earlier.run == run_.index)
             earlier.shown.chain = QString::fromLatin1(line.chain);
+        return;
+    }
+    timeInDraw(draw, line);
+    // No list gives more winners than it has names: what is past that is not kept.
+    const qsizetype most = std::max<qsizetype>({list_.names(), draw.shown.names, 1000}) + 1;
+    if (draw.winners.size() >= most) {
+        if (draw.uncounted++ == 0)
+            fault(
+                line.number, FaultKind::WonBefore,
+                QStringLiteral("%1起，这次抽奖记的中奖者比名单上的名字还多：必定有人中了不止一次。")
+                    .arg(lineRef(line.number)));
         return;
     }
     WinnerRecord winner;
@@ -111,7 +190,7 @@ void Verifier::winner(DrawRecord &draw, const Line &line, qsizetype run)
     winner.check = check;
     winner.before = fieldNumber(line.fields.value(4), QStringLiteral("抽前="));
     winner.after = fieldNumber(line.fields.value(5), QStringLiteral("抽后="));
-    winner.run = run;
+    winner.run = run_.index;
     if (!winner.tier)
         fault(line.number, FaultKind::UnknownTier,
               QStringLiteral("%1的奖项“%2”不是程序的四个奖项之一。")
@@ -134,6 +213,7 @@ void Verifier::voidLine(DrawRecord &draw, const Line &line)
 {
     if (line.chain.isEmpty())
         draw.shown.chained = false;
+    draw.shown.endLine = line.number;
     const QString label = line.fields.value(2);
     const QString name = unescapeJournalField(line.fields.value(3));
     const qsizetype place = namedWinner(draw, line.fields);
@@ -143,6 +223,7 @@ void Verifier::voidLine(DrawRecord &draw, const Line &line)
         if (winner.shown.voided && winner.voidCheck == check)
             return; // written once more after a failed write
         if (!winner.shown.voided && winner.shown.logLabel == label && winner.shown.name == name) {
+            timeInDraw(draw, line);
             winner.shown.voided = true;
             winner.shown.voidLine = line.number;
             winner.shown.voidStamp = line.fields.value(0);
@@ -162,126 +243,236 @@ void Verifier::voidLine(DrawRecord &draw, const Line &line)
                        : QStringLiteral("（它点名的中奖那一行不在日志里）")));
 }
 
-qsizetype Verifier::resume(qsizetype r, qsizetype at, qsizetype &current, bool &resumed,
-                           qsizetype &resumeLine)
+// --- A resume's block ---
+
+bool Verifier::blockLine(const Line &line)
 {
-    const Run &run = runs_[std::size_t(r)];
-    const Line &head = lines_[std::size_t(at)];
-    const qsizetype count = fieldValue(head.fields, QStringLiteral("人数=")).toLongLong();
-    const qsizetype voids = fieldValue(head.fields, ResumedVoidsKey).toLongLong();
-    std::vector<qsizetype> winnerLines;
-    std::vector<qsizetype> voidLines;
-    qsizetype next = at + 1;
-    for (; qsizetype(winnerLines.size()) < count && next < run.end; ++next) {
-        const Line &line = lines_[std::size_t(next)];
-        if (!line.counts() || line.event() != JournalEvent::Winner)
-            break;
-        winnerLines.push_back(next);
+    ResumeBlock &block = *block_;
+    if (!line.counts()) {
+        endBlock();
+        return false;
     }
-    while (qsizetype(winnerLines.size()) == count && qsizetype(voidLines.size()) < voids &&
-           next < run.end) {
-        const Line &line = lines_[std::size_t(next)];
-        if (!line.counts() || line.event() != JournalEvent::Void)
-            break;
-        voidLines.push_back(next++);
+    // As many lines as the draw it resumes could hold are kept; the rest only counted.
+    qsizetype room = 1;
+    if (offered_ != 0)
+        room += drawOf(offered_).winners.size();
+    if (block.winnersSeen < block.count) {
+        if (line.event() != JournalEvent::Winner) {
+            endBlock();
+            return false;
+        }
+        if (qsizetype(block.winnerLines.size()) < room)
+            block.winnerLines.push_back(line);
+        ++block.winnersSeen;
+    } else {
+        if (line.event() != JournalEvent::Void) {
+            endBlock();
+            return false;
+        }
+        if (qsizetype(block.voidLines.size()) < room)
+            block.voidLines.push_back(line);
+        ++block.voidsSeen;
     }
-    if (qsizetype(winnerLines.size()) < count || qsizetype(voidLines.size()) < voids) {
-        out_.notes << QStringLiteral("%1的续接没有写完整（磁盘写满或断电），不计入；"
-                                     "它的行后来会再完整地写一遍。")
-                          .arg(lineRef(head.number));
-        return next - 1;
+    if (block.winnersSeen == block.count && block.voidsSeen >= block.voids)
+        endBlock();
+    return true;
+}
+
+void Verifier::endBlock()
+{
+    ResumeBlock block = std::move(*block_);
+    block_.reset();
+    if (block.winnersSeen < block.count || block.voidsSeen < block.voids) {
+        note(block.head.number, QStringLiteral("%1的续接没有写完整（磁盘写满或断电），不计入；"
+                                               "它的行后来会再完整地写一遍。")
+                                    .arg(lineRef(block.head.number)));
+        return;
     }
-    const qsizetype last = next - 1;
-    if (resumed) {
+    resume(block);
+}
+
+void Verifier::resume(ResumeBlock &block)
+{
+    const Line &head = block.head;
+    if (run_.resumed) {
         // The same block once more after a write that failed.
-        if (lines_[std::size_t(resumeLine)].check != head.check)
+        if (run_.resumeCheck != head.check)
             fault(head.number, FaultKind::ResumeMismatch,
                   QStringLiteral("%1是这次启动的第二次续接：一次启动只续接一次。")
                       .arg(lineRef(head.number)));
-        return last;
+        return;
     }
-    resumed = true;
-    resumeLine = at;
-    if (current < 0 || !draws_[std::size_t(current)].winners.isEmpty() ||
-        draws_[std::size_t(current)].shown.startLine == 0) {
+    run_.resumed = true;
+    run_.resumeCheck = head.check;
+    if (run_.current == 0 || !drawOf(run_.current).winners.isEmpty() ||
+        drawOf(run_.current).shown.startLine == 0) {
         fault(head.number, FaultKind::ResumeMismatch,
               QStringLiteral("%1的续接前面不是这次启动的“开始抽奖”。").arg(lineRef(head.number)));
-        return last;
+        return;
     }
-    DrawRecord &host = draws_[std::size_t(current)];
-    if (offered_ < 0) {
-        if (count > 0 || voids > 0)
+    DrawRecord &host = drawOf(run_.current);
+    if (offered_ == 0) {
+        if (block.count > 0 || block.voids > 0)
             fault(head.number, FaultKind::ResumeMismatch,
-                  QStringLiteral("%1续接了 %2 名中奖者，可是上一次抽奖已经正常结束，没有可续接的。")
+                  QStringLiteral(
+                      "%1续接了 %2 名中奖者，可是上一次抽奖已经正常结束（或已经重新开始），"
+                      "没有可续接的。")
                       .arg(lineRef(head.number))
-                      .arg(count));
-        return last;
+                      .arg(block.count));
+        return;
     }
-    DrawRecord &interrupted = draws_[std::size_t(offered_)];
-    const QString mismatch = compareBlock(interrupted, head, winnerLines, voidLines);
+    DrawRecord &interrupted = drawOf(offered_);
+    const QString mismatch = compareBlock(interrupted, block);
     if (!mismatch.isEmpty()) {
         fault(head.number, FaultKind::ResumeMismatch,
               QStringLiteral("%1的续接与被中断的那次抽奖（%2开始）不符：%3")
                   .arg(lineRef(head.number), lineRef(interrupted.shown.startLine), mismatch));
-        return last;
+        return;
     }
+    // The quotas go on as they were: the program changes them only by the settings
+    // window's save, which starts a draw afresh. bt.txt changed while it was not running
+    // is read at the resumed start.
+    if (host.shown.quotas != interrupted.quotasNow) {
+        interrupted.shown.quotaChanges.append({host.shown.startLine, host.shown.quotas});
+        fault(host.shown.startLine, FaultKind::QuotaChanged,
+              QStringLiteral(
+                  "%1：程序中断后重新启动、续接%2开始的那次抽奖时，名额从“%3”变成了“%4”。"
+                  "抽奖进行中名额只能经系统设置窗口修改（那会重新开始抽奖，日志里记“保存设置”）；"
+                  "这里是程序没在运行时有人改了 bt.txt。")
+                  .arg(lineRef(host.shown.startLine), lineRef(interrupted.shown.startLine),
+                       quotasText(interrupted.quotasNow), quotasText(host.shown.quotas)));
+    }
+    timeInDraw(interrupted, head);
     // The interrupted draw goes on, with the resumed start's list and quotas.
-    host.absorbed = true;
     interrupted.lists.append({host.shown.startLine, host.shown.sha256});
     interrupted.shown.resumeLines.append(head.number);
+    interrupted.shown.endLine = head.number;
     if (!host.shown.chained)
         interrupted.shown.chained = false;
     Event event{Event::Type::Resume, -1, head.number};
     event.quotas = host.shown.quotas;
+    interrupted.quotasNow = host.shown.quotas;
     interrupted.events.append(event);
-    for (std::size_t i = 0; i < winnerLines.size(); ++i) {
-        WinnerRecord &winner = interrupted.winners[interrupted.byCheck.value(
-            QString::fromLatin1(lines_[std::size_t(winnerLines[i])].check))];
+    for (const Line &line : block.winnerLines) {
+        WinnerRecord &winner =
+            interrupted.winners[interrupted.byCheck.value(QString::fromLatin1(line.check))];
         if (winner.shown.chain.isEmpty())
-            winner.shown.chain = QString::fromLatin1(lines_[std::size_t(winnerLines[i])].chain);
+            winner.shown.chain = QString::fromLatin1(line.chain);
     }
-    current = offered_;
-    return last;
+    // The resumed start opened no draw of its own.
+    const qsizetype hostNumber = run_.current;
+    draws_.erase(hostNumber);
+    if (hostNumber == drawCount_)
+        --drawCount_;
+    run_.current = offered_;
+    offered_ = 0;
+    // Draws this run started before its resume are its own after all.
+    for (auto &[number, open] : draws_)
+        open.deferred = false;
 }
 
-QString Verifier::compareBlock(const DrawRecord &draw, const Line &head,
-                               const std::vector<qsizetype> &winnerLines,
-                               const std::vector<qsizetype> &voidLines) const
+QString Verifier::compareBlock(const DrawRecord &draw, const ResumeBlock &block) const
 {
     QList<const WinnerRecord *> expected;
     for (const WinnerRecord &winner : draw.winners)
         if (winner.tier)
             expected.append(&winner);
-    const QStringList codes = resumedCodes(head.fields);
-    for (std::size_t i = 0; i < std::max(winnerLines.size(), std::size_t(expected.size())); ++i) {
-        if (i >= winnerLines.size())
+    if (block.count != expected.size() && block.count > qsizetype(block.winnerLines.size()))
+        return QStringLiteral("它续接了 %1 名中奖者，那次抽奖有 %2 名。")
+            .arg(block.count)
+            .arg(expected.size());
+    const QStringList codes = resumedCodes(block.head.fields);
+    for (std::size_t i = 0; i < std::max(block.winnerLines.size(), std::size_t(expected.size()));
+         ++i) {
+        if (i >= block.winnerLines.size())
             return QStringLiteral("少了%1的中奖者 %2。")
                 .arg(lineRef(expected[qsizetype(i)]->shown.line),
                      expected[qsizetype(i)]->shown.name);
-        const Line &line = lines_[winnerLines[i]];
+        const Line &line = block.winnerLines[i];
         if (i >= std::size_t(expected.size()) ||
             QString::fromLatin1(line.check) != expected[qsizetype(i)]->check)
             return QStringLiteral("%1的中奖者 %2 不是那次抽奖在这个位置的中奖者。")
                 .arg(lineRef(line.number), unescapeJournalField(line.fields.value(3)));
-        const QString code = chainCodeOf(expected[qsizetype(i)]->shown.chain);
-        if (codes.value(qsizetype(i)) != code && !(code.isEmpty() && codes.isEmpty()))
+        const QString &chain = expected[qsizetype(i)]->shown.chain;
+        const QString code = codes.value(qsizetype(i));
+        if (!codeFits(code, chain) && !(chain.isEmpty() && codes.isEmpty()))
             return QStringLiteral("它给%1的链码 %2 不是那一位抽中时的链码 %3。")
-                .arg(lineRef(line.number), codes.value(qsizetype(i)), code);
+                .arg(lineRef(line.number), code, chainCodeOf(chain));
     }
     QList<qsizetype> expectedVoids;
     for (qsizetype place : draw.voidOrder)
         if (draw.winners[place].tier)
             expectedVoids.append(place);
-    if (qsizetype(voidLines.size()) != expectedVoids.size())
+    if (block.voidsSeen != expectedVoids.size())
         return QStringLiteral("它作废了 %1 名，那次抽奖作废的是 %2 名。")
-            .arg(voidLines.size())
+            .arg(block.voidsSeen)
             .arg(expectedVoids.size());
-    for (std::size_t i = 0; i < voidLines.size(); ++i) {
-        const Line &line = lines_[voidLines[i]];
+    for (std::size_t i = 0; i < block.voidLines.size(); ++i) {
+        const Line &line = block.voidLines[i];
         if (namedWinner(draw, line.fields) != expectedVoids[qsizetype(i)])
             return QStringLiteral("%1作废的不是那次抽奖作废的那一位。").arg(lineRef(line.number));
     }
     return {};
+}
+
+// --- Runs end, draws end ---
+
+void Verifier::closeDraw(qsizetype number, VerifiedDraw::End end, qsizetype line)
+{
+    VerifiedDraw &shown = drawOf(number).shown;
+    shown.end = end;
+    shown.endLine = line;
+}
+
+void Verifier::endRun(bool atEnd)
+{
+    if (!run_.open)
+        return;
+    if (block_)
+        endBlock();
+    for (const PendingUnchained &pending : unchained_)
+        settleUnchained(pending, true);
+    unchained_.clear();
+    settleTorn(atEnd);
+
+    const bool unfinished = run_.resuming && !run_.resumed;
+    if (run_.current != 0) {
+        if (run_.endedCleanly)
+            closeDraw(run_.current, VerifiedDraw::End::ClosedNormally, run_.cleanEndLine);
+        else
+            closeDraw(run_.current,
+                      atEnd ? VerifiedDraw::End::JournalEnds : VerifiedDraw::End::Interrupted,
+                      run_.lastLine);
+    }
+    if (unfinished) {
+        note(run_.startLine, QStringLiteral("%1起的那次启动要续接上次的抽奖，但续接没有写完整；"
+                                            "下一次启动照样续接那次抽奖。")
+                                 .arg(lineRef(run_.startLine)));
+        // Its start opened no draw of its own: the resume reads past the whole run.
+        for (auto open = draws_.begin(); open != draws_.end();) {
+            if (open->second.deferred && open->second.winners.isEmpty()) {
+                if (open->first == drawCount_)
+                    --drawCount_;
+                open = draws_.erase(open);
+            } else {
+                open->second.deferred = false;
+                ++open;
+            }
+        }
+    }
+    qsizetype offered = offered_;
+    if (run_.endedCleanly)
+        offered = 0;
+    else if (!unfinished)
+        offered = run_.current;
+    std::vector<qsizetype> done;
+    for (const auto &[number, open] : draws_)
+        if (number != offered)
+            done.push_back(number);
+    for (qsizetype number : done)
+        finalize(number);
+    offered_ = offered;
+    run_.open = false;
 }
 
 } // namespace journalcheck

@@ -2,11 +2,6 @@
 
 #include "candidates.h"
 #include "drawproof.h"
-#include "journal.h"
-#include "journalline.h"
-#include "journalreader.h"
-#include "textcodec.h"
-#include "winnervoid.h"
 
 #include <algorithm>
 #include <set>
@@ -15,23 +10,78 @@
 
 namespace journalcheck {
 
+namespace {
+
+// The draws listed in full: the journal's first ones and its newest ones; the winners of
+// the newest draws that have any.
+constexpr std::size_t FirstDrawsListed = 500;
+constexpr std::size_t NewestDrawsListed = 500;
+constexpr qsizetype DrawsWithWinnersListed = 20;
+constexpr std::size_t UncheckedNamed = 50;
+
+} // namespace
+
+void Verifier::finalize(qsizetype number)
+{
+    const auto found = draws_.find(number);
+    if (found == draws_.end())
+        return;
+    DrawRecord draw = std::move(found->second);
+    draws_.erase(found);
+    replayOnList(draw);
+    VerifiedDraw &shown = draw.shown;
+    std::array<qint32, 4> standing{};
+    for (const WinnerRecord &winner : std::as_const(draw.winners)) {
+        ++shown.winnerCount;
+        if (winner.shown.voided)
+            ++shown.voidCount;
+        else if (winner.tier)
+            ++standing[tierIndex(*winner.tier)];
+    }
+    shown.winnerCount += draw.uncounted;
+    bool full = std::any_of(draw.quotasNow.begin(), draw.quotasNow.end(),
+                            [](qint32 quota) { return quota > 0; });
+    for (std::size_t t = 0; t < 4; ++t)
+        full = full && standing[t] >= draw.quotasNow[t];
+    const bool emptied = !draw.winners.isEmpty() && draw.winners.last().after == 0 &&
+                         !draw.winners.last().shown.voided;
+    shown.full = full || emptied;
+    out_.drawsWithWinners += shown.winnerCount > 0;
+    using End = VerifiedDraw::End;
+    out_.drawsStartedAfresh +=
+        shown.winnerCount > 0 && (shown.end == End::Reset || shown.end == End::SettingsSaved ||
+                                  shown.end == End::ListImported || shown.end == End::NewDraw ||
+                                  shown.end == End::Interrupted);
+    keep(std::move(shown));
+}
+
 void Verifier::replayOnList(DrawRecord &draw)
 {
     VerifiedDraw &shown = draw.shown;
+    const bool hasResults = !draw.winners.isEmpty() || draw.uncounted > 0;
     bool same = false;
-    bool other = false;
+    const CandidatePool *list = nullptr;
     for (const auto &[line, sha] : draw.lists) {
-        if (sha == out_.listSha256)
-            same = true;
-        else
-            other = true;
+        QString how;
+        const CandidatePool *found = list_.listOf(sha, &how);
+        if (found && !list)
+            list = found;
+        if (!how.isEmpty() && shown.listNote.isEmpty())
+            shown.listNote = how;
+        same = same || found;
     }
+    bool sameSha = true;
+    for (const auto &[line, sha] : draw.lists)
+        sameSha = sameSha && sha == draw.lists.first().second;
     if (draw.lists.isEmpty())
         shown.list = VerifiedDraw::List::Unknown;
-    else if (same && other)
+    else if (!sameSha)
         shown.list = VerifiedDraw::List::Mixed;
+    else if (!same)
+        shown.list = VerifiedDraw::List::Other;
     else
-        shown.list = same ? VerifiedDraw::List::Same : VerifiedDraw::List::Other;
+        shown.list =
+            shown.listNote.isEmpty() ? VerifiedDraw::List::Same : VerifiedDraw::List::Converted;
     if (shown.list == VerifiedDraw::List::Mixed) {
         for (const auto &[line, sha] : draw.lists)
             if (sha != draw.lists.first().second)
@@ -39,28 +89,37 @@ void Verifier::replayOnList(DrawRecord &draw)
                       QStringLiteral("%1：这次抽奖续接时用的名单与开始时的不同（SHA-256 不一致）。")
                           .arg(lineRef(line)));
     }
-    if (shown.list == VerifiedDraw::List::Same) {
+    if (same || shown.list == VerifiedDraw::List::Mixed)
+        anyOnList_ = anyOnList_ || same;
+    if (list &&
+        (shown.list == VerifiedDraw::List::Same || shown.list == VerifiedDraw::List::Converted)) {
         if (!shown.chained)
             fault(shown.startLine, FaultKind::Unprotected,
                   QStringLiteral(
                       "%1开始的这次抽奖有些行没有链值（早期版本写的），只能核对它自身是否一致，"
                       "无法证明没有被改过。")
                       .arg(lineRef(shown.startLine)));
-        if (shown.names != list_.names.size())
+        if (shown.names != list->names.size())
             fault(shown.startLine, FaultKind::WrongCounts,
                   QStringLiteral("%1记的名单人数是 %2，这份名单有 %3 人。")
                       .arg(lineRef(shown.startLine), number(shown.names),
-                           number(list_.names.size())));
-        replayWinners(draw);
+                           number(list->names.size())));
+        replayWinners(draw, *list);
         shown.replayed = true;
+    } else if (shown.list == VerifiedDraw::List::Other && hasResults) {
+        ++uncheckedCount_;
+        if (unchecked_.size() < UncheckedNamed)
+            unchecked_.push_back({shown.number, shown.startLine, shown.sha256, shown.names,
+                                  draw.winners.size() + draw.uncounted});
     }
     for (const WinnerRecord &winner : std::as_const(draw.winners))
         shown.winners.append(winner.shown);
 }
 
-void Verifier::replayWinners(DrawRecord &draw)
+void Verifier::replayWinners(DrawRecord &draw, const CandidatePool &pool)
 {
-    const qsizetype total = list_.names.size();
+    const NameList &names = pool.names;
+    const qsizetype total = names.size();
     const qsizetype winners = draw.winners.size();
     std::unordered_map<std::u16string, qsizetype> firstWith;
     std::set<qsizetype> lengths;
@@ -77,7 +136,7 @@ void Verifier::replayWinners(DrawRecord &draw)
     std::vector<bool> stoodInPool(std::size_t(winners), false);
     std::u16string piece;
     for (qsizetype e = 0; e < total && !firstWith.empty(); ++e) {
-        const QStringView entry = list_.names.at(e);
+        const QStringView entry = names.at(e);
         foldCaseInto(entry, folded);
         qsizetype taker = winners;
         for (qsizetype length : lengths) {
@@ -103,7 +162,7 @@ void Verifier::replayWinners(DrawRecord &draw)
             if (counts[t] >= quotas[t])
                 enabled[t] = false;
     };
-    qsizetype pool = total;
+    qsizetype inPool = total;
     QList<qsizetype> voidedSoFar;
     for (const Event &event : std::as_const(draw.events)) {
         if (event.type == Event::Type::Resume) {
@@ -144,17 +203,27 @@ void Verifier::replayWinners(DrawRecord &draw)
                           .arg(lineRef(line), countsText(*event.counts), countsText(counts)));
             continue;
         }
-        const qsizetype before = pool;
-        pool -= removedBy[std::size_t(event.winner)];
-        checkWinner(draw, event.winner, stoodInPool[std::size_t(event.winner)], before, pool,
-                    enabled[t], quotas[t]);
+        const qsizetype before = inPool;
+        inPool -= removedBy[std::size_t(event.winner)];
+        checkWinner(draw, pool, event.winner, stoodInPool[std::size_t(event.winner)], before,
+                    inPool, enabled[t], quotas[t]);
         ++counts[t];
         quotaTests();
     }
 }
 
-void Verifier::checkWinner(const DrawRecord &draw, qsizetype index, bool stoodInPool,
-                           qsizetype before, qsizetype after, bool enabled, qint32 quota)
+QString Verifier::countsText(const std::array<qint32, 4> &counts)
+{
+    return QStringLiteral("%1,%2,%3,%4")
+        .arg(counts[0])
+        .arg(counts[1])
+        .arg(counts[2])
+        .arg(counts[3]);
+}
+
+void Verifier::checkWinner(const DrawRecord &draw, const CandidatePool &pool, qsizetype index,
+                           bool stoodInPool, qsizetype before, qsizetype after, bool enabled,
+                           qint32 quota)
 {
     const WinnerRecord &winner = draw.winners[index];
     const VerifiedWinner &shown = winner.shown;
@@ -176,8 +245,8 @@ void Verifier::checkWinner(const DrawRecord &draw, qsizetype index, bool stoodIn
                 earlier = j;
         }
         bool onList = false;
-        for (qsizetype e = 0; e < list_.names.size() && !onList; ++e)
-            onList = list_.names.at(e) == shown.name;
+        for (qsizetype e = 0; e < pool.names.size() && !onList; ++e)
+            onList = pool.names.at(e) == shown.name;
         if (earlier >= 0 && onList)
             fault(shown.line, FaultKind::WonBefore,
                   QStringLiteral("%1当时已不在奖池里：%2已经抽中了%3，这个名字随之移出了奖池。")
@@ -200,6 +269,43 @@ void Verifier::checkWinner(const DrawRecord &draw, qsizetype index, bool stoodIn
               QStringLiteral("%1抽出时，%2已经抽满（名额 %3 名），按钮是灰的。")
                   .arg(who, tierRow(*winner.tier).statusLabel)
                   .arg(quota));
+}
+
+void Verifier::keep(VerifiedDraw shown)
+{
+    // Only the newest draws with winners keep them listed: the oldest listed gives them up.
+    if (!shown.winners.isEmpty() && ++listedWithWinners_ > DrawsWithWinnersListed) {
+        const auto giveUp = [this](VerifiedDraw &draw) {
+            if (!draw.winnersListed || draw.winners.isEmpty())
+                return false;
+            draw.winners.clear();
+            draw.winners.squeeze();
+            draw.winnersListed = false;
+            --listedWithWinners_;
+            return true;
+        };
+        bool done = false;
+        for (VerifiedDraw &draw : firstDraws_)
+            if ((done = giveUp(draw)))
+                break;
+        for (auto draw = newestDraws_.begin(); !done && draw != newestDraws_.end(); ++draw)
+            done = giveUp(*draw);
+    }
+    if (firstDraws_.size() < FirstDrawsListed && newestDraws_.empty() &&
+        (firstDraws_.empty() || firstDraws_.back().number < shown.number)) {
+        firstDraws_.push_back(std::move(shown));
+        return;
+    }
+    auto at = newestDraws_.end();
+    while (at != newestDraws_.begin() && std::prev(at)->number > shown.number)
+        --at;
+    newestDraws_.insert(at, std::move(shown));
+    if (newestDraws_.size() > NewestDrawsListed) {
+        if (newestDraws_.front().winnersListed && !newestDraws_.front().winners.isEmpty())
+            --listedWithWinners_;
+        newestDraws_.pop_front();
+        ++out_.drawsNotListed;
+    }
 }
 
 } // namespace journalcheck

@@ -5,9 +5,10 @@
 // JOURNAL is 抽奖日志.txt, LIST the cjk.txt the draw was made from (by default the one
 // beside the journal); with neither, the two files beside the program. Two files may come
 // in either order (both dropped on it at once). --head compares a chain value or code
-// photographed in the hall with the journal's lines. The exit status is 0 when everything
-// holds, 1 when something does not, 2 when all holds but a winner was typed in rather
-// than drawn, 3 when a file cannot be read.
+// photographed in the hall (12 to 16 hex digits; the 6 of an earlier version are taken, as
+// weaker) with the journal's lines. The exit status is 0 when everything holds, 1 when
+// something does not, 2 when all holds but a winner was typed in rather than drawn, 3 when
+// a file cannot be read or the journal never ends (a device, a line of many megabytes).
 #include "drawverifier.h"
 #include "journal.h"
 #include "journalline.h"
@@ -62,11 +63,11 @@ void keepWindowOpen()
 #endif
 }
 
-// Whether the file holds a whole journal line near its start.
+// Whether the file holds a whole journal line near its start (CR LF or LF line ends).
 bool looksLikeJournal(const QString &path)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly))
         return false;
     QByteArray start = file.read(256 * 1024);
     if (startsAsUtf16(start))
@@ -75,7 +76,7 @@ bool looksLikeJournal(const QString &path)
         start.remove(0, 3);
     const QList<QByteArray> lines = start.split('\n');
     for (qsizetype i = 0; i + 1 < lines.size(); ++i)
-        if (lines[i].endsWith('\r') && readJournalLine(lines[i].chopped(1)))
+        if (readJournalLine(lines[i].endsWith('\r') ? lines[i].chopped(1) : lines[i]))
             return true;
     return false;
 }
@@ -84,9 +85,11 @@ QString usage()
 {
     return QStringLiteral(
         "用法：prizedraw-verify [抽奖日志.txt [cjk.txt]] [--head 链值]\n"
-        "核对抽奖日志的每一行和整条链，并按名单重演每一次抽奖。不给名单时用日志旁边的 cjk.txt；"
-        "什么都不给时用本程序旁边的两个文件。--head 把现场拍下的链值或链码（6 到 16 位）与日志比对。\n"
-        "退出码：0 全部相符；1 有问题；2 相符，但有手动输入的中奖者；3 文件读不出来。\n"
+        "核对抽奖日志的每一行和整条链，并按名单重演日志里的每一次抽奖。不给名单时用日志旁边的 "
+        "cjk.txt；什么都不给时用本程序旁边的两个文件。--head 把现场照片上的链头或链码（12 到 16 位"
+        "十六进制数字，可以带空格；早期版本的 6 位链码也认，但证明力弱）与日志比对。\n"
+        "退出码：0 全部相符；1 有问题；2 相符，但有手动输入的中奖者；3 文件读不出来、"
+        "不是文件或没有尽头。\n"
         "Usage: prizedraw-verify [JOURNAL [LIST]] [--head HEX]\n");
 }
 

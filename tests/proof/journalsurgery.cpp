@@ -2,9 +2,7 @@
 
 #include "journalline.h"
 
-#include <QFile>
 #include <QPlainTextEdit>
-#include <QTemporaryDir>
 #include <QTest>
 
 void drawOne(Form1 &window)
@@ -58,14 +56,4 @@ void rechain(QList<QByteArray> &lines)
         previous = journalChainValue(previous, line->body);
         bytes = chainedJournalLine(line->body, previous).chopped(2);
     }
-}
-
-CandidatePool poolOf(const QByteArray &list)
-{
-    QTemporaryDir directory;
-    QFile file(directory.filePath(ListName));
-    if (!file.open(QIODevice::WriteOnly) || file.write(list) != list.size())
-        qFatal("cannot write the list");
-    file.close();
-    return readCandidatePool(file.fileName());
 }

@@ -2,7 +2,6 @@
 
 // Journals of real draws taken apart and put back together, as a cheat would.
 
-#include "candidatefile.h"
 #include "form1.h"
 
 #include <QByteArray>
@@ -27,5 +26,3 @@ QByteArray withFields(const QByteArray &bytes, const std::function<void(QStringL
 // What a forger with the program's source does after a change: every chain value worked
 // out again, so the chain holds, up to a head of its own.
 void rechain(QList<QByteArray> &lines);
-// A list as the program reads it from these bytes.
-CandidatePool poolOf(const QByteArray &list);

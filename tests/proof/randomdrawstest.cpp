@@ -29,7 +29,10 @@ void checkProof(const AppFixture &fixture, const Form1 &window, const QString &w
     const Verification verified = verifyDraw(fixture.path(JournalName), fixture.path(ListName));
     const QString text = where + u"\n"_qs + verificationText(verified);
     QVERIFY2(verified.exitStatus() == 0, qPrintable(text));
-    QCOMPARE(proof.chainHead, verified.head);
+    // The evening's head is the newest winner's or void's line; the window's is that at
+    // least when that line is the journal's newest.
+    if (verified.headLine == verified.endChainLine)
+        QCOMPARE(proof.chainHead, verified.head);
     QCOMPARE(proof.listDigest, verified.listSha256.left(16));
     QCOMPARE(proof.names, verified.listNames);
     QVERIFY(window.toolTip().contains(proof.listDigest));

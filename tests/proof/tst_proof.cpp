@@ -84,6 +84,23 @@ void TestProof::initTestCase()
     QCOMPARE(window.engine().state().winners.size(), 2);
     QTest::mouseClick(window.controls().Exit, Qt::LeftButton);
     typedJournal_ = fixture.readFile(JournalName);
+
+    AppFixture resumed;
+    resumed.writeSettings(u"年会"_qs, {u"3"_qs, u"2"_qs, u"1"_qs, u"1"_qs});
+    resumed.writeCandidates(names);
+    {
+        ProgramHost killed(resumed.notifier, resumed.random, resumed.programDirectory());
+        QVERIFY(killed.start());
+        drawOne(*killed.mainWindow());
+        drawOne(*killed.mainWindow());
+    }
+    resumed.notifier.resumeChoice = Notifier::ResumeChoice::Resume;
+    ProgramHost again(resumed.notifier, resumed.random, resumed.programDirectory());
+    QVERIFY(again.start());
+    drawOne(*again.mainWindow());
+    QCOMPARE(again.mainWindow()->engine().state().winners.size(), 3);
+    QTest::mouseClick(again.mainWindow()->controls().Exit, Qt::LeftButton);
+    resumedJournal_ = resumed.readFile(JournalName);
 }
 
 void TestProof::cheatsAreCaught_data()
@@ -136,7 +153,7 @@ void TestProof::cheatsAreCaught()
     const auto winner = [&original](const QString &name) {
         return lineOf(original, JournalEvent::Winner, name);
     };
-    const QString head = verifyDrawBytes(journal_, poolOf(list_)).head;
+    const QString head = verifyDrawBytes(journal_, list_).head;
     QByteArray list = list_;
     QString compared;
     const QByteArray forged =
@@ -211,7 +228,7 @@ void TestProof::cheatsAreCaught()
         break;
     }
 
-    const Verification verified = verifyDrawBytes(joinJournal(lines), poolOf(list), compared);
+    const Verification verified = verifyDrawBytes(joinJournal(lines), list, compared);
     const QString text = verificationText(verified);
     QVERIFY2(verified.exitStatus() == status, qPrintable(text));
     if (kind < 0) {
@@ -235,9 +252,9 @@ void TestProof::cheatsAreCaught()
     }
     if (Cheat(cheat) == Cheat::WinnersSwappedAndRechained) {
         // Without the photographed head the forgery passes: only its head shows it.
-        const Verification alone = verifyDrawBytes(joinJournal(lines), poolOf(list));
+        const Verification alone = verifyDrawBytes(joinJournal(lines), list);
         QCOMPARE(alone.exitStatus(), 0);
         QVERIFY(alone.head != head);
-        QVERIFY(verificationText(alone).contains(u"日志链头："_qs + alone.head));
+        QVERIFY(verificationText(alone).contains(u"链头："_qs + alone.head));
     }
 }
