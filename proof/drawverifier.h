@@ -46,7 +46,6 @@ enum class FaultKind {
     ListChanged,      // a draw resumed on another list than it started with
     NoDrawOnList,     // the list given is the list of no draw in the journal
     Unprotected,      // a draw on this list written without chain values (an earlier version)
-    TypedInPool,      // a winner marked as typed in that stood in the pool
     HeadNotFound,     // the head to compare with is no line's chain value
     NotAJournal,      // not one whole line
     DrawNotChecked,   // a draw with winners on another list: not replayed, so not checked

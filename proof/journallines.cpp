@@ -258,11 +258,12 @@ bool LineSource::next(QByteArray &line, bool &tail)
 
 // --- ListFile ---
 
-CandidatePool poolOfBytes(const QByteArray &bytes)
+CandidatePool poolOfBytes(const QByteArray &bytes,
+                          InvisibleCharacters invisible = InvisibleCharacters::Removed)
 {
     CandidatePool pool;
     pool.sha256 = sha256Hex(bytes);
-    pool.names = NameList(parseCandidateNames(bytes));
+    pool.names = NameList(parseCandidateNames(bytes, invisible));
     return pool;
 }
 
@@ -345,10 +346,16 @@ void ListFile::makeWays()
             }
 }
 
-const CandidatePool *ListFile::listOf(const QString &sha256, QString *how)
+const CandidatePool *ListFile::listOf(const QString &sha256, QString *how,
+                                      InvisibleCharacters invisible)
 {
-    if (sha256 == sha256_)
-        return &pool_;
+    if (sha256 == sha256_) {
+        if (invisible == InvisibleCharacters::Removed)
+            return &pool_;
+        if (!kept_)
+            kept_ = poolOfBytes(bytes_, InvisibleCharacters::Kept);
+        return &*kept_;
+    }
     if (sha256.isEmpty())
         return nullptr;
     if (!made_)
@@ -358,9 +365,10 @@ const CandidatePool *ListFile::listOf(const QString &sha256, QString *how)
             continue;
         if (how)
             *how = QStringLiteral("抽奖时的文件是 %1；这份文件是 %2").arg(describe(way), given_);
-        if (cachedSha_ != sha) {
-            cached_ = poolOfBytes(bytesOf(way));
+        if (cachedSha_ != sha || cachedInvisible_ != invisible) {
+            cached_ = poolOfBytes(bytesOf(way), invisible);
             cachedSha_ = sha;
+            cachedInvisible_ = invisible;
         }
         return &cached_;
     }

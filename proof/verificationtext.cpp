@@ -192,8 +192,6 @@ QString plainFault(const VerifyFault &fault)
     case FaultKind::Unprotected:
         return QStringLiteral("%1开始的抽奖是早期版本记的，没有防改动的链，无法证明没被改过")
             .arg(at);
-    case FaultKind::TypedInPool:
-        return QStringLiteral("%1标着“手动输入”的中奖者其实就在奖池里").arg(at);
     case FaultKind::HeadNotFound:
         return QStringLiteral("现场照片上的链值在这份日志里找不到：日志不是拍照时的那一份，"
                               "或者拍照之后被截短、被改过");

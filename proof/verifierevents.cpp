@@ -2,6 +2,7 @@
 
 #include "drawproof.h"
 #include "journal.h"
+#include "journalfields.h"
 #include "journalline.h"
 #include "journalreader.h"
 #include "winnervoid.h"
@@ -96,6 +97,8 @@ qsizetype Verifier::newDraw(const Line &line, bool withStart)
         draw.shown.sha256 = fieldValue(line.fields, QStringLiteral("SHA-256="));
         draw.shown.names = fieldValue(line.fields, QStringLiteral("人数=")).toLongLong();
         draw.lists.append({line.number, draw.shown.sha256});
+        if (!line.fields.last().startsWith(InvisibleCharactersKey))
+            draw.invisible = InvisibleCharacters::Kept;
         if (lastQuotas_ && *lastQuotas_ != draw.shown.quotas)
             draw.shown.quotasBefore = lastQuotas_;
         lastQuotas_ = draw.shown.quotas;

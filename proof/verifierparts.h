@@ -120,7 +120,8 @@ public:
 
     // The list a draw with this SHA-256 read, when it is this one or these names saved
     // another way (`how` says what differs); nullptr when neither.
-    const CandidatePool *listOf(const QString &sha256, QString *how);
+    const CandidatePool *listOf(const QString &sha256, QString *how,
+                                InvisibleCharacters invisible = InvisibleCharacters::Removed);
     // Whether other ways of saving it were tried.
     bool triedOtherWays() const { return made_; }
 
@@ -181,6 +182,9 @@ struct DrawRecord {
     std::array<qint32, 4> quotasNow{};          // as of its newest start or resume
     QString lastStamp;                          // of its newest line with a time to compare
     qsizetype lastStampLine = 0;
+    // Its start line says how many names lost invisible characters: the program read the list
+    // without them. A start without it was written by an earlier version, which kept them.
+    InvisibleCharacters invisible = InvisibleCharacters::Removed;
     bool deferred = false;   // of a run still to resume a draw: its own only if it draws
     qsizetype uncounted = 0; // winner lines past what any list could give, not kept
 };

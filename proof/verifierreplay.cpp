@@ -63,7 +63,7 @@ void Verifier::replayOnList(DrawRecord &draw)
     const CandidatePool *list = nullptr;
     for (const auto &[line, sha] : draw.lists) {
         QString how;
-        const CandidatePool *found = list_.listOf(sha, &how);
+        const CandidatePool *found = list_.listOf(sha, &how, draw.invisible);
         if (found && !list)
             list = found;
         if (!how.isEmpty() && shown.listNote.isEmpty())
@@ -229,11 +229,10 @@ void Verifier::checkWinner(const DrawRecord &draw, const CandidatePool &pool, qs
     const VerifiedWinner &shown = winner.shown;
     const QString who =
         QStringLiteral("%1的%2%3").arg(lineRef(shown.line), shown.logLabel, shown.name);
+    // A name put into the display by hand and confirmed is marked 手动输入 whether or not it
+    // stood in the pool: it counts as typed, not as drawn.
     if (shown.typed) {
         ++out_.typedWinners;
-        if (stoodInPool)
-            fault(shown.line, FaultKind::TypedInPool,
-                  QStringLiteral("%1标着“手动输入”，可这个名字当时就在奖池里。").arg(who));
     } else if (!stoodInPool) {
         qsizetype earlier = -1;
         QString folded;
