@@ -144,6 +144,8 @@ private:
     std::vector<std::pair<QString, Way>> ways_;
     QString cachedSha_;
     CandidatePool cached_;
+    InvisibleCharacters cachedInvisible_ = InvisibleCharacters::Removed;
+    std::optional<CandidatePool> kept_; // the list read as earlier versions read it
 };
 CandidatePool poolOfBytes(const QByteArray &bytes);
 
