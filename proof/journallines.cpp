@@ -258,8 +258,7 @@ bool LineSource::next(QByteArray &line, bool &tail)
 
 // --- ListFile ---
 
-CandidatePool poolOfBytes(const QByteArray &bytes,
-                          InvisibleCharacters invisible = InvisibleCharacters::Removed)
+CandidatePool poolOfBytes(const QByteArray &bytes, InvisibleCharacters invisible)
 {
     CandidatePool pool;
     pool.sha256 = sha256Hex(bytes);

@@ -147,7 +147,8 @@ private:
     InvisibleCharacters cachedInvisible_ = InvisibleCharacters::Removed;
     std::optional<CandidatePool> kept_; // the list read as earlier versions read it
 };
-CandidatePool poolOfBytes(const QByteArray &bytes);
+CandidatePool poolOfBytes(const QByteArray &bytes,
+                          InvisibleCharacters invisible = InvisibleCharacters::Removed);
 
 // A chain value and the line that carries it (0: the start of a chain).
 struct Link {
