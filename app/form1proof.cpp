@@ -73,7 +73,7 @@ void Form1::saveResultSheet(const QString &path)
     for (const ProofLedger::Draw &earlier : ledger.earlierDraws()) {
         SheetDraw draw = drawOf(earlier);
         for (const QString &check : earlier.winnerLines) {
-            const ProofLedger::WinnerLine line = ledger.winnerLine(check);
+            const ProofLedger::WinnerLine line = earlier.lines.value(check);
             draw.winners.append({line.tier.value_or(PrizeTier::Third), line.name, line.stamp,
                                  line.code, line.typed, !line.voidStamp.isEmpty(), line.voidStamp,
                                  line.voidCode});
@@ -83,7 +83,7 @@ void Form1::saveResultSheet(const QString &path)
     // The draw of the report, from the window: a winner whose line waits is listed too.
     const DrawState &state = engine_.state();
     SheetDraw current =
-        drawOf({ledger.listPath(), ledger.names(), ledger.sha256(), state.quota, {}});
+        drawOf({ledger.listPath(), ledger.names(), ledger.sha256(), state.quota, {}, {}});
     for (const DrawnWinner &winner : state.winners) {
         const ProofLedger::WinnerLine line = ledger.winnerLine(winner.journalLine);
         current.winners.append({winner.tier, winner.name, line.stamp, line.code, winner.typed,

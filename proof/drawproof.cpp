@@ -41,7 +41,7 @@ void ProofLedger::startDraw(const QString &listPath, qsizetype names, const QStr
 {
     if (std::exchange(started_, true))
         earlier_.append(current_);
-    current_ = {listPath, names, sha256, quotas, {}};
+    current_ = {listPath, names, sha256, quotas, {}, {}};
 }
 
 void ProofLedger::noteWritten(const QList<WrittenJournalLine> &lines)
@@ -71,7 +71,7 @@ void ProofLedger::noteWinner(const JournalRecord &line, const QString &check, co
 {
     // 中奖, the log label, the name, the pool's sizes, 手动输入 for a typed one. The same
     // line again (a write repeated after a failure, a resume's copy) keeps its first code.
-    WinnerLine &winner = winners_[check];
+    WinnerLine &winner = current_.lines[check];
     if (!current_.winnerLines.contains(check))
         current_.winnerLines.append(check);
     if (winner.code.isEmpty())
@@ -89,7 +89,10 @@ void ProofLedger::noteVoid(const JournalRecord &line, const QString &chain)
     const QString named = line.fields.value(3);
     if (!named.startsWith(VoidWinnerLineKey))
         return;
-    WinnerLine &winner = winners_[named.mid(VoidWinnerLineKey.size())];
+    const auto found = current_.lines.find(named.mid(VoidWinnerLineKey.size()));
+    if (found == current_.lines.end())
+        return;
+    WinnerLine &winner = *found;
     winner.voidStamp = line.stamp;
     if (!chain.isEmpty() && winner.voidCode.isEmpty())
         winner.voidCode = chainCodeOf(chain);

@@ -64,6 +64,9 @@ public:
         QString sha256;
         std::array<qint32, 4> quotas{};
         QStringList winnerLines; // their checks, in draw order
+        // By their checks. Two draws may hold the same line word for word (the same name
+        // drawn in the same second after a reset), so each draw keeps its own.
+        QHash<QString, WinnerLine> lines;
     };
 
     // A draw starts (开始抽奖, or 初始化 after a reset, or a new window's after a settings
@@ -76,7 +79,8 @@ public:
     // A resume puts back winners with the codes and times they were drawn with.
     void noteResumed(const ResumePlan &plan);
 
-    WinnerLine winnerLine(const QString &check) const { return winners_.value(check); }
+    // A winner's line of the current draw.
+    WinnerLine winnerLine(const QString &check) const { return current_.lines.value(check); }
     const QString &listPath() const { return current_.listPath; }
     qsizetype names() const { return current_.names; }
     const QString &sha256() const { return current_.sha256; }
@@ -92,6 +96,5 @@ private:
     bool started_ = false;
     Draw current_;
     QList<Draw> earlier_;
-    QHash<QString, WinnerLine> winners_;
     QString head_;
 };
