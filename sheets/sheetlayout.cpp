@@ -3,7 +3,6 @@
 #include "importnames.h"
 
 #include <QHash>
-#include <QRegularExpression>
 
 #include <algorithm>
 
@@ -91,11 +90,35 @@ bool isNumber(QStringView text)
 // "共8人", "合计：120", "总计 35 名", "Total: 8".
 bool isSummaryLine(QStringView text)
 {
-    static const QRegularExpression summary(
-        QStringLiteral("^\\s*(共|合计|总计|小计|总人数|人数合计|人数|总数|total)|"
-                       "共\\s*[0-9０-９]+\\s*(人|名|位)"),
-        QRegularExpression::CaseInsensitiveOption);
-    return summary.match(text).hasMatch();
+    // Matched by hand: a static regular expression's end at exit, after the reader's threads
+    // have used it, hangs the Windows program.
+    static const QStringList Openings{QStringLiteral("共"),     QStringLiteral("合计"),
+                                      QStringLiteral("总计"),   QStringLiteral("小计"),
+                                      QStringLiteral("总人数"), QStringLiteral("人数"),
+                                      QStringLiteral("总数"),   QStringLiteral("total")};
+    const QStringView trimmed = text.trimmed();
+    for (const QString &opening : Openings)
+        if (trimmed.startsWith(opening, Qt::CaseInsensitive))
+            return true;
+    // "…共 8 人", "共８名": 共, digits, then 人, 名 or 位.
+    const auto isDigit = [](QChar c) {
+        return (c >= u'0' && c <= u'9') || (c >= QChar(0xFF10) && c <= QChar(0xFF19));
+    };
+    for (qsizetype at = text.indexOf(u'共'); at >= 0; at = text.indexOf(u'共', at + 1)) {
+        qsizetype i = at + 1;
+        while (i < text.size() && text[i].isSpace())
+            ++i;
+        const qsizetype digits = i;
+        while (i < text.size() && isDigit(text[i]))
+            ++i;
+        if (i == digits)
+            continue;
+        while (i < text.size() && text[i].isSpace())
+            ++i;
+        if (i < text.size() && (text[i] == u'人' || text[i] == u'名' || text[i] == u'位'))
+            return true;
+    }
+    return false;
 }
 
 bool hasDigit(QStringView text)
