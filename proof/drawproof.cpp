@@ -97,3 +97,13 @@ void ProofLedger::noteVoid(const JournalRecord &line, const QString &chain)
     if (!chain.isEmpty() && winner.voidCode.isEmpty())
         winner.voidCode = chainCodeOf(chain);
 }
+
+QString quotasText(const std::array<qint32, 4> &quotas)
+{
+    QStringList parts;
+    for (PrizeTier tier : AllTiers)
+        parts << QStringLiteral("%1 %2 名")
+                     .arg(tierRow(tier).statusLabel)
+                     .arg(quotas[tierIndex(tier)]);
+    return parts.join(QStringLiteral("，"));
+}

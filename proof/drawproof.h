@@ -40,6 +40,9 @@ bool chainCodeMatches(const QString &code, const QString &chain);
 // (a report, the clean end) change no result, so the head photographed after the last
 // winner is the head of the journal however the evening ended.
 bool recordsResult(const QString &event);
+
+// The quotas as the result sheet and the verifier write them: "3等奖 4 名，…".
+QString quotasText(const std::array<qint32, 4> &quotas);
 // "1,234 人 · 1a2b3c4d5e6f7a8b": the number of names and the fingerprint, as shown.
 QString fingerprintText(qsizetype names, const QString &listDigest);
 

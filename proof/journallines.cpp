@@ -105,16 +105,6 @@ bool looksLikeLineStart(QByteArrayView bytes)
     return true;
 }
 
-QString quotasText(const std::array<qint32, 4> &quotas)
-{
-    QStringList parts;
-    for (PrizeTier tier : AllTiers)
-        parts << QStringLiteral("%1 %2 名")
-                     .arg(tierRow(tier).statusLabel)
-                     .arg(quotas[tierIndex(tier)]);
-    return parts.join(QStringLiteral("，"));
-}
-
 // The chain field of a line that is not whole, when one can still be read: a line changed
 // after it was written keeps the chain value the next line was chained from. The line may
 // be GB18030, or re-saved as UTF-8.

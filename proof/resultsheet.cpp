@@ -20,16 +20,6 @@ QString orNone(const QString &text, const QString &none)
 
 namespace {
 
-QString quotasText(const std::array<qint32, 4> &quotas)
-{
-    QStringList texts;
-    for (PrizeTier tier : AllTiers)
-        texts << QStringLiteral("%1 %2 名")
-                     .arg(tierRow(tier).statusLabel)
-                     .arg(quotas[tierIndex(tier)]);
-    return texts.join(QStringLiteral("，"));
-}
-
 QString winnerEntry(qsizetype place, const SheetWinner &winner, bool earlier)
 {
     QString entry = QStringLiteral("  %1. %2 %3  %4  链码 %5")

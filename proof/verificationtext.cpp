@@ -8,7 +8,6 @@
 
 using journalcheck::lineRef;
 using journalcheck::number;
-using journalcheck::quotasText;
 
 namespace {
 

@@ -105,7 +105,6 @@ bool isWellFormedStamp(const QString &stamp);
 // the program writes ("yyyy-MM-dd HH:mm:ss" and a tab, whatever follows), or nothing, with
 // the zeros a power cut may leave after it.
 bool looksLikeLineStart(QByteArrayView bytes);
-QString quotasText(const std::array<qint32, 4> &quotas);
 
 // The list given, and on demand the same names saved in another encoding or with other
 // line ends: a draw recorded the SHA-256 of the bytes it read.
