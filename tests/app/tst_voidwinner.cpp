@@ -318,5 +318,15 @@ void TestVoidWinner::killedRunResumesWithTheVoid()
             QRegularExpression(u"^续接\t人数=4\t作废=1\t链码=[0-9a-f]{12}(,[0-9a-f]{12}){3}$"_qs));
         QCOMPARE(resumed.size(), run + 1);
         QCOMPARE(resumed.removeDuplicates(), run);
+        // The stage shows the newest winner's code and the evening's head at once, not
+        // only after the next result.
+        const DrawProof proof = window.drawProof();
+        QCOMPARE(proof.resultCode, resumed.first().section(u'=', 3).section(u',', -1));
+        const QStringList results = decodeText(fixture_->readFile(JournalName))
+                                        .split(u"\r\n"_qs)
+                                        .filter(QRegularExpression(u"\t(中奖|作废)\t"_qs));
+        QVERIFY2(!proof.chainHead.isEmpty() &&
+                     results.last().endsWith(u"\t链="_qs + proof.chainHead),
+                 qPrintable(proof.chainHead));
     }
 }
