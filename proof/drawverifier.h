@@ -76,9 +76,10 @@ struct VerifiedWinner {
 
 struct VerifiedDraw {
     // Same: the list given. Converted: the same names, the file saved in another encoding
-    // or with other line ends (`listNote` says how). Other: another list. Mixed: resumed on
-    // another list than it started with. Unknown: its start line is lost.
-    enum class List { Same, Converted, Other, Mixed, Unknown };
+    // or with other line ends (`listNote` says how). Given: one of the further lists given
+    // (an evening that imported a new list), `listNote` names it. Other: another list.
+    // Mixed: resumed on another list than it started with. Unknown: its start line is lost.
+    enum class List { Same, Converted, Given, Other, Mixed, Unknown };
     // How it ended: Reset (初始化), SettingsSaved (the settings window saved, the window
     // started afresh), ListImported (a list imported, the draw started afresh), NewDraw
     // (another start in the same run), ClosedNormally (the program ended normally),
@@ -145,6 +146,13 @@ struct Verification {
 
     QString listSha256;
     qsizetype listNames = 0;
+    // Further lists given, for draws before a list was imported: path, names and SHA-256.
+    struct OtherList {
+        QString path;
+        qsizetype names = 0;
+        QString sha256;
+    };
+    QList<OtherList> otherLists;
 
     qsizetype drawCount = 0; // every draw of the journal
     qsizetype drawsWithWinners = 0;
@@ -187,8 +195,10 @@ struct VerifyLimits {
 
 // `comparedHead`: a chain value or code photographed in the hall (12 to 16 hex digits, or the
 // 6 of an earlier version), to be found among the journal's lines; empty for none.
+// `otherListPaths`: lists published besides `listPath`, for an evening whose earlier draws
+// ran on a list replaced by an import; a draw on none of the lists is still not checked.
 Verification verifyDraw(const QString &journalPath, const QString &listPath,
-                        const QString &comparedHead = {});
+                        const QString &comparedHead = {}, const QStringList &otherListPaths = {});
 Verification verifyDrawBytes(const QByteArray &journal, const QByteArray &list,
                              const QString &comparedHead = {});
 Verification verifyDrawStream(QIODevice &journal, const QByteArray &list,

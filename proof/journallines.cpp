@@ -335,8 +335,13 @@ void ListFile::makeWays()
             }
 }
 
+void ListFile::addOther(const QString &path, ListFile list)
+{
+    others_.push_back({path, std::move(list)});
+}
+
 const CandidatePool *ListFile::listOf(const QString &sha256, QString *how,
-                                      InvisibleCharacters invisible)
+                                      InvisibleCharacters invisible, QString *other)
 {
     if (sha256 == sha256_) {
         if (invisible == InvisibleCharacters::Removed)
@@ -360,6 +365,13 @@ const CandidatePool *ListFile::listOf(const QString &sha256, QString *how,
             cachedInvisible_ = invisible;
         }
         return &cached_;
+    }
+    for (Other &another : others_) {
+        if (const CandidatePool *found = another.list.listOf(sha256, how, invisible)) {
+            if (other)
+                *other = another.path;
+            return found;
+        }
     }
     return nullptr;
 }

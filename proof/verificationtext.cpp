@@ -20,6 +20,8 @@ QString listText(const VerifiedDraw &draw)
         return QStringLiteral("名字与这份名单完全相同，只是文件另存过，SHA-256 因而不同（%1）；"
                               "按抽奖时的文件重演")
             .arg(draw.listNote);
+    case VerifiedDraw::List::Given:
+        return QStringLiteral("另给的名单 %1；按它重演").arg(draw.listNote);
     case VerifiedDraw::List::Mixed:
         return QStringLiteral("续接时换了名单（见下面的问题）");
     case VerifiedDraw::List::Other:
@@ -139,6 +141,7 @@ void listDraw(const VerifiedDraw &draw, const std::function<void(const QString &
     switch (draw.list) {
     case VerifiedDraw::List::Same:
     case VerifiedDraw::List::Converted:
+    case VerifiedDraw::List::Given:
         line(QStringLiteral("  已按名单重演每一位中奖者%1。")
                  .arg(draw.chained ? QString() : QStringLiteral("（这次抽奖有些行没有链值）")));
         break;
@@ -240,6 +243,10 @@ QString verificationText(const Verification &v)
     line(QStringLiteral("名单：%1，%2 人").arg(v.listPath, number(v.listNames)));
     line(QStringLiteral("名单指纹：%1（SHA-256 %2）")
              .arg(fingerprintText(v.listNames, listDigestOf(v.listSha256)), v.listSha256));
+    for (const Verification::OtherList &other : v.otherLists)
+        line(QStringLiteral("另给的名单：%1，指纹 %2（SHA-256 %3）")
+                 .arg(other.path, fingerprintText(other.names, listDigestOf(other.sha256)),
+                      other.sha256));
     line(QString());
 
     if (v.drawCount == 0) {
@@ -333,16 +340,22 @@ QString verificationText(const Verification &v)
     line(QString());
     const qsizetype withWinners = v.drawsWithWinners;
     bool converted = false;
-    for (const VerifiedDraw &draw : v.draws)
+    bool onOthers = false;
+    for (const VerifiedDraw &draw : v.draws) {
         converted = converted || draw.list == VerifiedDraw::List::Converted;
+        onOthers = onOthers || draw.list == VerifiedDraw::List::Given;
+    }
     switch (v.exitStatus()) {
     case 0:
     case 2: {
-        const QString draws = withWinners == 0 ? QStringLiteral("日志里没有中奖者")
-                              : withWinners == 1
-                                  ? QStringLiteral("日志里有中奖者的那次抽奖用的是这份名单")
-                                  : QStringLiteral("日志里有中奖者的 %1 次抽奖都用的是这份名单")
-                                        .arg(number(withWinners));
+        const QString draws =
+            withWinners == 0 ? QStringLiteral("日志里没有中奖者")
+            : onOthers ? QStringLiteral("日志里有中奖者的 %1 次抽奖用的都是给出的名单"
+                                        "（每次用哪一份，见上）")
+                             .arg(number(withWinners))
+            : withWinners == 1 ? QStringLiteral("日志里有中奖者的那次抽奖用的是这份名单")
+                               : QStringLiteral("日志里有中奖者的 %1 次抽奖都用的是这份名单")
+                                     .arg(number(withWinners));
         if (v.exitStatus() == 0)
             line(QStringLiteral(
                      "结论：通过。经核对，这份抽奖日志与这份名单相符：%1，每一位中奖者"

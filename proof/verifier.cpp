@@ -249,7 +249,9 @@ void Verifier::finish()
             fault(draw.line > 0 ? draw.line : 0, FaultKind::DrawNotChecked,
                   QStringLiteral("第 %1 次抽奖（%2开始）有 %3 名中奖者，用的却是另一份名单"
                                  "（%4 人，指纹 %5，SHA-256 %6）：它没法用这份名单核对，"
-                                 "它的中奖者是不是从公布的名单里抽出来的，无从证明。")
+                                 "它的中奖者是不是从公布的名单里抽出来的，无从证明。"
+                                 "如果那天晚上中途导入过新名单，请把当时公布的旧名单"
+                                 "（导入时另存在名单旁边）也一起给出。")
                       .arg(number(draw.number), lineRef(draw.line), number(draw.winners),
                            number(draw.names), listDigestOf(draw.sha256), draw.sha256));
         if (uncheckedCount_ > qsizetype(unchecked_.size()))
@@ -367,8 +369,36 @@ Verification verifyDrawBytes(const QByteArray &journal, const QByteArray &list,
     return verifyDrawStream(buffer, list, comparedHead);
 }
 
+namespace {
+
+// A list read whole, as the program reads it: it must be a file of a list's size, not a
+// device. Empty, with `error` set, when it cannot be read.
+std::optional<ListFile> readList(const QString &path, QString &error)
+{
+    const QFileInfo info(path);
+    if (info.exists() && (!info.isFile() || info.size() > LargestList)) {
+        error = readError(path, info.isFile() ? QStringLiteral("文件超过 1 GB，不是名单")
+                                              : QStringLiteral("不是一个文件"));
+        return std::nullopt;
+    }
+    FileResult read;
+    const QByteArray bytes = readFileBytes(path, read);
+    if (!read.ok()) {
+        error = read.error;
+        return std::nullopt;
+    }
+    // Names back to back as the program holds them; the bytes for the same names saved
+    // another way. Changed in between, the bytes are read again.
+    std::optional<CandidatePool> pool = readCandidatePool(path);
+    if (!pool->result.ok() || pool->sha256 != sha256Hex(bytes))
+        pool.reset();
+    return ListFile(bytes, std::move(pool));
+}
+
+} // namespace
+
 Verification verifyDraw(const QString &journalPath, const QString &listPath,
-                        const QString &comparedHead)
+                        const QString &comparedHead, const QStringList &otherListPaths)
 {
     Verification out;
     const auto done = [&] {
@@ -376,31 +406,23 @@ Verification verifyDraw(const QString &journalPath, const QString &listPath,
         out.listPath = listPath;
         return out;
     };
-    // The list is read whole: it must be a file of a list's size, not a device.
-    const QFileInfo listInfo(listPath);
-    if (listInfo.exists() && (!listInfo.isFile() || listInfo.size() > LargestList)) {
-        out.readError =
-            readError(listPath, listInfo.isFile() ? QStringLiteral("文件超过 1 GB，不是名单")
-                                                  : QStringLiteral("不是一个文件"));
-        return done();
-    }
     QFile journal(journalPath);
     if (!journal.open(QIODevice::ReadOnly)) {
         out.readError = readError(journalPath, journal.errorString());
         return done();
     }
-    FileResult read;
-    const QByteArray bytes = readFileBytes(listPath, read);
-    if (!read.ok()) {
-        out.readError = read.error;
+    std::optional<ListFile> list = readList(listPath, out.readError);
+    if (!list)
         return done();
+    QList<Verification::OtherList> others;
+    for (const QString &path : otherListPaths) {
+        std::optional<ListFile> other = readList(path, out.readError);
+        if (!other)
+            return done();
+        others.append({path, other->names(), other->sha256()});
+        list->addOther(path, std::move(*other));
     }
-    // Read as the program reads it, names back to back; the bytes for the same names saved
-    // another way. Changed in between, the bytes are read again.
-    std::optional<CandidatePool> pool = readCandidatePool(listPath);
-    if (!pool->result.ok() || pool->sha256 != sha256Hex(bytes))
-        pool.reset();
-    ListFile list(bytes, std::move(pool));
-    out = verifyStream(journal, list, comparedHead, {});
+    out = verifyStream(journal, *list, comparedHead, {});
+    out.otherLists = others;
     return done();
 }

@@ -118,9 +118,14 @@ public:
     qsizetype byteSize() const { return bytes_.size(); }
 
     // The list a draw with this SHA-256 read, when it is this one or these names saved
-    // another way (`how` says what differs); nullptr when neither.
+    // another way (`how` says what differs), or else one of the further lists (`other` is
+    // set to its path); nullptr when none.
     const CandidatePool *listOf(const QString &sha256, QString *how,
-                                InvisibleCharacters invisible = InvisibleCharacters::Removed);
+                                InvisibleCharacters invisible = InvisibleCharacters::Removed,
+                                QString *other = nullptr);
+    // A further list, tried after this one.
+    void addOther(const QString &path, ListFile list);
+    struct Other;
     // Whether other ways of saving it were tried.
     bool triedOtherWays() const { return made_; }
 
@@ -145,6 +150,11 @@ private:
     CandidatePool cached_;
     InvisibleCharacters cachedInvisible_ = InvisibleCharacters::Removed;
     std::optional<CandidatePool> kept_; // the list read as earlier versions read it
+    std::vector<Other> others_;
+};
+struct ListFile::Other {
+    QString path;
+    ListFile list;
 };
 CandidatePool poolOfBytes(const QByteArray &bytes,
                           InvisibleCharacters invisible = InvisibleCharacters::Removed);

@@ -60,14 +60,18 @@ void Verifier::replayOnList(DrawRecord &draw)
     VerifiedDraw &shown = draw.shown;
     const bool hasResults = !draw.winners.isEmpty() || draw.uncounted > 0;
     bool same = false;
+    QString other; // the further list it ran on, if any
     const CandidatePool *list = nullptr;
     for (const auto &[line, sha] : draw.lists) {
         QString how;
-        const CandidatePool *found = list_.listOf(sha, &how, draw.invisible);
+        QString otherPath;
+        const CandidatePool *found = list_.listOf(sha, &how, draw.invisible, &otherPath);
         if (found && !list)
             list = found;
         if (!how.isEmpty() && shown.listNote.isEmpty())
             shown.listNote = how;
+        if (other.isEmpty())
+            other = otherPath;
         same = same || found;
     }
     bool sameSha = true;
@@ -79,9 +83,15 @@ void Verifier::replayOnList(DrawRecord &draw)
         shown.list = VerifiedDraw::List::Mixed;
     else if (!same)
         shown.list = VerifiedDraw::List::Other;
+    else if (!other.isEmpty())
+        shown.list = VerifiedDraw::List::Given;
     else
         shown.list =
             shown.listNote.isEmpty() ? VerifiedDraw::List::Same : VerifiedDraw::List::Converted;
+    if (shown.list == VerifiedDraw::List::Given)
+        shown.listNote = shown.listNote.isEmpty()
+                             ? other
+                             : QStringLiteral("%1，另存过：%2").arg(other, shown.listNote);
     if (shown.list == VerifiedDraw::List::Mixed) {
         for (const auto &[line, sha] : draw.lists)
             if (sha != draw.lists.first().second)
@@ -90,9 +100,10 @@ void Verifier::replayOnList(DrawRecord &draw)
                           .arg(lineRef(line)));
     }
     if (same || shown.list == VerifiedDraw::List::Mixed)
-        anyOnList_ = anyOnList_ || same;
+        anyOnList_ = anyOnList_ || (same && other.isEmpty());
     if (list &&
-        (shown.list == VerifiedDraw::List::Same || shown.list == VerifiedDraw::List::Converted)) {
+        (shown.list == VerifiedDraw::List::Same || shown.list == VerifiedDraw::List::Converted ||
+         shown.list == VerifiedDraw::List::Given)) {
         if (!shown.chained)
             fault(shown.startLine, FaultKind::Unprotected,
                   QStringLiteral(

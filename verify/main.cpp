@@ -20,6 +20,7 @@
 #include <QFileInfo>
 #include <QStringEncoder>
 
+#include <algorithm>
 #include <cstdio>
 
 #ifdef Q_OS_WIN
@@ -84,13 +85,15 @@ bool looksLikeJournal(const QString &path)
 QString usage()
 {
     return QStringLiteral(
-        "用法：prizedraw-verify [抽奖日志.txt [cjk.txt]] [--head 链值]\n"
+        "用法：prizedraw-verify [抽奖日志.txt [cjk.txt [更早的名单.txt ...]]] [--head 链值]\n"
         "核对抽奖日志的每一行和整条链，并按名单重演日志里的每一次抽奖。不给名单时用日志旁边的 "
-        "cjk.txt；什么都不给时用本程序旁边的两个文件。--head 把现场照片上的链头或链码（12 到 16 位"
+        "cjk.txt；什么都不给时用本程序旁边的两个文件。中途导入过新名单的晚上，把导入前公布的"
+        "名单跟在后面一起给出，每次抽奖按它当时用的那份重演。--head 把现场照片上的链头或链码（12 "
+        "到 16 位"
         "十六进制数字，可以带空格；早期版本的 6 位链码也认，但证明力弱）与日志比对。\n"
         "退出码：0 全部相符；1 有问题；2 相符，但有手动输入的中奖者；3 文件读不出来、"
         "不是文件或没有尽头。\n"
-        "Usage: prizedraw-verify [JOURNAL [LIST]] [--head HEX]\n");
+        "Usage: prizedraw-verify [JOURNAL [LIST [EARLIER_LIST ...]]] [--head HEX]\n");
 }
 
 int run(const QStringList &arguments)
@@ -107,7 +110,7 @@ int run(const QStringList &arguments)
                    argument == QLatin1String("/?")) {
             print(usage());
             return 0;
-        } else if (argument.startsWith(QLatin1String("--")) || files.size() == 2) {
+        } else if (argument.startsWith(QLatin1String("--"))) {
             print(usage());
             return 3;
         } else {
@@ -122,7 +125,8 @@ int run(const QStringList &arguments)
         list = here.filePath(CandidateFileName);
     } else if (files.size() == 1) {
         const QDir beside = QFileInfo(files.first()).dir();
-        if (looksLikeJournal(files.first()) || !QFileInfo::exists(beside.filePath(JournalFileName))) {
+        if (looksLikeJournal(files.first()) ||
+            !QFileInfo::exists(beside.filePath(JournalFileName))) {
             journal = files.first();
             list = beside.filePath(CandidateFileName);
         } else {
@@ -130,12 +134,22 @@ int run(const QStringList &arguments)
             list = files.first();
         }
     } else {
-        const bool firstIsJournal = looksLikeJournal(files[0]) || !looksLikeJournal(files[1]);
-        journal = files[firstIsJournal ? 0 : 1];
-        list = files[firstIsJournal ? 1 : 0];
+        // Files dragged together come in no particular order: the journal is the one that
+        // reads as a journal, the newest list the one named like the program's list.
+        const auto journalAt = std::find_if(files.cbegin(), files.cend(), looksLikeJournal);
+        journal = journalAt == files.cend() ? files.first() : *journalAt;
+        files.removeOne(journal);
+        const auto listAt = std::find_if(files.cbegin(), files.cend(), [](const QString &path) {
+            return QFileInfo(path).fileName().compare(CandidateFileName, Qt::CaseInsensitive) == 0;
+        });
+        list = listAt == files.cend() ? files.first() : *listAt;
+        files.removeOne(list);
     }
-    const Verification verification =
-        verifyDraw(QDir::toNativeSeparators(journal), QDir::toNativeSeparators(list), head);
+    QStringList earlierLists;
+    for (const QString &path : std::as_const(files))
+        earlierLists << QDir::toNativeSeparators(path);
+    const Verification verification = verifyDraw(
+        QDir::toNativeSeparators(journal), QDir::toNativeSeparators(list), head, earlierLists);
     print(verificationText(verification));
     return verification.exitStatus();
 }

@@ -35,6 +35,8 @@ private slots:
     void otherEncodingsAreNamed();
     void resumesOfEveryVersionVerify_data();
     void resumesOfEveryVersionVerify();
+    void earlierListsAreGiven_data();
+    void earlierListsAreGiven();
 
 private:
     QByteArray journal_; // of a real draw: seven winners, a void, a report, a clean end
