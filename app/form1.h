@@ -88,6 +88,8 @@ private:
     void setUpVoiding();
     bool voidKey(QObject *watched, const QKeyEvent &key);
     void voidAtCaret();
+    // Asks to void the winner on that line of the log (0: the newest).
+    void voidOnLine(int line);
     void Format();
     ReportOutcome sava(QString *error = nullptr);
     ReportOutcome saveReport(const QString &path, const QString &sheetPath, QString *error);

@@ -2,6 +2,8 @@
 // that person is not there, the report routine, the journal's lines and the resume.
 #include "form1.h"
 
+#include "stageview.h"
+
 #include "journalfields.h"
 #include "journaltexts.h"
 #include "notifier.h"
@@ -60,12 +62,21 @@ void Form1::setUpVoiding()
 
 bool Form1::voidKey(QObject *watched, const QKeyEvent &key)
 {
-    if (watched != c_.T1 || key.key() != Qt::Key_Delete ||
+    // On the stage, Delete is for the winner just shown, the newest: the operator facing
+    // the hall has no caret to place, and closing the stage to void would show the hall
+    // the desktop.
+    const auto *widget = qobject_cast<const QWidget *>(watched);
+    const bool onStage = stage_ && widget && widget->window() == stage_;
+    if ((watched != c_.T1 && !onStage) || key.key() != Qt::Key_Delete ||
         (key.modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
         return false;
     // A held Delete asks once.
-    if (key.type() == QEvent::KeyPress && !key.isAutoRepeat())
-        voidAtCaret();
+    if (key.type() == QEvent::KeyPress && !key.isAutoRepeat()) {
+        if (onStage)
+            voidOnLine(0);
+        else
+            voidAtCaret();
+    }
     return true;
 }
 
@@ -73,7 +84,11 @@ void Form1::voidAtCaret()
 {
     // One log line is one line of the box (shownLine keeps a name to one), so the
     // caret's block is the log line.
-    const int line = c_.T1->textCursor().blockNumber();
+    voidOnLine(c_.T1->textCursor().blockNumber());
+}
+
+void Form1::voidOnLine(int line)
+{
     switch (engine_.checkVoid(line)) {
     case VoidOutcome::Rolling:
         notifier_.information(Notice, voidWhileRollingText());
@@ -130,8 +145,8 @@ Form1::ReportOutcome Form1::saveReport(const QString &path, const QString &sheet
     const KeptReport kept = keepFullerReport(path, standing, {sheetPath});
     FileResult result = kept.result;
     if (result.ok())
-        result = writeReportFile(path, state.log, state.status, state.voidedLines, typed,
-                                 typedListed);
+        result =
+            writeReportFile(path, state.log, state.status, state.voidedLines, typed, typedListed);
     if (!result.ok()) {
         journal_.write({JournalEvent::ReportFailed, escapeJournalField(path),
                         escapeJournalField(result.error)});

@@ -3,6 +3,7 @@
 #include "journalline.h"
 #include "messageboxnotifier.h"
 #include "programhost.h"
+#include "stageview.h"
 #include "textcodec.h"
 #include "webaddress.h"
 #include "winnervoid.h"
@@ -153,7 +154,7 @@ void TestVoidWinner::voidTheNewestThenDrawAgain()
 void TestVoidWinner::voidTheLineAtTheCaret_data()
 {
     QTest::addColumn<int>("line");
-    QTest::addColumn<bool>("byMenu");
+    QTest::addColumn<int>("way"); // Delete in the log, its menu, or Delete on the stage
     QTest::addColumn<bool>("answer");
     QTest::addColumn<bool>("rolling");
     QTest::addColumn<QString>("log"); // after the attempt
@@ -162,21 +163,29 @@ void TestVoidWinner::voidTheLineAtTheCaret_data()
 
     const QString all = u"3等奖:Carl\r\n3等奖:Bo\u2029b\r\n3等奖:Anna\r\n"_qs;
     const QString asked;
+    const int key = 0, menu = 1, stage = 2;
     QTest::newRow("Delete on the newest line")
-        << 0 << false << true << false << u"3等奖:Bo\u2029b\r\n3等奖:Anna\r\n"_qs
+        << 0 << key << true << false << u"3等奖:Bo\u2029b\r\n3等奖:Anna\r\n"_qs
         << u"作废\t3等奖:\tCarl\t中奖行={Carl}\t已抽取=2,0,0,0"_qs << asked;
     QTest::newRow("menu item on a line in the middle")
-        << 1 << true << true << false << u"3等奖:Carl\r\n3等奖:Anna\r\n"_qs
+        << 1 << menu << true << false << u"3等奖:Carl\r\n3等奖:Anna\r\n"_qs
         << u"作废\t3等奖:\tBo\u2029b\t中奖行={Bo\u2029b}\t已抽取=2,0,0,0"_qs << asked;
     QTest::newRow("Delete on the oldest line, below a name that holds a paragraph separator")
-        << 2 << false << true << false << u"3等奖:Carl\r\n3等奖:Bo\u2029b\r\n"_qs
+        << 2 << key << true << false << u"3等奖:Carl\r\n3等奖:Bo\u2029b\r\n"_qs
         << u"作废\t3等奖:\tAnna\t中奖行={Anna}\t已抽取=2,0,0,0"_qs << asked;
     QTest::newRow("Cancel changes nothing")
-        << 0 << false << false << false << all << QString() << asked;
+        << 0 << key << false << false << all << QString() << asked;
     QTest::newRow("refused on the empty line below the last")
-        << 3 << false << true << false << all << QString() << voidOnEmptyLineText();
+        << 3 << key << true << false << all << QString() << voidOnEmptyLineText();
     QTest::newRow("refused by the menu while a tier rolls")
-        << 0 << true << true << true << all << QString() << voidWhileRollingText();
+        << 0 << menu << true << true << all << QString() << voidWhileRollingText();
+    QTest::newRow("Delete on the stage: the newest, wherever the log's caret stands")
+        << 2 << stage << true << false << u"3等奖:Bo\u2029b\r\n3等奖:Anna\r\n"_qs
+        << u"作废\t3等奖:\tCarl\t中奖行={Carl}\t已抽取=2,0,0,0"_qs << asked;
+    QTest::newRow("Delete on the stage, Cancel")
+        << 0 << stage << false << false << all << QString() << asked;
+    QTest::newRow("Delete on the stage refused while a tier rolls")
+        << 0 << stage << true << true << all << QString() << voidWhileRollingText();
 }
 
 // Every way to the line at the caret, and every answer: only OK on a winner's line
@@ -184,7 +193,7 @@ void TestVoidWinner::voidTheLineAtTheCaret_data()
 void TestVoidWinner::voidTheLineAtTheCaret()
 {
     QFETCH(int, line);
-    QFETCH(bool, byMenu);
+    QFETCH(int, way);
     QFETCH(bool, answer);
     QFETCH(bool, rolling);
     QFETCH(QString, log);
@@ -201,7 +210,11 @@ void TestVoidWinner::voidTheLineAtTheCaret()
     const QStringList journalBefore = journalLines();
     fixture_->notifier.confirmAnswer = answer;
     putCaretOnLine(*window, line);
-    if (byMenu) {
+    if (way == 2) {
+        QTest::keyClick(window->controls().T1, Qt::Key_F5);
+        QVERIFY(window->stageView() && window->stageView()->isVisible());
+        QTest::keyClick(window->stageView(), Qt::Key_Delete);
+    } else if (way == 1) {
         // The log's menu: the void first, then the import of a list (tst_import.cpp).
         const QList<QAction *> actions = window->controls().T1->actions();
         QCOMPARE(actions.size(), 2);
