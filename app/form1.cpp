@@ -104,8 +104,11 @@ Form1::~Form1()
 
 bool Form1::eventFilter(QObject *watched, QEvent *event)
 {
-    if (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease)
+    if (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease) {
+        if (event->type() == QEvent::Hide && stage_ && watched == stage_)
+            stageHidden();
         return false;
+    }
     // Keys of every window are seen: a held key's repeat may have closed a message box,
     // and the next repeat that comes here must still count as the same press.
     const auto &key = static_cast<const QKeyEvent &>(*event);

@@ -17,6 +17,8 @@ struct CandidatePool;
 struct InterruptedDraw;
 
 class Notifier;
+class StagePictureLoader;
+struct StagePicture;
 class StageView;
 
 // The main window the audience sees. Form1Controls builds its controls; a DrawEngine
@@ -99,6 +101,8 @@ private:
     void openWebLink();
     void toggleStage();
     void showProofOnStage();
+    void showStagePicture(const StagePicture &picture);
+    void stageHidden();
 
     void renderButtons();
     void renderTexts();
@@ -132,5 +136,9 @@ private:
     ShortcutKeys keys_;
     StageKey stageKey_;
     StageView *stage_ = nullptr;
+    StagePictureLoader *pictureLoader_ = nullptr;
+    // Why the stage's picture could not be read, kept while the stage covers the operator's
+    // screen: the hall sees every box there.
+    QString pictureWarning_;
     QString listSha256_;
 };

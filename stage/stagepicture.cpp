@@ -28,6 +28,6 @@ StagePicture readStagePicture(const QStringList &paths, QSize screen)
     if (picture.image.isNull())
         picture.error = QStringLiteral("舞台背景图片 %1 无法读取（%2）。舞台使用默认的红色背景；"
                                        "请把图片另存为 JPG 或 PNG 格式。")
-                            .arg(picture.path, reader.errorString());
+                            .arg(QFileInfo(picture.path).fileName(), reader.errorString());
     return picture;
 }

@@ -13,7 +13,7 @@ inline const QStringList StagePictureNames{
 struct StagePicture {
     QImage image;  // null when there is none, or it could not be read
     QString path;  // the file found, if any
-    QString error; // why a file found could not be read, for the operator
+    QString error; // why a file found could not be read, for the operator (no folder named)
 };
 
 // Reads the first of `paths` that exists, decoded no larger than it needs to be to cover

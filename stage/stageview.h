@@ -45,6 +45,8 @@ public:
     void showRollingName();
 
     const StageScene &scene() const { return scene_; }
+    // The operator's picture as setPicture() gave it.
+    const QImage &picture() const { return picture_; }
     // The proof the audience sees now, as setProof() gave it: empty while a tier rolls.
     QString proofLine() const;
     // Where a winner's or a void's proof stands, at its font's full size; null when none.

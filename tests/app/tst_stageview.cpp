@@ -7,6 +7,8 @@
 #include "textcodec.h"
 
 #include <QApplication>
+#include <QBuffer>
+#include <QImage>
 #include <QKeyEvent>
 #include <QPlainTextEdit>
 #include <QPointer>
@@ -256,4 +258,57 @@ void TestStageView::codesAreLargeAndOfWhatIsShown()
     QVERIFY(QRect(QPoint(), size).contains(proofRect));
     QVERIFY(QFontMetrics(stage->proofFont()).horizontalAdvance(stage->proofLine()) <=
             proofRect.width());
+}
+
+void TestStageView::pictureFollowsTheStage_data()
+{
+    QTest::addColumn<QByteArray>("bytes"); // stage.jpg beside the program; empty for none
+    QTest::addColumn<bool>("shown");
+    QByteArray jpeg;
+    {
+        QImage photo(1600, 900, QImage::Format_RGB32);
+        photo.fill(QColor(20, 90, 160));
+        QBuffer buffer(&jpeg);
+        buffer.open(QIODevice::WriteOnly);
+        QVERIFY(photo.save(&buffer, "JPG"));
+    }
+    QTest::newRow("no picture") << QByteArray() << false;
+    QTest::newRow("a photograph") << jpeg << true;
+    QTest::newRow("a file that is no picture") << QByteArray("PK\x03\x04 not a photo") << false;
+}
+
+// The stage opens at once, in red; the picture follows when read, and a picture that
+// cannot be read is the operator's to hear of, once the stage no longer covers their
+// screen, without the folder's path.
+void TestStageView::pictureFollowsTheStage()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, shown);
+    if (!bytes.isEmpty())
+        fixture_->writeFile(QStringLiteral("stage.jpg"), bytes);
+    QWidget *focused = window_->controls().T1;
+    tap(focused, Qt::Key_F5, 1000);
+    StageView *stage = window_->stageView();
+    QVERIFY(stage && stage->isVisible());
+    QVERIFY(stage->picture().isNull());
+    QTRY_COMPARE(!stage->picture().isNull(), shown);
+    // Time for a picture that cannot be read to have been tried.
+    QTest::qWait(200);
+    QCOMPARE(!stage->picture().isNull(), shown);
+    const auto &messages = fixture_->notifier.messages;
+    QVERIFY(messages.isEmpty());
+
+    tap(stage, Qt::Key_Escape, 2000);
+    const bool broken = !bytes.isEmpty() && !shown;
+    QTRY_COMPARE(messages.size(), broken ? 1 : 0);
+    if (broken) {
+        QCOMPARE(messages.first().icon, Notifier::Icon::Warning);
+        QVERIFY2(
+            messages.first().text.startsWith(QStringLiteral("舞台背景图片 stage.jpg 无法读取")),
+            qPrintable(messages.first().text));
+        QVERIFY(!messages.first().text.contains(fixture_->programDirectory()));
+    }
+    // Opened again, it shows what it had at once.
+    tap(focused, Qt::Key_F5, 3000);
+    QCOMPARE(!stage->picture().isNull(), shown);
 }

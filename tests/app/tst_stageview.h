@@ -23,6 +23,8 @@ private slots:
     void codesAreLargeAndOfWhatIsShown_data();
     void codesAreLargeAndOfWhatIsShown();
     void hundredWinnersTurnPagesAndARollKeepsItsSize();
+    void pictureFollowsTheStage_data();
+    void pictureFollowsTheStage();
 
 private:
     std::optional<AppFixture> fixture_;
