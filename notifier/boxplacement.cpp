@@ -15,6 +15,18 @@ QPoint inside(QPoint topLeft, QSize size, const QRect &screen)
 
 } // namespace
 
+QMargins expectedFrame(const QMargins &own, const QList<QMargins> &others, const QMargins &fallback)
+{
+    if (!own.isNull())
+        return own;
+    QMargins largest;
+    for (const QMargins &other : others)
+        largest = QMargins(
+            std::max(largest.left(), other.left()), std::max(largest.top(), other.top()),
+            std::max(largest.right(), other.right()), std::max(largest.bottom(), other.bottom()));
+    return largest.isNull() ? fallback : largest;
+}
+
 QPoint clearOf(const QRect &box, const QRect &keep, const QRect &screen)
 {
     if (keep.isEmpty() || !box.intersects(keep))

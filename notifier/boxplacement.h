@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QList>
+#include <QMargins>
 #include <QPoint>
 #include <QRect>
 
@@ -21,3 +23,9 @@ public:
 // stands if clear of it already, else below it, else above it, else wherever more of
 // `keep` stays visible; always inside the screen as far as it fits.
 QPoint clearOf(const QRect &box, const QRect &keep, const QRect &screen);
+
+// The frame a window manager will draw around a box about to show: `own` once the system
+// knows it (on X11 only after the box is shown and decorated), else the largest that
+// `others` (the program's decorated windows) have, else `fallback`.
+QMargins expectedFrame(const QMargins &own, const QList<QMargins> &others,
+                       const QMargins &fallback);

@@ -11,6 +11,8 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QScreen>
+#include <QStyle>
+#include <QTimer>
 
 namespace {
 
@@ -25,6 +27,8 @@ public:
                                 : QApplication::activeWindow()),
           placement_(placement)
     {
+        frameCheck_.setInterval(50);
+        connect(&frameCheck_, &QTimer::timeout, this, [this] { checkFrame(); });
     }
 
     // Runs the box; the window that was active before it gets the keys back after it (the
@@ -42,17 +46,61 @@ protected:
     void showEvent(QShowEvent *event) override
     {
         QMessageBox::showEvent(event);
+        placeClear(expectedFrame(frameMargins(this), decoratedFrames(), fallbackFrame()));
+        // Once the window manager has put its frame (title bar included) around the box,
+        // the frame itself is measured: a guess that fell short is put right at once.
+        checks_ = 0;
+        frameCheck_.start();
+    }
+
+private:
+    static QMargins frameMargins(const QWidget *window)
+    {
+        const QRect frame = window->frameGeometry();
+        const QRect inner = window->geometry();
+        return {inner.left() - frame.left(), inner.top() - frame.top(),
+                frame.right() - inner.right(), frame.bottom() - inner.bottom()};
+    }
+    static QList<QMargins> decoratedFrames()
+    {
+        QList<QMargins> frames;
+        for (const QWidget *window : QApplication::topLevelWidgets()) {
+            if (window->isVisible() && !window->windowFlags().testFlag(Qt::FramelessWindowHint))
+                frames << frameMargins(window);
+        }
+        return frames;
+    }
+    QMargins fallbackFrame() const
+    {
+        const int title = style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this);
+        return {4, title + 4, 4, 4};
+    }
+    void placeClear(const QMargins &margins)
+    {
         if (!placement_ || !parentWidget())
             return;
         const QRect keep = placement_->keepClear(parentWidget()->window());
         const QScreen *screen = parentWidget()->screen();
-        const QRect frame(pos(), frameGeometry().size());
-        if (!keep.isEmpty() && screen)
-            move(clearOf(frame, keep, screen->availableGeometry()));
+        if (keep.isEmpty() || !screen)
+            return;
+        // The frame as it stands or will stand: its top-left is where move() puts it.
+        const QRect frame(geometry().topLeft() - QPoint(margins.left(), margins.top()),
+                          geometry().size().grownBy(margins));
+        const QPoint to = clearOf(frame, keep, screen->availableGeometry());
+        if (to != frame.topLeft())
+            move(to);
+    }
+    void checkFrame()
+    {
+        if (frameGeometry() != geometry())
+            placeClear(frameMargins(this));
+        if (++checks_ >= 10)
+            frameCheck_.stop();
     }
 
-private:
     const BoxPlacement *placement_;
+    QTimer frameCheck_{this};
+    int checks_ = 0;
 };
 
 // Keeps Space away from a focused button, which it would click.

@@ -4,6 +4,7 @@
 // screen; on one screen it opens above the stage, clear of the title and the name.
 
 #include "appfixture.h"
+#include "boxplacement.h"
 #include "form1.h"
 #include "messageboxnotifier.h"
 #include "operatorboxes.h"
@@ -22,6 +23,8 @@ class TestScreens : public QObject {
 private slots:
     void boxesStayOffTheAudiencesNames_data();
     void boxesStayOffTheAudiencesNames();
+    void frameIsGuessedBeforeItIsDrawn_data();
+    void frameIsGuessedBeforeItIsDrawn();
 };
 
 namespace {
@@ -139,3 +142,30 @@ void TestScreens::boxesStayOffTheAudiencesNames()
 
 QTEST_MAIN(TestScreens)
 #include "tst_screens.moc"
+
+void TestScreens::frameIsGuessedBeforeItIsDrawn_data()
+{
+    QTest::addColumn<QMargins>("own");
+    QTest::addColumn<QList<QMargins>>("others");
+    QTest::addColumn<QMargins>("expected");
+    const QMargins fallback(4, 30, 4, 4);
+    QTest::newRow("its own, once drawn")
+        << QMargins(1, 22, 1, 1) << QList<QMargins>{{5, 40, 5, 5}} << QMargins(1, 22, 1, 1);
+    QTest::newRow("the main window's, before")
+        << QMargins() << QList<QMargins>{{1, 24, 1, 3}} << QMargins(1, 24, 1, 3);
+    QTest::newRow("the largest of several")
+        << QMargins() << QList<QMargins>{{1, 24, 1, 3}, {0, 0, 0, 0}, {6, 20, 2, 8}}
+        << QMargins(6, 24, 2, 8);
+    QTest::newRow("no decorated window: a title bar's guess")
+        << QMargins() << QList<QMargins>{{0, 0, 0, 0}} << fallback;
+}
+
+// A box placed below the winner's name must count the title bar the window manager puts
+// on top of it, which on X11 is drawn only after the box shows.
+void TestScreens::frameIsGuessedBeforeItIsDrawn()
+{
+    QFETCH(QMargins, own);
+    QFETCH(QList<QMargins>, others);
+    QFETCH(QMargins, expected);
+    QCOMPARE(expectedFrame(own, others, QMargins(4, 30, 4, 4)), expected);
+}
