@@ -5,11 +5,14 @@
 //   prizedraw_probe cadence DIR TICKS  rolls the third prize, prints the tick intervals
 //   prizedraw_probe stop DIR STOPS     rolls and stops the third prize, prints the median
 //                                      time from the stop to the winner painted
+//   prizedraw_probe stage DIR          opens the stage view as F5 does, prints the time to
+//                                      its first frame and to DIR's stage picture shown
 // DIR holds bt.txt and cjk.txt, as the program's own directory does.
 #include "form1.h"
 #include "messageboxnotifier.h"
 #include "programhost.h"
 #include "randomsource.h"
+#include "stageview.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -110,12 +113,47 @@ void measureStops(Form1 &window, int stops)
     pause->start();
 }
 
+// Opens the stage view as F5 does: the time to its first frame on the screen, and to the
+// operator's picture on it, read meanwhile.
+void measureStage(Form1 &window)
+{
+    struct StagePaint : QObject {
+        Form1 *window = nullptr;
+        QElapsedTimer clock;
+        bool painted = false;
+        bool eventFilter(QObject *watched, QEvent *event) override
+        {
+            if (!painted && event->type() == QEvent::Paint && window->stageView() &&
+                watched == window->stageView()) {
+                painted = true;
+                std::printf("stage_first_frame_ms %.3f\n", double(clock.nsecsElapsed()) / 1e6);
+                std::fflush(stdout);
+            }
+            return false;
+        }
+    };
+    auto *watch = new StagePaint;
+    watch->window = &window;
+    qApp->installEventFilter(watch);
+    watch->clock.start();
+    window.openStage();
+    auto *poll = new QTimer(&window);
+    QObject::connect(poll, &QTimer::timeout, &window, [watch, &window] {
+        if (!watch->painted || window.stageView()->picture().isNull())
+            return;
+        std::printf("stage_picture_ms %.3f\n", double(watch->clock.nsecsElapsed()) / 1e6);
+        std::fflush(stdout);
+        std::_Exit(EXIT_SUCCESS);
+    });
+    poll->start(5);
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
     if (argc < 3) {
-        std::fprintf(stderr, "usage: %s startup|cadence|stop DIR [COUNT]\n", argv[0]);
+        std::fprintf(stderr, "usage: %s startup|cadence|stop|stage DIR [COUNT]\n", argv[0]);
         return EXIT_FAILURE;
     }
     const QByteArray mode = argv[1];
@@ -135,6 +173,10 @@ int main(int argc, char *argv[])
         }
         if (mode == "stop") {
             measureStops(*host.mainWindow(), count);
+            return;
+        }
+        if (mode == "stage") {
+            measureStage(*host.mainWindow());
             return;
         }
         // Leaving without tearing down the pool: only the way in is measured.

@@ -161,3 +161,9 @@ sleep 2
 echo "cpu_stage_picture_rolling_percent $(cpu_percent 10)" >>"$out"
 stop_program
 rm "$work/million/stage.jpg"
+
+# A 96-megapixel photograph: the stage's first frame does not wait for it.
+convert -size 12000x8000 gradient:gold-firebrick -quality 90 "$work/million/stage.jpg"
+"$bench/prizedraw_probe" stage "$work/million" 2>/dev/null |
+    sed -n 's/^\(stage_[a-z_]*\) /\1 /p' >>"$out"
+rm "$work/million/stage.jpg"
