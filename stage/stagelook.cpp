@@ -27,12 +27,6 @@ const std::array<qreal, 256> &linearChannel()
     return table;
 }
 
-// A channel darkened by `keep`/256, as background() darkens a picture.
-int darkened(int channel, int keep)
-{
-    return channel * keep >> 8;
-}
-
 qreal darkestInkLuminance()
 {
     qreal darkest = 1;
@@ -41,22 +35,20 @@ qreal darkestInkLuminance()
     return darkest;
 }
 
-// The brightest pixel of the areas once darkened by keep/256.
-qreal brightestAfter(const QImage &image, const QList<QRect> &areas, int keep)
+// The brightest pixel of the area under a plate of `alpha`.
+qreal brightestUnder(const QImage &image, const QRect &area, int alpha)
 {
     const std::array<qreal, 256> &lin = linearChannel();
     qreal brightest = 0;
-    for (const QRect &area : areas) {
-        const QRect clipped = area.intersected(image.rect());
-        for (int y = clipped.top(); y <= clipped.bottom(); ++y) {
-            const auto *line = reinterpret_cast<const QRgb *>(image.constScanLine(y));
-            for (int x = clipped.left(); x <= clipped.right(); ++x) {
-                const QRgb p = line[x];
-                const qreal l = 0.2126 * lin[std::size_t(darkened(qRed(p), keep))] +
-                                0.7152 * lin[std::size_t(darkened(qGreen(p), keep))] +
-                                0.0722 * lin[std::size_t(darkened(qBlue(p), keep))];
-                brightest = std::max(brightest, l);
-            }
+    const QRect clipped = area.intersected(image.rect());
+    for (int y = clipped.top(); y <= clipped.bottom(); ++y) {
+        const auto *line = reinterpret_cast<const QRgb *>(image.constScanLine(y));
+        for (int x = clipped.left(); x <= clipped.right(); ++x) {
+            const QRgb p = line[x];
+            const qreal l = 0.2126 * lin[std::size_t(underPlate(qRed(p), alpha))] +
+                            0.7152 * lin[std::size_t(underPlate(qGreen(p), alpha))] +
+                            0.0722 * lin[std::size_t(underPlate(qBlue(p), alpha))];
+            brightest = std::max(brightest, l);
         }
     }
     return brightest;
@@ -93,36 +85,52 @@ qreal contrastRatio(QRgb a, QRgb b)
     return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
 }
 
-QImage background(QSize size, const QImage &picture, const QList<QRect> &textAreas)
+int underPlate(int channel, int alpha)
 {
-    if (size.isEmpty())
-        return {};
-    if (picture.isNull())
-        return gradient(size);
+    return (channel * (255 - alpha) + 254) / 255;
+}
 
+void paintPlate(QPainter &painter, const QRectF &plate, int alpha)
+{
+    if (alpha <= 0 || plate.isEmpty())
+        return;
+    const qreal radius = std::min(plate.height(), plate.width()) * 0.18;
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(0, 0, 0, alpha));
+    painter.drawRoundedRect(plate, radius, radius);
+    painter.restore();
+}
+
+Backdrop backdrop(QSize size, const QImage &picture, const QList<QRect> &textAreas)
+{
+    Backdrop result;
+    result.plateAlpha.fill(0, textAreas.size());
+    if (size.isEmpty())
+        return result;
+    if (picture.isNull()) {
+        result.image = gradient(size);
+        return result;
+    }
     QImage image = picture.scaled(size, Qt::KeepAspectRatioByExpanding, Qt::SmoothTransformation)
                        .convertToFormat(QImage::Format_RGB32);
-    image = image.copy(QRect(
+    result.image = image.copy(QRect(
         QPoint((image.width() - size.width()) / 2, (image.height() - size.height()) / 2), size));
     // The brightest a pixel behind text may be: the darkest ink keeps its contrast.
     const qreal limit = (darkestInkLuminance() + 0.05) / MinimumContrast - 0.05;
-    int low = 0, high = 256; // the largest `keep` that stays within the limit
-    while (low < high) {
-        const int mid = (low + high + 1) / 2;
-        if (brightestAfter(image, textAreas, mid) <= limit)
-            low = mid;
-        else
-            high = mid - 1;
-    }
-    if (low < 256) {
-        for (int y = 0; y < image.height(); ++y) {
-            auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
-            for (int x = 0; x < image.width(); ++x)
-                line[x] = qRgb(darkened(qRed(line[x]), low), darkened(qGreen(line[x]), low),
-                               darkened(qBlue(line[x]), low));
+    for (qsizetype i = 0; i < textAreas.size(); ++i) {
+        int low = MinimumPlateAlpha, high = 255; // the least alpha that stays within the limit
+        while (low < high) {
+            const int mid = (low + high) / 2;
+            if (brightestUnder(result.image, textAreas[i], mid) <= limit)
+                high = mid;
+            else
+                low = mid + 1;
         }
+        result.plateAlpha[i] = low;
     }
-    return image;
+    return result;
 }
 
 } // namespace StageLook

@@ -6,6 +6,9 @@
 #include <QRect>
 #include <QSize>
 
+class QPainter;
+class QRectF;
+
 // The stage's look for a company's party on a projector in a lit hall: a deep red
 // background, the title and the winner in gold, everything else in warm white. Every ink
 // stands at least MinimumContrast against whatever is behind it, the operator's own
@@ -28,9 +31,26 @@ inline const QList<QColor> BackgroundInks{Title, Text, RollingName, Winner, Void
 qreal relativeLuminance(QRgb colour);
 qreal contrastRatio(QRgb a, QRgb b);
 
-// The background at `size`: the red gradient, or `picture` scaled to cover the screen and
-// cropped at its centre, darkened as little as keeps every ink at MinimumContrast over
-// every pixel of `textAreas`.
-QImage background(QSize size, const QImage &picture, const QList<QRect> &textAreas);
+// The least a plate over a picture darkens (of 255): a busy picture must not run through
+// the letters even where its contrast alone would do.
+inline constexpr int MinimumPlateAlpha = 110;
+
+// The stage behind its texts at `size`: the red gradient, or `picture` scaled to cover the
+// screen and cropped at its centre, as bright as it is. Over a picture every text stands on
+// a translucent dark plate, `plateAlpha[i]` opaque (of 255) in `textAreas[i]`: as little as
+// keeps every ink at MinimumContrast over every pixel of that area, and never less than
+// MinimumPlateAlpha. On the red there are no plates (0).
+struct Backdrop {
+    QImage image;
+    QList<int> plateAlpha;
+};
+Backdrop backdrop(QSize size, const QImage &picture, const QList<QRect> &textAreas);
+
+// A channel under a plate of `alpha`, as the painter blends black over it, rounded up so
+// that a contrast worked out from it never flatters.
+int underPlate(int channel, int alpha);
+
+// A plate of `alpha`: a rounded rectangle, filling `plate`.
+void paintPlate(QPainter &painter, const QRectF &plate, int alpha);
 
 } // namespace StageLook

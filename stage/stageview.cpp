@@ -33,26 +33,46 @@ QFont stageFont(const QStringList &families, int pixels, QFont::Weight weight)
     return font;
 }
 
+// The plate behind text that stands in `text` inside `area`: a little larger than the
+// text, never beyond its area.
+void paintPlateOver(QPainter &painter, const QRectF &text, const QRect &area, int alpha)
+{
+    const qreal pad = text.height() * 0.12;
+    StageLook::paintPlate(painter, text.adjusted(-2 * pad, -pad, 2 * pad, pad) & QRectF(area),
+                          alpha);
+}
+
 // One line of text, shrunk until it fits the width but never below the smallest size,
-// and cut with "…" only beyond that.
+// and cut with "…" only beyond that; on a plate of `plate` (0: none).
 void drawLine(QPainter &painter, const QRect &rect, const QFont &font, const QString &text,
-              int smallestPixels)
+              int smallestPixels, int plate)
 {
     QFont shown = font;
     const int advance = QFontMetrics(font).horizontalAdvance(text);
     if (advance > rect.width())
         shown.setPixelSize(
             qMax(smallestPixels, int(qint64(font.pixelSize()) * rect.width() / advance)));
+    const QFontMetrics metrics(shown);
+    const QString elided = metrics.elidedText(text, Qt::ElideRight, rect.width());
+    if (plate > 0 && !elided.isEmpty())
+        paintPlateOver(painter, metrics.boundingRect(rect, Qt::AlignCenter, elided), rect, plate);
     painter.setFont(shown);
-    painter.drawText(rect, Qt::AlignCenter,
-                     QFontMetrics(shown).elidedText(text, Qt::ElideRight, rect.width()));
+    painter.drawText(rect, Qt::AlignCenter, elided);
 }
 
-// Text wrapped in its band as fitName() laid it out, each line centred.
-void drawWrapped(QPainter &painter, const QRect &band, const FittedName &fitted)
+// Text wrapped in its band as fitName() laid it out, each line centred, on one plate.
+void drawWrapped(QPainter &painter, const QRect &band, const FittedName &fitted, int plate)
 {
     const QFontMetricsF metrics(fitted.font);
     const qreal top = band.top() + (band.height() - fitted.height()) / 2.0;
+    qreal widest = 0;
+    for (const QString &line : fitted.lines)
+        widest = qMax(widest, metrics.horizontalAdvance(line));
+    if (plate > 0 && widest > 0)
+        paintPlateOver(
+            painter,
+            QRectF(band.left() + (band.width() - widest) / 2.0, top, widest, fitted.height()), band,
+            plate);
     painter.setFont(fitted.font);
     for (qsizetype i = 0; i < fitted.lines.size(); ++i) {
         const qreal advance = metrics.horizontalAdvance(fitted.lines[i]);
@@ -216,9 +236,12 @@ void StageView::makeBackground()
 {
     // The foot holds the fingerprint and the chain codes.
     const QRect foot(0, layout_.notice.top(), width(), height() - layout_.notice.top());
-    background_ = StageLook::background(size(), picture_,
-                                        {layout_.title, layout_.heading, layout_.name,
-                                         layout_.listHeading, layout_.list, layout_.tiers, foot});
+    StageLook::Backdrop backdrop =
+        StageLook::backdrop(size(), picture_,
+                            {layout_.title, layout_.heading, layout_.name, layout_.listHeading,
+                             layout_.list, layout_.tiers, foot});
+    background_ = std::move(backdrop.image);
+    plates_ = std::move(backdrop.plateAlpha);
 }
 
 void StageView::keyPressEvent(QKeyEvent *event)
@@ -261,9 +284,11 @@ void StageView::paintEvent(QPaintEvent *event)
     painter.setPen(StageLook::Title);
     drawWrapped(painter, layout_.title,
                 fitName(scene_.title, titleFont_, layout_.title.width(), layout_.title.height(),
-                        layout_.smallestPixels));
+                        layout_.smallestPixels),
+                plate(Area::Title));
     painter.setPen(StageLook::Text);
-    drawLine(painter, layout_.heading, headingFont_, scene_.heading, layout_.smallestPixels);
+    drawLine(painter, layout_.heading, headingFont_, scene_.heading, layout_.smallestPixels,
+             plate(Area::Heading));
     switch (scene_.kind) {
     case StageScene::Kind::Tiers:
         paintTiers(painter);
@@ -285,6 +310,8 @@ void StageView::paintName(QPainter &painter)
 {
     const FittedName &fitted = placedName_.fitted;
     const qreal ascent = QFontMetricsF(fitted.font).ascent();
+    if (scene_.kind != StageScene::Kind::Tiers && !fitted.lines.isEmpty())
+        StageLook::paintPlate(painter, placedName_.bounds, plate(Area::Name));
     for (qsizetype i = 0; i < fitted.lines.size(); ++i) {
         const QPointF topLeft = placedName_.topLefts[i];
         switch (scene_.kind) {
@@ -309,13 +336,19 @@ void StageView::paintWinners(QPainter &painter) const
 {
     painter.setPen(StageLook::Title);
     drawLine(painter, layout_.listHeading, listHeadingFont_, listHeadingShown(),
-             layout_.smallestPixels);
+             layout_.smallestPixels, plate(Area::ListHeading));
     const QRect area = listArea();
     const QStringList names = grid_.page(page_);
     painter.setPen(StageLook::Text);
     painter.setFont(grid_.font);
-    for (qsizetype i = 0; i < names.size(); ++i)
-        painter.drawText(grid_.cellOf(i, names.size(), area), Qt::AlignCenter, names[i]);
+    const QFontMetrics metrics(grid_.font);
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        const QRect cell = grid_.cellOf(i, names.size(), area);
+        if (plate(Area::List) > 0)
+            paintPlateOver(painter, metrics.boundingRect(cell, Qt::AlignCenter, names[i]), cell,
+                           plate(Area::List));
+        painter.drawText(cell, Qt::AlignCenter, names[i]);
+    }
 }
 
 void StageView::paintTiers(QPainter &painter) const
@@ -325,7 +358,8 @@ void StageView::paintTiers(QPainter &painter) const
     for (qsizetype i = 0; i < scene_.lines.size(); ++i) {
         const QRect rect(layout_.tiers.left(), layout_.tiers.top() + int(i) * lineHeight,
                          layout_.tiers.width(), lineHeight);
-        drawLine(painter, rect, tierFont_, scene_.lines[i], layout_.smallestPixels);
+        drawLine(painter, rect, tierFont_, scene_.lines[i], layout_.smallestPixels,
+                 plate(Area::Tiers));
     }
 }
 
@@ -333,23 +367,23 @@ void StageView::paintNotice(QPainter &painter) const
 {
     if (scene_.notice.isEmpty())
         return;
-    // A gold plate on its own: it stands out without covering any name. Beside a code it
+    // A gold badge on its own: it stands out without covering any name. Beside a code it
     // moves to the left, so that the code keeps its size.
     const int width =
         QFontMetrics(noticeFont_).horizontalAdvance(scene_.notice) + 2 * layout_.noticePixels;
     const QRect proof = proofRect();
     const int room = proof.isNull() ? layout_.notice.width()
                                     : proof.left() - layout_.noticePixels - layout_.notice.left();
-    QRect plate(0, 0, qMax(0, qMin(width, room)), layout_.notice.height());
-    plate.moveCenter(layout_.notice.center());
-    if (!proof.isNull() && plate.right() >= proof.left() - layout_.noticePixels)
-        plate.moveLeft(layout_.notice.left());
+    QRect badge(0, 0, qMax(0, qMin(width, room)), layout_.notice.height());
+    badge.moveCenter(layout_.notice.center());
+    if (!proof.isNull() && badge.right() >= proof.left() - layout_.noticePixels)
+        badge.moveLeft(layout_.notice.left());
     painter.setRenderHint(QPainter::Antialiasing);
     QPainterPath outline;
-    outline.addRoundedRect(plate, plate.height() / 2.0, plate.height() / 2.0);
+    outline.addRoundedRect(badge, badge.height() / 2.0, badge.height() / 2.0);
     painter.fillPath(outline, StageLook::NoticeFill);
     painter.setPen(StageLook::NoticeText);
-    drawLine(painter, plate, noticeFont_, scene_.notice, layout_.smallestPixels);
+    drawLine(painter, badge, noticeFont_, scene_.notice, layout_.smallestPixels, 0);
 }
 
 QString StageView::proofLine() const
@@ -393,11 +427,18 @@ void StageView::paintProof(QPainter &painter) const
     painter.setPen(StageLook::Text);
     if (scene_.kind == StageScene::Kind::Tiers) {
         // Large enough to photograph from the hall before anyone has won.
-        drawLine(painter, layout_.notice, noticeFont_, text, layout_.smallestPixels);
+        drawLine(painter, layout_.notice, noticeFont_, text, layout_.smallestPixels,
+                 plate(Area::Foot));
         return;
     }
     // Bold and never shrunk, in the foot's right end beside any notice: a phone's photo
     // from the hall must read every digit.
+    const QRect rect = proofRect();
+    if (plate(Area::Foot) > 0)
+        paintPlateOver(
+            painter,
+            QFontMetrics(proofFont_).boundingRect(rect, Qt::AlignRight | Qt::AlignVCenter, text),
+            layout_.notice, plate(Area::Foot));
     painter.setFont(proofFont_);
-    painter.drawText(proofRect(), Qt::AlignRight | Qt::AlignVCenter, text);
+    painter.drawText(rect, Qt::AlignRight | Qt::AlignVCenter, text);
 }

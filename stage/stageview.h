@@ -77,6 +77,9 @@ private:
     };
     PlacedName placeName(const QString &name) const;
     void makeBackground();
+    // The texts' areas, in the order the backdrop gives their plates.
+    enum class Area { Title, Heading, Name, ListHeading, List, Tiers, Foot };
+    int plate(Area area) const { return plates_.value(qsizetype(area)); }
     void fitWinnerGrid();
     QRect listArea() const;
     QString listHeadingShown() const;
@@ -100,5 +103,6 @@ private:
     QTimer pageTimer_;
     QImage picture_;
     QImage background_;
+    QList<int> plates_; // how dark each area's plates are (of 255); none on the party red
     QString fingerprint_, winnerCode_, head_;
 };
