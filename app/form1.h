@@ -8,6 +8,7 @@
 #include "shortcutkeys.h"
 #include "stagekey.h"
 
+#include <QFont>
 #include <QWidget>
 
 #include <functional>
@@ -58,6 +59,9 @@ public:
     // as they stand (form1proof.cpp).
     DrawProof drawProof() const;
 
+    // How many winners one press draws, per tier, from now on (form1batch.cpp).
+    void setBatchSizes(const std::array<int, 4> &sizes);
+
 signals:
     // drawProof() may have changed: emitted after the event that wrote the journal.
     void proofChanged();
@@ -82,9 +86,16 @@ private:
     void T1setup();
     void clickTier(PrizeTier tier);
     void runShortcut();
-    void handle(DrawOutcome outcome, PrizeTier tier, qsizetype poolBefore);
+    void handle(DrawOutcome outcome, PrizeTier tier);
     void journalDrawStart(const QString &event, const QString &listPath, const CandidatePool &list);
-    void journalWinner(PrizeTier tier, const QString &name, qsizetype poolBefore);
+
+    // A stop's winners, one or a batch (form1batch.cpp): journalled in one write, then
+    // shown in the log and the status line.
+    void recordedStop(PrizeTier tier);
+    void loadBatchSizes();
+    // A batch's display is a list, not to be typed into; `restyle` (a roll starts, a
+    // reset) sets its size: to fit the batch, or the display's own.
+    void renderDisplayMode(bool restyle);
     void setUpVoiding();
     bool voidKey(QObject *watched, const QKeyEvent &key);
     void voidAtCaret();
@@ -131,4 +142,5 @@ private:
     StageKey stageKey_;
     StageView *stage_ = nullptr;
     QString listSha256_;
+    QFont displayFont_;
 };

@@ -3,6 +3,7 @@
 #include <QStringMatcher>
 
 #include <set>
+#include <unordered_map>
 #include <unordered_set>
 
 void foldCaseInto(QStringView name, QString &folded)
@@ -98,4 +99,48 @@ void Candidates::removeContainingAny(const QStringList &winners)
         }
         return true;
     });
+}
+
+QList<qsizetype> Candidates::removeInTurn(const QStringList &winners)
+{
+    // An entry leaves at the first winner, in order, whose text it holds: until then no
+    // stop touched it. So one sweep that finds that first winner for each entry gives the
+    // sizes the stops one after another would have left.
+    std::unordered_map<QStringView, qsizetype, ViewHash> firstWinner;
+    QStringList folded;
+    std::set<qsizetype> lengths;
+    folded.reserve(winners.size());
+    for (qsizetype w = 0; w < winners.size(); ++w) {
+        QString foldedWinner;
+        foldCaseInto(winners[w], foldedWinner);
+        folded << foldedWinner;
+    }
+    for (qsizetype w = 0; w < folded.size(); ++w) {
+        if (folded[w].isEmpty())
+            continue;
+        firstWinner.try_emplace(QStringView(folded[w]), w);
+        lengths.insert(folded[w].size());
+    }
+    std::vector<qsizetype> removedBy(std::size_t(winners.size()), 0);
+    QString name;
+    names_.keepIf([&](QStringView candidate) {
+        foldCaseInto(candidate, name);
+        const QStringView view(name);
+        qsizetype first = -1;
+        for (const qsizetype length : lengths) {
+            for (qsizetype at = 0; at + length <= view.size(); ++at) {
+                const auto found = firstWinner.find(view.sliced(at, length));
+                if (found != firstWinner.end() && (first < 0 || found->second < first))
+                    first = found->second;
+            }
+        }
+        if (first < 0)
+            return true;
+        ++removedBy[std::size_t(first)];
+        return false;
+    });
+    QList<qsizetype> sizes{names_.size()};
+    for (auto removed = removedBy.crbegin(); removed != removedBy.crend(); ++removed)
+        sizes.prepend(sizes.first() + *removed);
+    return sizes;
 }

@@ -123,12 +123,14 @@ void StageView::showDraw()
     } else if (!wasRolling || !rollFont_) {
         // One size for the whole roll: the one at which the widest names fit.
         rollFont_ = nameFont_;
-        rollFont_->setPixelSize(steadyPixels(
-            widestNames(state_.candidates, WidestNamesMeasured), nameFont_, layout_.name.width(),
-            layout_.name.height() - layout_.smallestPixels / 2, layout_.smallestNamePixels));
+        rollWidest_ = widestNames(state_.candidates, WidestNamesMeasured);
+        rollFont_->setPixelSize(steadyPixels(rollWidest_, nameFont_, layout_.name.width(),
+                                             layout_.name.height() - layout_.smallestPixels / 2,
+                                             layout_.smallestNamePixels));
     }
-    placedName_ = placeName(scene_.name);
+    placedName_ = placeName(scene_.names.size() > 1 ? QString() : scene_.name);
     fitWinnerGrid();
+    fitBatch(wasRolling);
     update();
 }
 
@@ -154,7 +156,8 @@ void StageView::fitWinnerGrid()
 void StageView::turnPage()
 {
     page_ = grid_.pages() > 0 ? (page_ + 1) % grid_.pages() : 0;
-    update(layout_.listHeading.united(layout_.list));
+    batchPage_ = batchGrid_.pages() > 0 ? (batchPage_ + 1) % batchGrid_.pages() : 0;
+    update(layout_.listHeading.united(layout_.list).united(layout_.heading).united(layout_.name));
 }
 
 QRect StageView::listArea() const
@@ -176,6 +179,8 @@ void StageView::showRollingName()
 {
     if (scene_.kind != StageScene::Kind::Rolling || !state_.rollShowsName)
         return showDraw();
+    if (state_.rollNames.size() > 1 || scene_.names.size() > 1)
+        return showRollingBatch();
     scene_.name = stageText(state_.display);
     const QRect previous = placedName_.bounds;
     placedName_ = placeName(scene_.name);
@@ -263,7 +268,7 @@ void StageView::paintEvent(QPaintEvent *event)
                 fitName(scene_.title, titleFont_, layout_.title.width(), layout_.title.height(),
                         layout_.smallestPixels));
     painter.setPen(StageLook::Text);
-    drawLine(painter, layout_.heading, headingFont_, scene_.heading, layout_.smallestPixels);
+    drawLine(painter, layout_.heading, headingFont_, headingShown(), layout_.smallestPixels);
     switch (scene_.kind) {
     case StageScene::Kind::Tiers:
         paintTiers(painter);
@@ -283,6 +288,8 @@ void StageView::paintEvent(QPaintEvent *event)
 
 void StageView::paintName(QPainter &painter)
 {
+    if (scene_.names.size() > 1)
+        return paintBatch(painter);
     const FittedName &fitted = placedName_.fitted;
     const qreal ascent = QFontMetricsF(fitted.font).ascent();
     for (qsizetype i = 0; i < fitted.lines.size(); ++i) {
@@ -350,54 +357,4 @@ void StageView::paintNotice(QPainter &painter) const
     painter.fillPath(outline, StageLook::NoticeFill);
     painter.setPen(StageLook::NoticeText);
     drawLine(painter, plate, noticeFont_, scene_.notice, layout_.smallestPixels);
-}
-
-QString StageView::proofLine() const
-{
-    switch (scene_.kind) {
-    case StageScene::Kind::Tiers:
-        return fingerprint_.isEmpty() ? QString() : QStringLiteral("名单指纹　") + fingerprint_;
-    case StageScene::Kind::Rolling:
-        return {};
-    case StageScene::Kind::Winner:
-    case StageScene::Kind::Voided:
-        break;
-    }
-    // Nothing more will be drawn: the head pins every result of the evening, the last one
-    // included (its code is the head's start).
-    const bool drawOver = scene_.notice == QStringLiteral("抽奖任务已完成") ||
-                          scene_.notice == QStringLiteral("名单中已没有可抽取的人");
-    if (drawOver && !head_.isEmpty())
-        return QStringLiteral("链头 ") + head_;
-    return winnerCode_.isEmpty() ? QString() : QStringLiteral("链码 ") + winnerCode_;
-}
-
-QRect StageView::proofRect() const
-{
-    const QString text = proofLine();
-    if (text.isEmpty())
-        return {};
-    if (scene_.kind == StageScene::Kind::Tiers)
-        return layout_.notice;
-    const int width = QFontMetrics(proofFont_).horizontalAdvance(text);
-    QRect rect = layout_.notice;
-    rect.setLeft(qMax(rect.left(), rect.right() + 1 - width));
-    return rect;
-}
-
-void StageView::paintProof(QPainter &painter) const
-{
-    const QString text = proofLine();
-    if (text.isEmpty())
-        return;
-    painter.setPen(StageLook::Text);
-    if (scene_.kind == StageScene::Kind::Tiers) {
-        // Large enough to photograph from the hall before anyone has won.
-        drawLine(painter, layout_.notice, noticeFont_, text, layout_.smallestPixels);
-        return;
-    }
-    // Bold and never shrunk, in the foot's right end beside any notice: a phone's photo
-    // from the hall must read every digit.
-    painter.setFont(proofFont_);
-    painter.drawText(proofRect(), Qt::AlignRight | Qt::AlignVCenter, text);
 }

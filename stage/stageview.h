@@ -55,6 +55,10 @@ public:
     // The tier's winners as they stand, and the page shown when they take more than one.
     const WinnerGrid &winnerGrid() const { return grid_; }
     qsizetype winnerPage() const { return page_; }
+    // The names of a batch, rolling or just drawn, in the name's band (stagebatch.cpp).
+    const WinnerGrid &batchGrid() const { return batchGrid_; }
+    qsizetype batchPage() const { return batchPage_; }
+    QRect batchCell(qsizetype index) const;
     void turnPage();
     // The parts where a name or a title may stand, in this window's coordinates: what a
     // box for the operator must leave visible when it opens over this view.
@@ -76,6 +80,11 @@ private:
     PlacedName placeName(const QString &name) const;
     void makeBackground();
     void fitWinnerGrid();
+    void fitBatch(bool wasRolling);
+    void showRollingBatch();
+    void paintBatch(QPainter &painter);
+    void fitRollingBatch(qsizetype count);
+    QString headingShown() const;
     QRect listArea() const;
     QString listHeadingShown() const;
 
@@ -95,6 +104,9 @@ private:
     GlyphImages glyphImages_;
     WinnerGrid grid_;
     qsizetype page_ = 0;
+    WinnerGrid batchGrid_;
+    qsizetype batchPage_ = 0;
+    QStringList rollWidest_; // while a tier rolls: the widest names of the pool
     QTimer pageTimer_;
     QImage picture_;
     QImage background_;
