@@ -130,8 +130,8 @@ Form1::ReportOutcome Form1::saveReport(const QString &path, const QString &sheet
     const KeptReport kept = keepFullerReport(path, standing, {sheetPath});
     FileResult result = kept.result;
     if (result.ok())
-        result = writeReportFile(path, state.log, state.status, state.voidedLines, typed,
-                                 typedListed);
+        result =
+            writeReportFile(path, state.log, state.status, state.voidedLines, typed, typedListed);
     if (!result.ok()) {
         journal_.write({JournalEvent::ReportFailed, escapeJournalField(path),
                         escapeJournalField(result.error)});

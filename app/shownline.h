@@ -30,4 +30,3 @@ inline QString forDisplay(const QString &text)
         line = shownLine(line);
     return lines.join(QLatin1Char('\n'));
 }
-

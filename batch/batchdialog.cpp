@@ -25,7 +25,8 @@ BatchDialog::BatchDialog(const std::array<int, 4> &sizes, const std::array<qint3
     for (PrizeTier tier : AllTiers) {
         const std::size_t i = tierIndex(tier);
         const int row = int(i);
-        auto *label = new QLabel(tierRow(tier).statusLabel.toString() + QStringLiteral("每次抽取"), this);
+        auto *label =
+            new QLabel(tierRow(tier).statusLabel.toString() + QStringLiteral("每次抽取"), this);
         auto *box = new QSpinBox(this);
         box->setObjectName(QStringLiteral("batch") + tierRow(tier).buttonName.toString());
         box->setRange(1, MostWinnersPerPress);

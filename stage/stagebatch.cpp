@@ -49,9 +49,10 @@ void StageView::fitBatch(bool wasRolling)
     // while its names do.
     const QFontMetrics metrics(batchGrid_.font);
     const bool sameCount = batchGrid_.names.size() == scene_.names.size();
-    const bool fitCells = std::all_of(scene_.names.begin(), scene_.names.end(), [&](const QString &n) {
-        return metrics.horizontalAdvance(n) <= batchGrid_.cell.width();
-    });
+    const bool fitCells =
+        std::all_of(scene_.names.begin(), scene_.names.end(), [&](const QString &n) {
+            return metrics.horizontalAdvance(n) <= batchGrid_.cell.width();
+        });
     if (batchGrid_.names == scene_.names && !wasRolling)
         return;
     if (wasRolling && sameCount && fitCells && !batchGrid_.cell.isEmpty()) {
@@ -97,7 +98,8 @@ void StageView::paintBatch(QPainter &painter)
             continue;
         }
         // The names change every tick: their glyphs come from images kept between ticks.
-        const QPointF topLeft(cell.left() + (cell.width() - metrics.horizontalAdvance(names[i])) / 2.0,
+        const QPointF topLeft(cell.left() +
+                                  (cell.width() - metrics.horizontalAdvance(names[i])) / 2.0,
                               cell.top() + (cell.height() - metrics.height()) / 2.0);
         glyphImages_.draw(painter, topLeft, batchGrid_.font, names[i]);
     }
@@ -107,5 +109,6 @@ QString StageView::headingShown() const
 {
     if (batchGrid_.pages() <= 1 || scene_.kind == StageScene::Kind::Rolling)
         return scene_.heading;
-    return scene_.heading + QStringLiteral("　第 %1/%2 页").arg(batchPage_ + 1).arg(batchGrid_.pages());
+    return scene_.heading +
+           QStringLiteral("　第 %1/%2 页").arg(batchPage_ + 1).arg(batchGrid_.pages());
 }

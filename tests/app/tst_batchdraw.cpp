@@ -46,7 +46,7 @@ struct Evening {
     Evening(int batch, int quota)
     {
         fixture.writeSettings(QStringLiteral("年会"), {QString::number(quota), QStringLiteral("0"),
-                                                      QStringLiteral("0"), QStringLiteral("0")});
+                                                       QStringLiteral("0"), QStringLiteral("0")});
         fixture.writeCandidates(Names);
         if (batch > 1)
             fixture.writeFile(BatchFileName, batchFileBytes({batch, 1, 1, 1}));
@@ -138,10 +138,10 @@ void TestBatchDraw::batchLeavesWhatSingleStopsLeave_data()
 
     const QStringList P3{"P", "P", "P"};
     QTest::newRow("one per press, as always") << 1 << 4 << true << P3 << QList<int>{1, 1, 1} << 3;
-    QTest::newRow("five per press") << 5 << 12 << true << QStringList{"P", "P"}
-                                    << QList<int>{5, 5} << 10;
-    QTest::newRow("ten per press") << 10 << 30 << true << QStringList{"P", "P"}
-                                   << QList<int>{10, 10} << 20;
+    QTest::newRow("five per press")
+        << 5 << 12 << true << QStringList{"P", "P"} << QList<int>{5, 5} << 10;
+    QTest::newRow("ten per press")
+        << 10 << 30 << true << QStringList{"P", "P"} << QList<int>{10, 10} << 20;
     QTest::newRow("more than the places left: the last press draws what is left")
         << 5 << 7 << true << QStringList{"P", "P"} << QList<int>{5, 2} << 7;
     QTest::newRow("more than the names left: all but the last, as stops one by one")
@@ -239,9 +239,8 @@ void TestBatchDraw::batchLeavesWhatSingleStopsLeave()
 void TestBatchDraw::settingWindowKeepsTheSizesBesideTheProgram()
 {
     AppFixture fixture;
-    fixture.writeSettings(QStringLiteral("年会"),
-                          {QStringLiteral("30"), QStringLiteral("5"), QStringLiteral("2"),
-                           QStringLiteral("1")});
+    fixture.writeSettings(QStringLiteral("年会"), {QStringLiteral("30"), QStringLiteral("5"),
+                                                   QStringLiteral("2"), QStringLiteral("1")});
     fixture.writeCandidates(Names);
     std::unique_ptr<Form1> window = fixture.openMainWindow();
     auto *setting = window->findChild<BatchSetting *>(QStringLiteral("BatchSetting"));

@@ -165,8 +165,8 @@ void BatchTest::batchNeverExceedsPlacesOrNames()
     QCOMPARE(engine.click(PrizeTier::Third), DrawOutcome::Started);
     QCOMPARE(engine.batchRolls(), batch > 1);
     QCOMPARE(engine.tick(), TickOutcome::Shown);
-    const QStringList rolled = batch > 1 ? engine.state().rollNames
-                                         : QStringList{engine.state().display};
+    const QStringList rolled =
+        batch > 1 ? engine.state().rollNames : QStringList{engine.state().display};
     QCOMPARE(rolled.size(), batch);
     QCOMPARE(engine.click(PrizeTier::Third), DrawOutcome::Recorded);
     QCOMPARE(engine.state().drawnCount[0], drawn + batch);

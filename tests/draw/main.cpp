@@ -2,8 +2,8 @@
 #include "drawcycletest.h"
 #include "millionrecordingtest.h"
 #include "randomnesstest.h"
-#include "stagescenetest.h"
 #include "recordingtest.h"
+#include "stagescenetest.h"
 #include "stoptest.h"
 
 #include <QCoreApplication>

@@ -95,7 +95,8 @@ void BatchFileTest::missingFileIsOnePerPressWithoutAWord()
 void BatchFileTest::writtenFileIsReadBackAndReplacedWhole()
 {
     const QString path = m_dir->filePath(BatchFileName);
-    QVERIFY(writeBytes(path, gbk(u"3等奖=2\r\n2等奖=2\r\n1等奖=2\r\n特等奖=2\r\n多余的一行\r\n"_qs)));
+    QVERIFY(
+        writeBytes(path, gbk(u"3等奖=2\r\n2等奖=2\r\n1等奖=2\r\n特等奖=2\r\n多余的一行\r\n"_qs)));
     QVERIFY(writeBatchFile(path, {10, 5, 2, 1}).ok());
     QFile file(path);
     QVERIFY(file.open(QIODevice::ReadOnly));
