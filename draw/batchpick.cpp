@@ -13,7 +13,7 @@ constexpr int MissesBeforeSweep = 32;
 // Up to this many name tests a tick, the entries left are kept exactly, pick by pick: a
 // small pool, where the names a batch takes out matter, is drawn exactly as the stops one
 // after another would draw it.
-constexpr qint64 ExactWork = 200000;
+constexpr qint64 ExactWork = 20000;
 
 bool holdsAny(QStringView name, const std::vector<QStringMatcher> &picked)
 {

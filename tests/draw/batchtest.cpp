@@ -24,6 +24,14 @@ void BatchTest::removalInTurnIsRemovalStopByStop_data()
     QTest::newRow("the sharp s folds as the matcher folds it")
         << QStringList{"Straße", "STRASSE", "straße", "Gasse"} << QStringList{"straße", "Gasse"};
     QTest::newRow("one winner") << QStringList{"a", "b", "ab"} << QStringList{"b"};
+    // Past a few winners the removal is one sweep that finds each entry's first winner.
+    QTest::newRow("eight winners in one sweep, inside one another both ways")
+        << QStringList{"Anna", "ANNA LEE", "anna",   "Bob",     "annabel", "Bo", "王伟东", "王伟",
+                       "李",   "李娜",     "Straße", "STRASSE", "x",       "y",  "李娜娜", "Gasse"}
+        << QStringList{"Bo", "aNNa", "王伟东", "王伟", "李娜", "李", "straße", "y"};
+    QTest::newRow("a winner whose text an earlier one holds, in one sweep")
+        << QStringList{"ab", "abc", "b", "c", "d", "e", "f", "g", "h", "bc"}
+        << QStringList{"abc", "b", "d", "e", "f", "g", "h"};
     QTest::newRow("a thousand names, ten winners")
         << manyNames(1000) << manyNames(1000).mid(100, 10);
 }
