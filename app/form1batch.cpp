@@ -67,7 +67,6 @@ void Form1::recordedStop(PrizeTier tier)
     QTextCursor cursor(c_.T1->document());
     cursor.insertText(lines);
     c_.Text2->setPlainText(state.status);
-    showInDisplay(state.display);
     T1setup();
 }
 

@@ -13,6 +13,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QLineEdit>
+#include <QProcess>
 #include <QSpinBox>
 #include <QTextBlock>
 #include <QTimer>
@@ -233,6 +234,53 @@ void TestBatchDraw::batchLeavesWhatSingleStopsLeave()
     QCOMPARE(chains.size(), winnerLines.size());
     const Verification verified = verifyDraw(batched.fixture.path(JournalName),
                                              batched.fixture.path(QStringLiteral("cjk.txt")));
+    QVERIFY2(verified.exitStatus() == 0, qPrintable(verificationText(verified)));
+}
+
+void TestBatchDraw::killedMidBatchRollResumesThePressesBefore()
+{
+    // A real kill: the child draws a press of five, starts the next and is killed while its
+    // names roll. The resume brings back the five and invents nobody from the roll.
+    AppFixture fixture;
+    fixture.writeSettings(QStringLiteral("年会"), {QStringLiteral("10"), QStringLiteral("0"),
+                                                   QStringLiteral("0"), QStringLiteral("0")});
+    fixture.writeCandidates(Names);
+    QProcess child;
+    child.start(QStringLiteral(JOURNAL_CHILD),
+                {fixture.programDirectory(), QStringLiteral("5"), QStringLiteral("batch")});
+    QStringList said;
+    while (!said.contains(QStringLiteral("recorded"))) {
+        if (child.canReadLine())
+            said << QString::fromUtf8(child.readLine()).trimmed();
+        else
+            QVERIFY2(child.waitForReadyRead(20000), "the child never said recorded");
+    }
+    child.kill();
+    QVERIFY(child.waitForFinished());
+    QCOMPARE(said.size(), 4);
+    QStringList shown;
+    for (int i = 0; i < 3; ++i)
+        shown << QString::fromUtf8(QByteArray::fromBase64(said[i].toLatin1()));
+    QCOMPARE(shown[0].count(u'\n'), 5);
+    QCOMPARE(shown[2], QStringLiteral("1,0,0,0"));
+
+    fixture.notifier.resumeChoice = Notifier::ResumeChoice::Resume;
+    ProgramHost host(fixture.notifier, fixture.random, fixture.programDirectory());
+    QVERIFY(host.start());
+    QVERIFY(fixture.notifier.messages.first().text.contains(QStringLiteral("5 名中奖者")));
+    QCOMPARE(shownState(*host.mainWindow()), shown);
+    const DrawState &state = host.mainWindow()->engine().state();
+    QCOMPARE(state.winners.size(), 5);
+    Candidates stops;
+    stops.fill(Names);
+    for (const DrawnWinner &winner : state.winners)
+        stops.removeContaining(winner.name);
+    QCOMPARE(state.candidates.names(), stops.names());
+    QCOMPARE(host.mainWindow()->controls().tierButtons[0]->text(), QStringLiteral("抽取3等奖"));
+    // The resumed press goes on in fives.
+    QCOMPARE(state.batchSize[0], 5);
+    const Verification verified =
+        verifyDraw(fixture.path(JournalName), fixture.path(QStringLiteral("cjk.txt")));
     QVERIFY2(verified.exitStatus() == 0, qPrintable(verificationText(verified)));
 }
 

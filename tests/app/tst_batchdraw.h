@@ -10,6 +10,7 @@ class TestBatchDraw : public QObject {
 private slots:
     void batchLeavesWhatSingleStopsLeave_data();
     void batchLeavesWhatSingleStopsLeave();
+    void killedMidBatchRollResumesThePressesBefore();
     void settingWindowKeepsTheSizesBesideTheProgram();
     void typingIntoARollingBatchIsRefused();
     void stageShowsTheBatchTogether();
