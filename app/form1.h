@@ -29,7 +29,8 @@ class StageView;
 // handlers here; every recorded winner, report and start goes into the draw journal first. Voiding
 // a winner who is not there (Delete or the log's menu) is in form1log.cpp. ProgramHost owns the
 // windows and opens the settings window (Form2). F5 opens the stage view, which Form1 owns and
-// keeps in step with the draw.
+// keeps in step with the draw. A press that draws several winners at once (the operator's
+// setting, BatchSetting) is in form1batch.cpp.
 class Form1 : public QWidget {
     Q_OBJECT
 public:

@@ -2,28 +2,10 @@
 #include "stageview.h"
 
 #include "stagelook.h"
+#include "stagetext.h"
 
 #include <QFontMetrics>
 #include <QPainter>
-
-namespace {
-
-// One line of text, shrunk until it fits the width but never below the smallest size,
-// and cut with "…" only beyond that.
-void drawFitted(QPainter &painter, const QRect &rect, const QFont &font, const QString &text,
-                int smallestPixels)
-{
-    QFont shown = font;
-    const int advance = QFontMetrics(font).horizontalAdvance(text);
-    if (advance > rect.width())
-        shown.setPixelSize(
-            qMax(smallestPixels, int(qint64(font.pixelSize()) * rect.width() / advance)));
-    painter.setFont(shown);
-    painter.drawText(rect, Qt::AlignCenter,
-                     QFontMetrics(shown).elidedText(text, Qt::ElideRight, rect.width()));
-}
-
-} // namespace
 
 QString StageView::proofLine() const
 {
@@ -66,7 +48,7 @@ void StageView::paintProof(QPainter &painter) const
     painter.setPen(StageLook::Text);
     if (scene_.kind == StageScene::Kind::Tiers) {
         // Large enough to photograph from the hall before anyone has won.
-        drawFitted(painter, layout_.notice, noticeFont_, text, layout_.smallestPixels);
+        drawFittedLine(painter, layout_.notice, noticeFont_, text, layout_.smallestPixels);
         return;
     }
     // Bold and never shrunk, in the foot's right end beside any notice: a phone's photo

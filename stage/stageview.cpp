@@ -3,6 +3,7 @@
 #include "drawengine.h"
 #include "stagefonts.h"
 #include "stagelook.h"
+#include "stagetext.h"
 #include "winnergrid.h"
 
 #include <QGuiApplication>
@@ -31,21 +32,6 @@ QFont stageFont(const QStringList &families, int pixels, QFont::Weight weight)
     font.setPixelSize(pixels);
     font.setWeight(weight);
     return font;
-}
-
-// One line of text, shrunk until it fits the width but never below the smallest size,
-// and cut with "…" only beyond that.
-void drawLine(QPainter &painter, const QRect &rect, const QFont &font, const QString &text,
-              int smallestPixels)
-{
-    QFont shown = font;
-    const int advance = QFontMetrics(font).horizontalAdvance(text);
-    if (advance > rect.width())
-        shown.setPixelSize(
-            qMax(smallestPixels, int(qint64(font.pixelSize()) * rect.width() / advance)));
-    painter.setFont(shown);
-    painter.drawText(rect, Qt::AlignCenter,
-                     QFontMetrics(shown).elidedText(text, Qt::ElideRight, rect.width()));
 }
 
 // Text wrapped in its band as fitName() laid it out, each line centred.
@@ -268,7 +254,7 @@ void StageView::paintEvent(QPaintEvent *event)
                 fitName(scene_.title, titleFont_, layout_.title.width(), layout_.title.height(),
                         layout_.smallestPixels));
     painter.setPen(StageLook::Text);
-    drawLine(painter, layout_.heading, headingFont_, headingShown(), layout_.smallestPixels);
+    drawFittedLine(painter, layout_.heading, headingFont_, headingShown(), layout_.smallestPixels);
     switch (scene_.kind) {
     case StageScene::Kind::Tiers:
         paintTiers(painter);
@@ -315,8 +301,8 @@ void StageView::paintName(QPainter &painter)
 void StageView::paintWinners(QPainter &painter) const
 {
     painter.setPen(StageLook::Title);
-    drawLine(painter, layout_.listHeading, listHeadingFont_, listHeadingShown(),
-             layout_.smallestPixels);
+    drawFittedLine(painter, layout_.listHeading, listHeadingFont_, listHeadingShown(),
+                   layout_.smallestPixels);
     const QRect area = listArea();
     const QStringList names = grid_.page(page_);
     painter.setPen(StageLook::Text);
@@ -332,7 +318,7 @@ void StageView::paintTiers(QPainter &painter) const
     for (qsizetype i = 0; i < scene_.lines.size(); ++i) {
         const QRect rect(layout_.tiers.left(), layout_.tiers.top() + int(i) * lineHeight,
                          layout_.tiers.width(), lineHeight);
-        drawLine(painter, rect, tierFont_, scene_.lines[i], layout_.smallestPixels);
+        drawFittedLine(painter, rect, tierFont_, scene_.lines[i], layout_.smallestPixels);
     }
 }
 
@@ -356,5 +342,5 @@ void StageView::paintNotice(QPainter &painter) const
     outline.addRoundedRect(plate, plate.height() / 2.0, plate.height() / 2.0);
     painter.fillPath(outline, StageLook::NoticeFill);
     painter.setPen(StageLook::NoticeText);
-    drawLine(painter, plate, noticeFont_, scene_.notice, layout_.smallestPixels);
+    drawFittedLine(painter, plate, noticeFont_, scene_.notice, layout_.smallestPixels);
 }
