@@ -1,5 +1,6 @@
 #include "form1.h"
 
+#include "batchsetting.h"
 #include "candidatefile.h"
 #include "clickwatcher.h"
 #include "cutshort.h"
@@ -9,6 +10,7 @@
 #include "notifier.h"
 #include "programpaths.h"
 #include "settingsfile.h"
+#include "shownline.h"
 #include "stageview.h"
 #include "webaddress.h"
 #include "windowtitle.h"
@@ -31,29 +33,6 @@ namespace {
 
 const QString Notice = QStringLiteral("提示");
 const QString ReportNotice = QStringLiteral("提示:");
-
-// A name or title of many megabytes (a file whose line ends were lost) would keep the text
-// layout busy for minutes; the window shows such a line cut short, the log and the report
-// keep it whole.
-constexpr qsizetype LongestShownLine = 1000;
-
-QString shownLine(QString line)
-{
-    // The log box starts a line at these; one log line must stay one line of the box.
-    line.replace(QChar::ParagraphSeparator, QChar::LineSeparator);
-    for (QChar frame : {QChar(0xFDD0), QChar(0xFDD1)})
-        line.replace(frame, QChar::ReplacementCharacter);
-    return cutShort(line, LongestShownLine);
-}
-
-// The results log keeps CR LF for the report; the text box shows plain line breaks.
-QString forDisplay(const QString &text)
-{
-    QStringList lines = text.split(QLatin1String("\r\n"));
-    for (QString &line : lines)
-        line = shownLine(line);
-    return lines.join(QLatin1Char('\n'));
-}
 
 } // namespace
 
@@ -92,6 +71,8 @@ Form1::Form1(Notifier &notifier, RandomSource &random, JournalWriter &journal,
     setUpVoiding();
     setUpProof();
     new ListImport(*this, notifier_, journal_, programDirectory_);
+    new BatchSetting(*this, notifier_, programDirectory_);
+    displayFont_ = c_.Text1->font();
     load();
 }
 
@@ -183,6 +164,7 @@ void Form1::load()
     for (const FileResult &result : {settings.result, list.result})
         if (!result.ok())
             notifier_.warning(Notice, result.error);
+    loadBatchSizes();
 }
 
 void Form1::bt()
@@ -214,6 +196,9 @@ void Form1::displayChanged(const QString &text)
 {
     if (showingRoll_)
         return;
+    // A batch's list takes no typing (the box is read-only then); whatever came is undone.
+    if (engine_.batchRolls())
+        return showInDisplay(engine_.state().display);
     engine_.editDisplay(text);
     if (stage_)
         stage_->showRollingName();
@@ -235,8 +220,7 @@ void Form1::releaseNoticesUnlessRolling()
 
 void Form1::clickTier(PrizeTier tier)
 {
-    const qsizetype poolBefore = engine_.state().candidates.size();
-    handle(engine_.click(tier), tier, poolBefore);
+    handle(engine_.click(tier), tier);
 }
 
 void Form1::runShortcut()
@@ -244,14 +228,14 @@ void Form1::runShortcut()
     // Which tier the shortcut drives is known before it acts; with every tier done the
     // tier is not used.
     const PrizeTier tier = engine_.shortcutTier().value_or(PrizeTier::Third);
-    const qsizetype poolBefore = engine_.state().candidates.size();
-    handle(engine_.shortcut(), tier, poolBefore);
+    handle(engine_.shortcut(), tier);
 }
 
-void Form1::handle(DrawOutcome outcome, PrizeTier tier, qsizetype poolBefore)
+void Form1::handle(DrawOutcome outcome, PrizeTier tier)
 {
     renderButtons();
     syncTimer();
+    renderDisplayMode(outcome == DrawOutcome::Started);
     const DrawState &state = engine_.state();
     switch (outcome) {
     case DrawOutcome::Started:
@@ -264,18 +248,11 @@ void Form1::handle(DrawOutcome outcome, PrizeTier tier, qsizetype poolBefore)
         if (notifier_.askRecordAnyway(Notice, outcome == DrawOutcome::Unlisted
                                                   ? unlistedStopText(tier, state.display)
                                                   : editedStopText(tier, state.display)))
-            handle(engine_.recordTyped(), tier, poolBefore);
+            handle(engine_.recordTyped(), tier);
         break;
-    case DrawOutcome::Recorded: {
-        journalWinner(tier, state.display, poolBefore);
-        // Only the new line is put in front: the log is never rebuilt as a whole.
-        const QString newest = state.log.left(state.log.indexOf(QLatin1String("\r\n")));
-        QTextCursor cursor(c_.T1->document());
-        cursor.insertText(shownLine(newest) + QLatin1Char('\n'));
-        c_.Text2->setPlainText(state.status);
-        T1setup();
+    case DrawOutcome::Recorded:
+        recordedStop(tier);
         break;
-    }
     case DrawOutcome::NoWinner:
         break;
     case DrawOutcome::NoOneLeft:
@@ -325,6 +302,7 @@ void Form1::Format()
     load();
     engine_.resetCaptions();
     renderButtons();
+    renderDisplayMode(true);
     releaseNoticesUnlessRolling();
     notifier_.information(Notice, QStringLiteral("初始化完毕,计数器已清零"));
 }

@@ -8,6 +8,7 @@
 #include "shortcutkeys.h"
 #include "stagekey.h"
 
+#include <QFont>
 #include <QWidget>
 
 #include <functional>
@@ -30,7 +31,8 @@ class StageView;
 // handlers here; every recorded winner, report and start goes into the draw journal first. Voiding
 // a winner who is not there (Delete or the log's menu) is in form1log.cpp. ProgramHost owns the
 // windows and opens the settings window (Form2). F5 opens the stage view, which Form1 owns and
-// keeps in step with the draw.
+// keeps in step with the draw. A press that draws several winners at once (the operator's
+// setting, BatchSetting) is in form1batch.cpp.
 class Form1 : public QWidget {
     Q_OBJECT
 public:
@@ -60,6 +62,9 @@ public:
     // as they stand (form1proof.cpp).
     DrawProof drawProof() const;
 
+    // How many winners one press draws, per tier, from now on (form1batch.cpp).
+    void setBatchSizes(const std::array<int, 4> &sizes);
+
 signals:
     // drawProof() may have changed: emitted after the event that wrote the journal.
     void proofChanged();
@@ -84,9 +89,16 @@ private:
     void T1setup();
     void clickTier(PrizeTier tier);
     void runShortcut();
-    void handle(DrawOutcome outcome, PrizeTier tier, qsizetype poolBefore);
+    void handle(DrawOutcome outcome, PrizeTier tier);
     void journalDrawStart(const QString &event, const QString &listPath, const CandidatePool &list);
-    void journalWinner(PrizeTier tier, const QString &name, qsizetype poolBefore);
+
+    // A stop's winners, one or a batch (form1batch.cpp): journalled in one write, then
+    // shown in the log and the status line.
+    void recordedStop(PrizeTier tier);
+    void loadBatchSizes();
+    // A batch's display is a list, not to be typed into; `restyle` (a roll starts, a
+    // reset) sets its size: to fit the batch, or the display's own.
+    void renderDisplayMode(bool restyle);
     void setUpVoiding();
     bool voidKey(QObject *watched, const QKeyEvent &key);
     void voidAtCaret();
@@ -141,4 +153,5 @@ private:
     // screen: the hall sees every box there.
     QString pictureWarning_;
     QString listSha256_;
+    QFont displayFont_;
 };

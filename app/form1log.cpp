@@ -235,11 +235,3 @@ void Form1::journalDrawStart(const QString &event, const QString &listPath,
     const DrawState &state = engine_.state();
     journal_.write(drawStartJournalFields(event, state.eventTitle, state.quota, listPath, list));
 }
-
-void Form1::journalWinner(PrizeTier tier, const QString &name, qsizetype poolBefore)
-{
-    // The line's check is what a void of this winner names.
-    DrawnWinner &winner = engine_.state().winners.last();
-    winner.journalLine = journal_.write(winnerJournalFields(
-        tier, name, poolBefore, engine_.state().candidates.size(), winner.typed));
-}

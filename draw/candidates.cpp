@@ -3,6 +3,7 @@
 #include <QStringMatcher>
 
 #include <set>
+#include <unordered_map>
 #include <unordered_set>
 
 void foldCaseInto(QStringView name, QString &folded)
@@ -21,6 +22,9 @@ void foldCaseInto(QStringView name, QString &folded)
 }
 
 namespace {
+
+// Up to this many winners are removed one sweep each.
+constexpr qsizetype FewWinners = 6;
 
 struct ViewHash {
     std::size_t operator()(QStringView view) const { return qHash(view); }
@@ -98,4 +102,65 @@ void Candidates::removeContainingAny(const QStringList &winners)
         }
         return true;
     });
+}
+
+QList<qsizetype> Candidates::removeInTurn(const QStringList &winners)
+{
+    // A few winners: a sweep each, as their stops would make, costs less than one sweep
+    // that looks every name up against all of them.
+    if (winners.size() <= FewWinners) {
+        QList<qsizetype> sizes{names_.size()};
+        for (const QString &winner : winners) {
+            removeContaining(winner);
+            sizes << names_.size();
+        }
+        return sizes;
+    }
+    // An entry leaves at the first winner, in order, whose text it holds: until then no
+    // stop touched it. So one sweep that finds that first winner for each entry gives the
+    // sizes the stops one after another would have left.
+    std::unordered_map<QStringView, qsizetype, ViewHash> firstWinner;
+    QStringList folded;
+    std::set<qsizetype> lengths;
+    folded.reserve(winners.size());
+    for (qsizetype w = 0; w < winners.size(); ++w) {
+        QString foldedWinner;
+        foldCaseInto(winners[w], foldedWinner);
+        folded << foldedWinner;
+    }
+    // Most places in a name begin no winner at all: only those that do are looked up.
+    std::vector<bool> begins(0x10000, false);
+    for (qsizetype w = 0; w < folded.size(); ++w) {
+        if (folded[w].isEmpty())
+            continue;
+        firstWinner.try_emplace(QStringView(folded[w]), w);
+        lengths.insert(folded[w].size());
+        begins[folded[w].front().unicode()] = true;
+    }
+    std::vector<qsizetype> removedBy(std::size_t(winners.size()), 0);
+    QString name;
+    names_.keepIf([&](QStringView candidate) {
+        foldCaseInto(candidate, name);
+        const QStringView view(name);
+        qsizetype first = -1;
+        for (qsizetype at = 0; at < view.size(); ++at) {
+            if (!begins[view[at].unicode()])
+                continue;
+            for (const qsizetype length : lengths) {
+                if (at + length > view.size())
+                    break;
+                const auto found = firstWinner.find(view.sliced(at, length));
+                if (found != firstWinner.end() && (first < 0 || found->second < first))
+                    first = found->second;
+            }
+        }
+        if (first < 0)
+            return true;
+        ++removedBy[std::size_t(first)];
+        return false;
+    });
+    QList<qsizetype> sizes{names_.size()};
+    for (auto removed = removedBy.crbegin(); removed != removedBy.crend(); ++removed)
+        sizes.prepend(sizes.first() + *removed);
+    return sizes;
 }

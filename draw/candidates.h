@@ -36,6 +36,10 @@ public:
     void removeContaining(const QString &winner);
     // The same for several winners in one pass, as if each had been removed in turn.
     void removeContainingAny(const QStringList &winners);
+    // The winners of one press, removed as their stops one after another would remove
+    // them, in one pass: answers the pool's size before each winner's removal, then after
+    // the last (winners.size() + 1 sizes).
+    QList<qsizetype> removeInTurn(const QStringList &winners);
 
 private:
     NameList names_;

@@ -27,6 +27,12 @@ DrawOutcome DrawEngine::click(PrizeTier tier)
             state_.rollShowsName = false;
             displayEdited_ = false;
         }
+        // The names a batch showed are not this tier's draw, nor is one name a batch: the
+        // next tick shows what this tier draws.
+        if (!state_.rollNames.isEmpty() || batchFor(tier) > 1) {
+            state_.rollShowsName = false;
+            state_.rollNames.clear();
+        }
         state_.timerInterval = TickIntervalMs;
         resetCaptions();
         state_.captions[i] = StopCaption.toString();
@@ -36,6 +42,9 @@ DrawOutcome DrawEngine::click(PrizeTier tier)
     state_.timerInterval = 0;
     const bool hasWinner = state_.rollShowsName && !state_.display.isEmpty();
     state_.rollShowsName = false;
+    if (hasWinner && state_.rollNames.size() > 1)
+        return recordBatch(tier);
+    state_.rollNames.clear();
     if (!hasWinner) {
         const Candidates::Condition pool = state_.candidates.condition();
         const bool noOneLeft =
@@ -63,6 +72,10 @@ DrawOutcome DrawEngine::recordTyped()
 
 void DrawEngine::editDisplay(const QString &text)
 {
+    // A batch's display is a list of the names drawn, not a name: nothing typed into it
+    // counts (the window keeps it read-only meanwhile).
+    if (batchRolls())
+        return;
     state_.display = text;
     displayEdited_ = true;
     if (anyTierRolling())
@@ -103,6 +116,9 @@ TickOutcome DrawEngine::tick()
     const Candidates &pool = state_.candidates;
     switch (pool.condition()) {
     case Candidates::Condition::TwoOrMore:
+        if (const std::optional<PrizeTier> tier = rollingTier(); tier && batchFor(*tier) > 1)
+            return tickBatch(*tier);
+        state_.rollNames.clear();
         state_.display = pool.at(pickIndex(random_.next(), pool.size()));
         state_.rollShowsName = true;
         displayEdited_ = false;
@@ -138,6 +154,7 @@ void DrawEngine::clearForReset()
     singleCandidateNoticeOpen_ = false;
     state_.rollShowsName = false;
     state_.rollHalted = false;
+    state_.rollNames.clear();
     displayEdited_ = false;
     typedStop_.reset();
     state_.enabled.fill(true);
@@ -163,9 +180,12 @@ void DrawEngine::applySettings(const QString &title, const std::array<qint32, 4>
 
 bool DrawEngine::record(PrizeTier tier, const QString &winner, bool typed, bool listed)
 {
+    const qsizetype before = state_.candidates.size();
     if (!count(tier, winner, typed, listed))
         return false;
+    state_.winners.last().press = ++presses_;
     state_.candidates.removeContaining(winner);
+    state_.stopPools = {before, state_.candidates.size()};
     state_.status = statusLine(state_.drawnCount);
     applyQuotaTests();
     return true;
@@ -231,6 +251,8 @@ void DrawEngine::voidWinner(qsizetype place)
     // current.
     if (place == state_.winners.size() - 1 && state_.display == winner.name)
         state_.display.clear();
+    else
+        dropFromBatchDisplay(place);
 
     const std::size_t i = tierIndex(winner.tier);
     --state_.drawnCount[i]; // the winner was counted, so the counter is at least 1
@@ -260,6 +282,7 @@ std::vector<bool> DrawEngine::restoreWinners(const QList<RestoredWinner> &winner
         if (restored.back()) {
             names << winner.name;
             state_.winners.last().journalLine = winner.journalLine;
+            state_.winners.last().press = ++presses_;
         }
     }
     if (names.isEmpty())

@@ -23,6 +23,7 @@ struct DrawnWinner {
     bool typed = false;
     QString journalLine = {};
     bool listed = false; // typed, and an entry of the pool then: put there, not drawn
+    qsizetype press = 0; // the stop that recorded it: the winners of one batch share it
 };
 
 // Everything a main window's draw works on: the pool, the counters and quotas, and the
@@ -33,6 +34,8 @@ struct DrawState {
     Candidates candidates;
     std::array<qint32, 4> drawnCount{};
     std::array<qint32, 4> quota{};
+    // How many winners one press draws, per tier: the operator's setting, 1 unless set.
+    std::array<int, 4> batchSize{1, 1, 1, 1};
 
     std::array<QString, 4> captions{startCaptions()};
     std::array<bool, 4> enabled{true, true, true, true};
@@ -50,6 +53,12 @@ struct DrawState {
     bool rollShowsName = false;
     // One name was left: the single-candidate notice halted the roll with nobody shown.
     bool rollHalted = false;
+    // A roll of several names at once: the names it shows, in the order they are drawn
+    // (the display holds them joined). Empty while one name rolls.
+    QStringList rollNames;
+    // The last stop that recorded: the pool's size before each of its winners, in order,
+    // then after the last, as the stops one after another would have left it.
+    QList<qsizetype> stopPools;
     // The place in `winners` voided last, until the next start, stop or reset.
     std::optional<qsizetype> lastVoid;
 
@@ -57,6 +66,8 @@ struct DrawState {
 };
 
 inline constexpr int TickIntervalMs = 30;
+// The most winners one press may be set to draw.
+inline constexpr int MostWinnersPerPress = 100;
 
 // What a click or a key did, for the window to render and to tell the operator.
 enum class DrawOutcome {
@@ -110,6 +121,12 @@ public:
     // After a stop answered Unlisted or Edited: records the display's text for that tier,
     // as typed. Recorded, CounterFull, or NoWinner when nothing waits to be confirmed.
     DrawOutcome recordTyped();
+    // The operator's winners per press. A press draws that many, but never more than the
+    // tier's places left or the pool's names; 1 draws as a single stop always did.
+    void setBatchSizes(const std::array<int, 4> &sizes) { state_.batchSize = sizes; }
+    int batchFor(PrizeTier tier) const;
+    // A tier rolls several names at once: the display shows a list, not a name to edit.
+    bool batchRolls() const;
     // Space, Enter or a remote's "next": clicks the lowest enabled tier.
     DrawOutcome shortcut();
     // The tier the shortcut would click, if any is enabled.
@@ -151,6 +168,11 @@ private:
     void applyQuotaTests();
     void voidWinner(qsizetype place);
     bool anyTierRolling() const;
+    std::optional<PrizeTier> rollingTier() const;
+    // drawbatch.cpp: a tick and a stop of a roll of several names.
+    TickOutcome tickBatch(PrizeTier tier);
+    DrawOutcome recordBatch(PrizeTier tier);
+    void dropFromBatchDisplay(qsizetype place);
 
     RandomSource &random_;
     DrawState state_;
@@ -160,6 +182,7 @@ private:
     bool displayEdited_ = false;
     std::optional<PrizeTier> typedStop_;
     bool typedStopListed_ = false;
+    qsizetype presses_ = 0;
 };
 
 // The pieces a recording builds, exposed for the window and the report.

@@ -52,6 +52,19 @@ void listTier(const DrawState &state, PrizeTier tier, qsizetype listed, StageSce
     }
 }
 
+// The winners a batch press drew, not voided, in the order drawn: they stand together.
+void pressOf(const DrawState &state, qsizetype press, StageScene &scene)
+{
+    QStringList names;
+    for (const DrawnWinner &winner : state.winners)
+        if (winner.press == press && !winner.voided)
+            names.append(stageText(winner.name));
+    if (names.size() > 1) {
+        scene.names = names;
+        scene.heading += QStringLiteral("（本次 %1 人）").arg(names.size());
+    }
+}
+
 } // namespace
 
 QString stageText(QStringView text)
@@ -78,6 +91,11 @@ StageScene stageScene(const DrawState &state, qsizetype listed)
             // Until the roll shows a name the display still holds the last winner.
             if (state.rollShowsName)
                 scene.name = stageText(state.display);
+            if (state.rollShowsName && state.rollNames.size() > 1) {
+                for (const QString &name : state.rollNames)
+                    scene.names.append(stageText(name));
+                scene.heading += QStringLiteral("（一次 %1 人）").arg(scene.names.size());
+            }
         }
         return scene;
     }
@@ -105,6 +123,7 @@ StageScene stageScene(const DrawState &state, qsizetype listed)
         scene.kind = StageScene::Kind::Winner;
         scene.heading = tierRow(winner.tier).statusLabel.toString();
         scene.name = stageText(winner.name);
+        pressOf(state, winner.press, scene);
         listTier(state, winner.tier, listed, scene);
     }
     // Only a stop disables a tier: a draw that has not begun is not complete.

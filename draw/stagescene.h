@@ -22,6 +22,9 @@ struct StageScene {
                          // roll; Winner: the winner's tier; Voided: "作废（未到场）"
     QString name;        // Rolling: the name shown, empty until the roll shows one;
                          // Winner: the newest winner; Voided: the voided winner
+    QStringList names;   // Rolling: the names a batch shows; Winner: the winners of the
+                         // last press when it drew several, in the order drawn (`name` is
+                         // the last of them). Empty for a single name.
     QString listHeading; // Winner, Voided: the tier's winners against its places
     QStringList lines;   // Tiers: one line per tier with places; Winner, Voided: that
                          // tier's winners, newest first, at most the number asked for

@@ -3,6 +3,7 @@
 #include "drawengine.h"
 #include "stagefonts.h"
 #include "stagelook.h"
+#include "stagetext.h"
 #include "winnergrid.h"
 
 #include <QGuiApplication>
@@ -33,33 +34,6 @@ QFont stageFont(const QStringList &families, int pixels, QFont::Weight weight)
     return font;
 }
 
-// The plate behind text that stands in `text` inside `area`: a little larger than the
-// text, never beyond its area.
-void paintPlateOver(QPainter &painter, const QRectF &text, const QRect &area, int alpha)
-{
-    const qreal pad = text.height() * 0.12;
-    StageLook::paintPlate(painter, text.adjusted(-2 * pad, -pad, 2 * pad, pad) & QRectF(area),
-                          alpha);
-}
-
-// One line of text, shrunk until it fits the width but never below the smallest size,
-// and cut with "…" only beyond that; on a plate of `plate` (0: none).
-void drawLine(QPainter &painter, const QRect &rect, const QFont &font, const QString &text,
-              int smallestPixels, int plate)
-{
-    QFont shown = font;
-    const int advance = QFontMetrics(font).horizontalAdvance(text);
-    if (advance > rect.width())
-        shown.setPixelSize(
-            qMax(smallestPixels, int(qint64(font.pixelSize()) * rect.width() / advance)));
-    const QFontMetrics metrics(shown);
-    const QString elided = metrics.elidedText(text, Qt::ElideRight, rect.width());
-    if (plate > 0 && !elided.isEmpty())
-        paintPlateOver(painter, metrics.boundingRect(rect, Qt::AlignCenter, elided), rect, plate);
-    painter.setFont(shown);
-    painter.drawText(rect, Qt::AlignCenter, elided);
-}
-
 // Text wrapped in its band as fitName() laid it out, each line centred, on one plate.
 void drawWrapped(QPainter &painter, const QRect &band, const FittedName &fitted, int plate)
 {
@@ -69,10 +43,9 @@ void drawWrapped(QPainter &painter, const QRect &band, const FittedName &fitted,
     for (const QString &line : fitted.lines)
         widest = qMax(widest, metrics.horizontalAdvance(line));
     if (plate > 0 && widest > 0)
-        paintPlateOver(
-            painter,
-            QRectF(band.left() + (band.width() - widest) / 2.0, top, widest, fitted.height()), band,
-            plate);
+        plateOver(painter,
+                  QRectF(band.left() + (band.width() - widest) / 2.0, top, widest, fitted.height()),
+                  band, plate);
     painter.setFont(fitted.font);
     for (qsizetype i = 0; i < fitted.lines.size(); ++i) {
         const qreal advance = metrics.horizontalAdvance(fitted.lines[i]);
@@ -143,12 +116,14 @@ void StageView::showDraw()
     } else if (!wasRolling || !rollFont_) {
         // One size for the whole roll: the one at which the widest names fit.
         rollFont_ = nameFont_;
-        rollFont_->setPixelSize(steadyPixels(
-            widestNames(state_.candidates, WidestNamesMeasured), nameFont_, layout_.name.width(),
-            layout_.name.height() - layout_.smallestPixels / 2, layout_.smallestNamePixels));
+        rollWidest_ = widestNames(state_.candidates, WidestNamesMeasured);
+        rollFont_->setPixelSize(steadyPixels(rollWidest_, nameFont_, layout_.name.width(),
+                                             layout_.name.height() - layout_.smallestPixels / 2,
+                                             layout_.smallestNamePixels));
     }
-    placedName_ = placeName(scene_.name);
+    placedName_ = placeName(scene_.names.size() > 1 ? QString() : scene_.name);
     fitWinnerGrid();
+    fitBatch(wasRolling);
     update();
 }
 
@@ -174,7 +149,8 @@ void StageView::fitWinnerGrid()
 void StageView::turnPage()
 {
     page_ = grid_.pages() > 0 ? (page_ + 1) % grid_.pages() : 0;
-    update(layout_.listHeading.united(layout_.list));
+    batchPage_ = batchGrid_.pages() > 0 ? (batchPage_ + 1) % batchGrid_.pages() : 0;
+    update(layout_.listHeading.united(layout_.list).united(layout_.heading).united(layout_.name));
 }
 
 QRect StageView::listArea() const
@@ -196,6 +172,8 @@ void StageView::showRollingName()
 {
     if (scene_.kind != StageScene::Kind::Rolling || !state_.rollShowsName)
         return showDraw();
+    if (state_.rollNames.size() > 1 || scene_.names.size() > 1)
+        return showRollingBatch();
     scene_.name = stageText(state_.display);
     const QRect previous = placedName_.bounds;
     placedName_ = placeName(scene_.name);
@@ -287,8 +265,8 @@ void StageView::paintEvent(QPaintEvent *event)
                         layout_.smallestPixels),
                 plate(Area::Title));
     painter.setPen(StageLook::Text);
-    drawLine(painter, layout_.heading, headingFont_, scene_.heading, layout_.smallestPixels,
-             plate(Area::Heading));
+    drawFittedLine(painter, layout_.heading, headingFont_, headingShown(), layout_.smallestPixels,
+                   plate(Area::Heading));
     switch (scene_.kind) {
     case StageScene::Kind::Tiers:
         paintTiers(painter);
@@ -308,6 +286,8 @@ void StageView::paintEvent(QPaintEvent *event)
 
 void StageView::paintName(QPainter &painter)
 {
+    if (scene_.names.size() > 1)
+        return paintBatch(painter);
     const FittedName &fitted = placedName_.fitted;
     const qreal ascent = QFontMetricsF(fitted.font).ascent();
     if (scene_.kind != StageScene::Kind::Tiers && !fitted.lines.isEmpty())
@@ -335,8 +315,8 @@ void StageView::paintName(QPainter &painter)
 void StageView::paintWinners(QPainter &painter) const
 {
     painter.setPen(StageLook::Title);
-    drawLine(painter, layout_.listHeading, listHeadingFont_, listHeadingShown(),
-             layout_.smallestPixels, plate(Area::ListHeading));
+    drawFittedLine(painter, layout_.listHeading, listHeadingFont_, listHeadingShown(),
+                   layout_.smallestPixels, plate(Area::ListHeading));
     const QRect area = listArea();
     const QStringList names = grid_.page(page_);
     painter.setPen(StageLook::Text);
@@ -344,9 +324,8 @@ void StageView::paintWinners(QPainter &painter) const
     const QFontMetrics metrics(grid_.font);
     for (qsizetype i = 0; i < names.size(); ++i) {
         const QRect cell = grid_.cellOf(i, names.size(), area);
-        if (plate(Area::List) > 0)
-            paintPlateOver(painter, metrics.boundingRect(cell, Qt::AlignCenter, names[i]), cell,
-                           plate(Area::List));
+        plateOver(painter, metrics.boundingRect(cell, Qt::AlignCenter, names[i]), cell,
+                  plate(Area::List));
         painter.drawText(cell, Qt::AlignCenter, names[i]);
     }
 }
@@ -358,8 +337,8 @@ void StageView::paintTiers(QPainter &painter) const
     for (qsizetype i = 0; i < scene_.lines.size(); ++i) {
         const QRect rect(layout_.tiers.left(), layout_.tiers.top() + int(i) * lineHeight,
                          layout_.tiers.width(), lineHeight);
-        drawLine(painter, rect, tierFont_, scene_.lines[i], layout_.smallestPixels,
-                 plate(Area::Tiers));
+        drawFittedLine(painter, rect, tierFont_, scene_.lines[i], layout_.smallestPixels,
+                       plate(Area::Tiers));
     }
 }
 
@@ -383,62 +362,5 @@ void StageView::paintNotice(QPainter &painter) const
     outline.addRoundedRect(badge, badge.height() / 2.0, badge.height() / 2.0);
     painter.fillPath(outline, StageLook::NoticeFill);
     painter.setPen(StageLook::NoticeText);
-    drawLine(painter, badge, noticeFont_, scene_.notice, layout_.smallestPixels, 0);
-}
-
-QString StageView::proofLine() const
-{
-    switch (scene_.kind) {
-    case StageScene::Kind::Tiers:
-        return fingerprint_.isEmpty() ? QString() : QStringLiteral("名单指纹　") + fingerprint_;
-    case StageScene::Kind::Rolling:
-        return {};
-    case StageScene::Kind::Winner:
-    case StageScene::Kind::Voided:
-        break;
-    }
-    // Nothing more will be drawn: the head pins every result of the evening, the last one
-    // included (its code is the head's start).
-    const bool drawOver = scene_.notice == QStringLiteral("抽奖任务已完成") ||
-                          scene_.notice == QStringLiteral("名单中已没有可抽取的人");
-    if (drawOver && !head_.isEmpty())
-        return QStringLiteral("链头 ") + head_;
-    return winnerCode_.isEmpty() ? QString() : QStringLiteral("链码 ") + winnerCode_;
-}
-
-QRect StageView::proofRect() const
-{
-    const QString text = proofLine();
-    if (text.isEmpty())
-        return {};
-    if (scene_.kind == StageScene::Kind::Tiers)
-        return layout_.notice;
-    const int width = QFontMetrics(proofFont_).horizontalAdvance(text);
-    QRect rect = layout_.notice;
-    rect.setLeft(qMax(rect.left(), rect.right() + 1 - width));
-    return rect;
-}
-
-void StageView::paintProof(QPainter &painter) const
-{
-    const QString text = proofLine();
-    if (text.isEmpty())
-        return;
-    painter.setPen(StageLook::Text);
-    if (scene_.kind == StageScene::Kind::Tiers) {
-        // Large enough to photograph from the hall before anyone has won.
-        drawLine(painter, layout_.notice, noticeFont_, text, layout_.smallestPixels,
-                 plate(Area::Foot));
-        return;
-    }
-    // Bold and never shrunk, in the foot's right end beside any notice: a phone's photo
-    // from the hall must read every digit.
-    const QRect rect = proofRect();
-    if (plate(Area::Foot) > 0)
-        paintPlateOver(
-            painter,
-            QFontMetrics(proofFont_).boundingRect(rect, Qt::AlignRight | Qt::AlignVCenter, text),
-            layout_.notice, plate(Area::Foot));
-    painter.setFont(proofFont_);
-    painter.drawText(rect, Qt::AlignRight | Qt::AlignVCenter, text);
+    drawFittedLine(painter, badge, noticeFont_, scene_.notice, layout_.smallestPixels);
 }

@@ -57,6 +57,10 @@ public:
     // The tier's winners as they stand, and the page shown when they take more than one.
     const WinnerGrid &winnerGrid() const { return grid_; }
     qsizetype winnerPage() const { return page_; }
+    // The names of a batch, rolling or just drawn, in the name's band (stagebatch.cpp).
+    const WinnerGrid &batchGrid() const { return batchGrid_; }
+    qsizetype batchPage() const { return batchPage_; }
+    QRect batchCell(qsizetype index) const;
     void turnPage();
     // The parts where a name or a title may stand, in this window's coordinates: what a
     // box for the operator must leave visible when it opens over this view.
@@ -81,6 +85,11 @@ private:
     enum class Area { Title, Heading, Name, ListHeading, List, Tiers, Foot };
     int plate(Area area) const { return plates_.value(qsizetype(area)); }
     void fitWinnerGrid();
+    void fitBatch(bool wasRolling);
+    void showRollingBatch();
+    void paintBatch(QPainter &painter);
+    void fitRollingBatch(qsizetype count);
+    QString headingShown() const;
     QRect listArea() const;
     QString listHeadingShown() const;
 
@@ -100,6 +109,9 @@ private:
     GlyphImages glyphImages_;
     WinnerGrid grid_;
     qsizetype page_ = 0;
+    WinnerGrid batchGrid_;
+    qsizetype batchPage_ = 0;
+    QStringList rollWidest_; // while a tier rolls: the widest names of the pool
     QTimer pageTimer_;
     QImage picture_;
     QImage background_;

@@ -1,6 +1,7 @@
 #include <QApplication>
 #include <QTest>
 
+#include "tst_batchdraw.h"
 #include "tst_closing.h"
 #include "tst_drawwindow.h"
 #include "tst_import.h"
@@ -49,6 +50,10 @@ int main(int argc, char *argv[])
     }
     {
         TestImport test;
+        failed |= QTest::qExec(&test, argc, argv);
+    }
+    {
+        TestBatchDraw test;
         failed |= QTest::qExec(&test, argc, argv);
     }
     return failed;

@@ -216,9 +216,10 @@ void TestImport::bothMenusHoldTheImport()
     QCOMPARE(window->contextMenuPolicy(), Qt::ActionsContextMenu);
     QVERIFY(window->actions().contains(import->action()));
     const QList<QAction *> log = window->controls().T1->actions();
-    QCOMPARE(log.size(), 2);
+    QCOMPARE(log.size(), 3);
     QCOMPARE(log[0]->text(), "作废（未到场）");
     QCOMPARE(log[1], import->action());
+    QCOMPARE(log[2]->text(), "每次抽取人数…");
     // No new control in the main window.
     QCOMPARE(window->findChildren<QPushButton *>().size(), 8);
 }

@@ -215,9 +215,10 @@ void TestVoidWinner::voidTheLineAtTheCaret()
         QVERIFY(window->stageView() && window->stageView()->isVisible());
         QTest::keyClick(window->stageView(), Qt::Key_Delete);
     } else if (way == 1) {
-        // The log's menu: the void first, then the import of a list (tst_import.cpp).
+        // The log's menu: the void first, then the import of a list (tst_import.cpp) and
+        // the winners per press (tst_batchdraw.cpp).
         const QList<QAction *> actions = window->controls().T1->actions();
-        QCOMPARE(actions.size(), 2);
+        QCOMPARE(actions.size(), 3);
         QCOMPARE(actions.first()->text(), u"作废（未到场）"_qs);
         actions.first()->trigger();
     } else {

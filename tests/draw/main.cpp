@@ -1,8 +1,9 @@
+#include "batchtest.h"
 #include "drawcycletest.h"
 #include "millionrecordingtest.h"
 #include "randomnesstest.h"
-#include "stagescenetest.h"
 #include "recordingtest.h"
+#include "stagescenetest.h"
 #include "stoptest.h"
 
 #include <QCoreApplication>
@@ -17,11 +18,13 @@ int main(int argc, char *argv[])
     MillionRecordingTest million;
     StopTest stop;
     StageSceneTest stage;
+    BatchTest batch;
     int failed = QTest::qExec(&cycle, argc, argv);
     failed |= QTest::qExec(&recording, argc, argv);
     failed |= QTest::qExec(&randomness, argc, argv);
     failed |= QTest::qExec(&million, argc, argv);
     failed |= QTest::qExec(&stop, argc, argv);
     failed |= QTest::qExec(&stage, argc, argv);
+    failed |= QTest::qExec(&batch, argc, argv);
     return failed;
 }

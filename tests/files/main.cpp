@@ -9,7 +9,7 @@ int main(int argc, char *argv[])
     QList<int (*)(int, char *[])> suites{
         runProgramPathsTest,  runNumericConversionsTest, runTextCodecTest,     runGbkNamesTest,
         runEncodingGuessTest, runSettingsFileTest,       runCandidateFileTest, runWriteTest,
-        runBadInputTest,      runMillionNamesTest,       runProgramLockTest};
+        runBadInputTest,      runMillionNamesTest,       runProgramLockTest,   runBatchFileTest};
 #ifdef PRIZEDRAW_WRITE_FAULTS
     suites << runWriteFaultTest;
 #endif

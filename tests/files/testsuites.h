@@ -7,6 +7,7 @@ int runTextCodecTest(int argc, char *argv[]);
 int runGbkNamesTest(int argc, char *argv[]);
 int runEncodingGuessTest(int argc, char *argv[]);
 int runSettingsFileTest(int argc, char *argv[]);
+int runBatchFileTest(int argc, char *argv[]);
 int runCandidateFileTest(int argc, char *argv[]);
 int runWriteTest(int argc, char *argv[]);
 int runBadInputTest(int argc, char *argv[]);
