@@ -1,5 +1,6 @@
 // Recording a winner (log line, pool removal, status line, quota tests) beside the floor,
-// one case-insensitive substring scan over the same pool; and one tick's pick.
+// one case-insensitive substring scan over the same pool; one tick's pick; and a press of
+// several winners.
 #include "drawengine.h"
 #include "namegenerator.h"
 #include "namelist.h"
@@ -101,6 +102,29 @@ void tick(benchmark::State &state)
     }
 }
 
+// A press of several winners from a million names: the stop records them all (log lines,
+// the pool's removal in turn, the status line, the quota tests).
+void recordBatch(benchmark::State &state)
+{
+    static const QStringList names = generateNames(1'000'000);
+    const auto random = makeClockSeededRandom();
+    DrawEngine engine(*random);
+    constexpr qint32 Unlimited = std::numeric_limits<qint32>::max();
+    engine.applySettings(QStringLiteral("年会"), {Unlimited, Unlimited, Unlimited, Unlimited});
+    engine.setBatchSizes({int(state.range(0)), 1, 1, 1});
+    for (auto _ : state) {
+        engine.state().candidates.fill(NameList(names));
+        engine.click(PrizeTier::Third);
+        engine.tick();
+        const auto start = Clock::now();
+        const DrawOutcome outcome = engine.click(PrizeTier::Third);
+        const auto stop = Clock::now();
+        if (outcome != DrawOutcome::Recorded)
+            state.SkipWithError("the stop recorded nothing");
+        state.SetIterationTime(std::chrono::duration<double>(stop - start).count());
+    }
+}
+
 void sizes(benchmark::internal::Benchmark *b)
 {
     b->Arg(1'000)->Arg(100'000)->Arg(1'000'000);
@@ -111,3 +135,10 @@ void sizes(benchmark::internal::Benchmark *b)
 BENCHMARK(recordWinner)->Apply(sizes)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(scanFloor)->Apply(sizes)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(tick)->Apply(sizes)->Unit(benchmark::kNanosecond);
+BENCHMARK(recordBatch)
+    ->Arg(1)
+    ->Arg(5)
+    ->Arg(10)
+    ->Arg(100)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);

@@ -24,7 +24,7 @@ void foldCaseInto(QStringView name, QString &folded)
 namespace {
 
 // Up to this many winners are removed one sweep each.
-constexpr qsizetype FewWinners = 6;
+constexpr qsizetype FewWinners = 2;
 
 struct ViewHash {
     std::size_t operator()(QStringView view) const { return qHash(view); }
