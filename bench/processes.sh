@@ -4,7 +4,8 @@
 # the tick cadence in the real event loop (prizedraw_probe under Xvfb), and the time from a
 # stop to the winner shown (prizedraw_probe, offscreen) with 1,000 and 1,000,000 names,
 # and CPU while rolling with the stage view open full screen at 1920 x 1080, on its red and
-# over a photograph of the operator's.
+# over a photograph of the operator's, and with ten names a press at 1920 x 1080 and at
+# 3840 x 2160.
 #   processes.sh BUILD_DIR OUTPUT_FILE      writes "key value" lines
 # Needs Xvfb and xdotool; every process it starts is ended by its id.
 set -euo pipefail
@@ -162,8 +163,34 @@ echo "cpu_stage_picture_rolling_percent $(cpu_percent 10)" >>"$out"
 stop_program
 rm "$work/million/stage.jpg"
 
+# Ten names a press roll together on the stage, at 1920 x 1080 and at 3840 x 2160, beside a
+# single name's roll at the larger size.
+stage_roll_percent() {
+    start_million
+    xdotool key F5
+    sleep 1
+    xdotool key space
+    sleep 2
+    cpu_percent 10
+    stop_program
+}
+batch_of_ten() {
+    printf '3等奖=10\r\n' | iconv -f UTF-8 -t GB18030 >"$work/million/每次抽取人数.txt"
+}
+batch_of_ten
+echo "cpu_stage_batch_rolling_percent $(stage_roll_percent)" >>"$out"
+rm "$work/million/每次抽取人数.txt"
+
 # A 96-megapixel photograph: the stage's first frame does not wait for it.
 convert -size 12000x8000 gradient:gold-firebrick -quality 90 "$work/million/stage.jpg"
 "$bench/prizedraw_probe" stage "$work/million" 2>/dev/null |
     sed -n 's/^\(stage_[a-z_]*\) /\1 /p' >>"$out"
 rm "$work/million/stage.jpg"
+stop_xvfb
+
+start_xvfb 3840x2160
+echo "cpu_stage_4k_rolling_percent $(stage_roll_percent)" >>"$out"
+batch_of_ten
+echo "cpu_stage_4k_batch_rolling_percent $(stage_roll_percent)" >>"$out"
+rm "$work/million/每次抽取人数.txt"
+stop_xvfb

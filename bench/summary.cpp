@@ -112,6 +112,19 @@ public:
             limit ? verdict(r && *r <= *limit) : QString());
     }
 
+    // A share of one core against another's, at most `limit` times it.
+    void cpuRatio(const QString &what, const QString &measured, const QString &floor, double limit)
+    {
+        const auto m = value(measured);
+        const auto f = value(floor);
+        const std::optional<double> r = m && f && *f > 0 ? std::optional(*m / *f) : std::nullopt;
+        const auto percent = [](std::optional<double> v) {
+            return v ? QStringLiteral("%1 %").arg(*v, 0, 'f', 2) : QString();
+        };
+        row(what, percent(m), percent(f), r ? QStringLiteral("%1×").arg(*r, 0, 'f', 2) : QString(),
+            QStringLiteral("≤ %1×").arg(limit), verdict(r && *r <= limit));
+    }
+
     // A figure as a share of another, in per cent, against the largest share allowed.
     void share(const QString &what, const QString &measured, const QString &whole,
                double limitPercent)
@@ -310,6 +323,13 @@ int main(int argc, char *argv[])
     table.bounded(QStringLiteral("The same over a 12-megapixel stage picture"),
                   QStringLiteral("cpu_stage_picture_rolling_percent"), QStringLiteral("%"), 0, 5,
                   QStringLiteral("≤ 5% of one core"));
+    table.cpuRatio(QStringLiteral("CPU while ten names a press roll on the stage, 1920 × 1080 "
+                                  "(floor: one name)"),
+                   QStringLiteral("cpu_stage_batch_rolling_percent"),
+                   QStringLiteral("cpu_stage_rolling_percent"), 2);
+    table.cpuRatio(QStringLiteral("The same at 3840 × 2160 (floor: one name at that size)"),
+                   QStringLiteral("cpu_stage_4k_batch_rolling_percent"),
+                   QStringLiteral("cpu_stage_4k_rolling_percent"), 2);
     table.bounded(QStringLiteral("F5 to the stage's first frame, with a 12000 × 8000 picture"),
                   QStringLiteral("stage_first_frame_ms"), QStringLiteral("ms"), 0, 100,
                   QStringLiteral("≤ 100 ms"));
