@@ -57,3 +57,24 @@ void rechain(QList<QByteArray> &lines)
         bytes = chainedJournalLine(line->body, previous).chopped(2);
     }
 }
+
+// What a row expects: the exit status, the kind of the first fault (-1 for none) and its
+// line (0 for none or the journal as a whole).
+void expect(const Verification &verified, int status, int kind, qsizetype line)
+{
+    const QString text = verificationText(verified);
+    QVERIFY2(verified.exitStatus() == status, qPrintable(text.right(1500)));
+    if (kind < 0) {
+        QVERIFY2(verified.faults.isEmpty(), qPrintable(text.right(1500)));
+        return;
+    }
+    QVERIFY2(!verified.faults.isEmpty(), qPrintable(text.right(1500)));
+    QVERIFY2(int(verified.faults.first().kind) == kind, qPrintable(text.right(1500)));
+    QCOMPARE(verified.faults.first().line, line);
+    // The verdict never contradicts what it found: its first line says it failed, in words.
+    const QString verdict = text.mid(text.lastIndexOf(u"结论："_qs));
+    QVERIFY2(verdict.startsWith(u"结论：不通过。经核对，"_qs), qPrintable(verdict));
+    QVERIFY(!verdict.contains(u"VERIFIED"_qs));
+    if (line > 0)
+        QVERIFY2(verdict.contains(u"第一个问题在第 %1 行"_qs.arg(line)), qPrintable(verdict));
+}

@@ -2,6 +2,7 @@
 
 // Journals of real draws taken apart and put back together, as a cheat would.
 
+#include "drawverifier.h"
 #include "form1.h"
 
 #include <QByteArray>
@@ -26,3 +27,6 @@ QByteArray withFields(const QByteArray &bytes, const std::function<void(QStringL
 // What a forger with the program's source does after a change: every chain value worked
 // out again, so the chain holds, up to a head of its own.
 void rechain(QList<QByteArray> &lines);
+// What a verification must say: the exit status, the kind of the first fault (-1 for none)
+// and its line (0 for none or the journal as a whole); a failed verdict says so in words.
+void expect(const Verification &verified, int status, int kind, qsizetype line);
