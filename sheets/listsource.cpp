@@ -2,7 +2,7 @@
 
 #include "fileaccess.h"
 #include "sheetlayout.h"
-#include "textcodec.h"
+#include "textblocks.h"
 #include "xlsxsource.h"
 
 #include <QFile>
@@ -36,8 +36,9 @@ bool isEncryptedPackage(const QString &path)
 
 class TextSource : public ListSource {
 public:
-    TextSource(const QString &path, DelimitedText parsed)
-        : path_(path), table_(std::move(parsed.table)), separator_(parsed.separator)
+    TextSource(const QString &path, DelimitedText parsed, qsizetype blockBytes)
+        : path_(path), table_(std::move(parsed.table)), separator_(parsed.separator),
+          blockBytes_(blockBytes)
     {
     }
 
@@ -66,7 +67,7 @@ public:
             taken_ = true;
             return std::move(table_);
         }
-        auto again = openListSource(path_, progress, failure);
+        auto again = openListSource(path_, progress, failure, blockBytes_);
         return again ? again->readSheet(0, progress, failure) : SheetTable();
     }
 
@@ -74,6 +75,7 @@ private:
     QString path_;
     SheetTable table_;
     QChar separator_;
+    qsizetype blockBytes_;
     bool taken_ = false;
 };
 
@@ -170,7 +172,7 @@ QString listSourceFailureText(const QString &path, const ReadFailure &failure)
 }
 
 std::unique_ptr<ListSource> openListSource(const QString &path, const ReadProgress &progress,
-                                           ReadFailure &failure)
+                                           ReadFailure &failure, qsizetype textBlockBytes)
 {
     failure = {};
     const QFileInfo info(path);
@@ -214,44 +216,52 @@ std::unique_ptr<ListSource> openListSource(const QString &path, const ReadProgre
         failure = {ReadFailure::Kind::TooLarge, QStringLiteral("文本文件超过 1 GB")};
         return nullptr;
     }
-    FileResult read;
-    QByteArray bytes = readFileBytes(path, read);
-    if (!read.ok()) {
-        failure = {ReadFailure::Kind::CannotOpen, read.error};
+    // The text is decoded and split a block at a time: only the table stands whole.
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        failure = {ReadFailure::Kind::CannotOpen, openFailureReason(info)};
         return nullptr;
     }
-    const bool utf16 = bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF");
-    if (!utf16 &&
-        QByteArrayView(bytes).first(std::min<qsizetype>(bytes.size(), 65536)).contains('\0')) {
+    const QByteArray head = file.read(65536);
+    const bool utf16 = head.startsWith("\xFF\xFE") || head.startsWith("\xFE\xFF");
+    if (!utf16 && head.contains('\0')) {
         failure = {ReadFailure::Kind::NotSpreadsheet, QStringLiteral("二进制文件")};
         return nullptr;
     }
-    if (progress && !progress(0, bytes.size())) {
+    if (progress && !progress(0, file.size())) {
         failure = {ReadFailure::Kind::Cancelled, {}};
         return nullptr;
     }
-    QString text = decodeText(bytes);
-    bytes = QByteArray();
-    if (isExcel2003Xml(text)) {
-        failure = {ReadFailure::Kind::NotSpreadsheet, QStringLiteral("Excel2003XML")};
+    const auto acceptStart = [&failure](QStringView start) {
+        if (isExcel2003Xml(start))
+            failure = {ReadFailure::Kind::NotSpreadsheet, QStringLiteral("Excel2003XML")};
+        else if (startsWithMarkup(start))
+            failure = {ReadFailure::Kind::NotSpreadsheet, QStringLiteral("HTML")};
+        return failure.ok();
+    };
+    TextBlockReader reader(file, textBlockBytes > 0 ? textBlockBytes
+                                                    : TextBlockReader::DefaultBlockBytes);
+    DelimitedText parsed;
+    const TextFileReading reading =
+        reader.start() ? readDelimitedText(reader, file.size(), acceptStart, progress, parsed)
+                       : TextFileReading::Failed;
+    switch (reading) {
+    case TextFileReading::Read:
+        break;
+    case TextFileReading::Refused:
         return nullptr;
-    }
-    if (startsWithMarkup(text)) {
-        failure = {ReadFailure::Kind::NotSpreadsheet, QStringLiteral("HTML")};
-        return nullptr;
-    }
-    bool cancelled = false;
-    DelimitedText parsed = parseDelimitedText(text, progress, &cancelled);
-    text = QString();
-    if (cancelled) {
+    case TextFileReading::Cancelled:
         failure = {ReadFailure::Kind::Cancelled, {}};
+        return nullptr;
+    case TextFileReading::Failed:
+        failure = {ReadFailure::Kind::CannotOpen, file.errorString()};
         return nullptr;
     }
     if (parsed.table.isEmpty()) {
         failure = {ReadFailure::Kind::NoText, {}};
         return nullptr;
     }
-    return std::make_unique<TextSource>(path, std::move(parsed));
+    return std::make_unique<TextSource>(path, std::move(parsed), textBlockBytes);
 }
 
 OpenedList openList(const QString &path, const ReadProgress &progress, ReadFailure &failure)

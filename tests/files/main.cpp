@@ -7,9 +7,9 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     QList<int (*)(int, char *[])> suites{
-        runProgramPathsTest,  runNumericConversionsTest, runTextCodecTest,     runGbkNamesTest,
-        runEncodingGuessTest, runSettingsFileTest,       runCandidateFileTest, runWriteTest,
-        runBadInputTest,      runMillionNamesTest,       runProgramLockTest};
+        runProgramPathsTest, runNumericConversionsTest, runTextCodecTest,    runTextBlocksTest,
+        runGbkNamesTest,     runEncodingGuessTest,      runSettingsFileTest, runCandidateFileTest,
+        runWriteTest,        runBadInputTest,           runMillionNamesTest, runProgramLockTest};
 #ifdef PRIZEDRAW_WRITE_FAULTS
     suites << runWriteFaultTest;
 #endif
