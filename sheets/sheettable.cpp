@@ -26,21 +26,27 @@ void StringPool::reserve(qsizetype texts, qsizetype characters)
 
 quint32 CellTexts::append(QStringView text)
 {
-    const qsizetype place = text_.size();
     const qsizetype length = text.size();
-    if (length < 0x8000) {
-        text_.append(QChar(char16_t(length)));
-    } else {
-        text_.append(QChar(char16_t(0x8000 | (length >> 16))));
-        text_.append(QChar(char16_t(length & 0xFFFF)));
+    const qsizetype units = length + (length < 0x8000 ? 1 : 2);
+    if (chunks_.empty() || qsizetype(chunks_.back().size()) + units > ChunkUnits) {
+        chunks_.emplace_back();
+        chunks_.back().reserve(std::size_t(std::max(units, ChunkUnits)));
     }
-    text_.append(text);
-    return quint32(place);
+    std::vector<char16_t> &chunk = chunks_.back();
+    const quint32 place = quint32(((chunks_.size() - 1) << ChunkBits) + chunk.size());
+    if (length < 0x8000) {
+        chunk.push_back(char16_t(length));
+    } else {
+        chunk.push_back(char16_t(0x8000 | (length >> 16)));
+        chunk.push_back(char16_t(length & 0xFFFF));
+    }
+    chunk.insert(chunk.end(), text.utf16(), text.utf16() + length);
+    return place;
 }
 
 QStringView CellTexts::at(quint32 place) const
 {
-    const char16_t *data = reinterpret_cast<const char16_t *>(text_.constData()) + place;
+    const char16_t *data = chunks_[place >> ChunkBits].data() + (place & quint32(ChunkUnits - 1));
     if (data[0] < 0x8000)
         return QStringView(data + 1, data[0]);
     return QStringView(data + 2, (qsizetype(data[0] & 0x7FFF) << 16) | data[1]);
@@ -149,7 +155,7 @@ void SheetTable::setText(qsizetype row, int column, QStringView text)
 {
     if (text.isEmpty() || overBudget_)
         return;
-    if (!own_.fits(text)) {
+    if (!own_.fits()) {
         overBudget_ = true;
         return;
     }

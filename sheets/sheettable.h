@@ -24,8 +24,9 @@ private:
     std::vector<quint32> starts_;
 };
 
-// Texts back to back in one string, each after its length (one UTF-16 unit, two for a
-// text of 32,768 or more): a text is known by where it begins, with nothing beside it. A
+// Texts back to back, each after its length (one UTF-16 unit, two for a text of 32,768 or
+// more): a text is known by where it begins, with nothing beside it. They fill blocks of
+// half a megabyte, so that a million of them are never copied to a larger block. A
 // column's texts that repeat (a department, a title) are kept once while a column has few
 // different ones; a column of names or numbers soon has too many to be worth it.
 class CellTexts {
@@ -33,10 +34,12 @@ public:
     // Where the text is kept: its own place, or that of the same text earlier in `column`.
     quint32 add(int column, QStringView text);
     QStringView at(quint32 place) const;
-    // Whether `text` still fits: places are counted in 31 bits.
-    bool fits(QStringView text) const { return text_.size() + text.size() + 2 < 0x7FFFFFFF; }
+    // Whether another text still fits: places are counted in 31 bits.
+    bool fits() const { return qsizetype(chunks_.size()) + 1 < (qsizetype(1) << (31 - ChunkBits)); }
 
 private:
+    static constexpr int ChunkBits = 18;
+    static constexpr qsizetype ChunkUnits = qsizetype(1) << ChunkBits;
     static constexpr qsizetype MostRepeated = 4096;
     struct Repeats {
         std::vector<quint32> places; // 1 + place, 0 when free; a power of two in size
@@ -46,7 +49,9 @@ private:
     quint32 append(QStringView text);
     std::optional<quint32> repeated(Repeats &repeats, QStringView text, quint32 *slot);
 
-    QString text_;
+    // A place is a chunk's index above ChunkBits and where in it below; a text longer than
+    // a chunk has one of its own.
+    std::vector<std::vector<char16_t>> chunks_;
     std::map<int, Repeats> repeats_;
 };
 
