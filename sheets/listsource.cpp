@@ -1,6 +1,7 @@
 #include "listsource.h"
 
 #include "fileaccess.h"
+#include "odssource.h"
 #include "sheetlayout.h"
 #include "textblocks.h"
 #include "xlsxsource.h"
@@ -45,6 +46,7 @@ public:
     QStringList sheetNames() const override { return {QFileInfo(path_).fileName()}; }
     bool isHidden(int) const override { return false; }
     int firstSheet() const override { return 0; }
+    bool isWorkbook() const override { return false; }
     QString description() const override
     {
         if (separator_ == u'\t')
@@ -146,9 +148,10 @@ QString listSourceFailureText(const QString &path, const ReadFailure &failure)
                                      "打开并保存一次，再导入。");
     case ReadFailure::Kind::NotSpreadsheet:
         if (failure.detail == u"OpenDocument")
-            return path +
-                   QStringLiteral(" 是 OpenDocument 表格（.ods），程序读不了。请用 WPS、"
-                                  "LibreOffice 或 Excel 把它另存为 Excel 工作簿（.xlsx）再导入。");
+            return path + QStringLiteral(
+                              " 是 OpenDocument 表格（.ods），但程序读不出其中的工作表，文件可能"
+                              "已损坏。请用 WPS、LibreOffice 或 Excel 打开它，另存为 Excel "
+                              "工作簿（.xlsx）再导入。");
         if (failure.detail == u"Word")
             return path + QStringLiteral(
                               " 是 Word 文档，不是表格。请把名单放进 Excel 或 WPS 表格（每行一个"
@@ -164,7 +167,8 @@ QString listSourceFailureText(const QString &path, const ReadFailure &failure)
                               " 是网页格式（从网站导出的“.xls”常常是这样），不是真正的"
                               "工作簿。请用 Excel 打开它，另存为 Excel 工作簿（.xlsx）再导入。");
         return path + QStringLiteral(" 不是名单文件") + detail +
-               QStringLiteral("。请导入 Excel 工作簿（.xlsx）或者文本文件（.csv、.txt）。");
+               QStringLiteral("。请导入 Excel 工作簿（.xlsx）、OpenDocument 表格（.ods）"
+                              "或者文本文件（.csv、.txt）。");
     case ReadFailure::Kind::Cancelled:
         return QStringLiteral("已停止读取 ") + path + QStringLiteral("，名单没有改变。");
     }
@@ -197,8 +201,14 @@ std::unique_ptr<ListSource> openListSource(const QString &path, const ReadProgre
         failure = {ReadFailure::Kind::NoText, QStringLiteral("文件是空的")};
         return nullptr;
     }
-    if (start.startsWith("PK"))
-        return openXlsxSource(path, progress, failure);
+    if (start.startsWith("PK")) {
+        // A ZIP is an Excel workbook, or else perhaps an OpenDocument spreadsheet.
+        std::unique_ptr<ListSource> workbook = openXlsxSource(path, progress, failure);
+        if (!workbook && failure.kind == ReadFailure::Kind::NotSpreadsheet &&
+            failure.detail == u"OpenDocument")
+            return openOdsSource(path, progress, failure);
+        return workbook;
+    }
     if (start == CompoundFileSignature) {
         failure = {isEncryptedPackage(path) ? ReadFailure::Kind::Encrypted
                                             : ReadFailure::Kind::OldExcel,

@@ -20,7 +20,7 @@ struct ReadFailure {
         TooLarge,        // unpacks beyond the cap: a ZIP bomb, or a sheet far too big
         NoText,          // the file or the sheet holds no text at all
         UnsavedFormulas, // no text, but formulas saved without their results
-        NotSpreadsheet,  // something else: `detail` names it (a web page, an OpenDocument file…)
+        NotSpreadsheet,  // something else: `detail` names it (a web page, an unreadable .ods…)
         Cancelled,       // the operator stopped the reading
     };
     Kind kind = Kind::None;
@@ -39,10 +39,10 @@ QString listSourceFailureText(const QString &path, const ReadFailure &failure);
 // false to stop it, which then fails with Cancelled.
 using ReadProgress = std::function<bool(qint64 done, qint64 total)>;
 
-// A file a name list is imported from: an Excel workbook (.xlsx) with its sheets, or a
-// text file (.csv, .txt) as one sheet. Reading a sheet streams it: a workbook's sheet of a
-// million rows never stands whole in memory, only its cells' texts do. Only one thread
-// may use a source at a time.
+// A file a name list is imported from: an Excel workbook (.xlsx) or an OpenDocument
+// spreadsheet (.ods) with its sheets, or a text file (.csv, .txt) as one sheet. Reading a sheet
+// streams it: a workbook's sheet of a million rows never stands whole in memory, only its cells'
+// texts do. Only one thread may use a source at a time.
 class TextBlockReader;
 
 class ListSource {
@@ -57,10 +57,13 @@ public:
     virtual int firstSheet() const = 0;
     // What kind of file this is, for the dialog: "Excel 工作簿" or "文本文件，以逗号分隔".
     virtual QString description() const = 0;
+    // A workbook has sheets to choose from; a text file is its one sheet.
+    virtual bool isWorkbook() const { return true; }
     virtual SheetTable readSheet(int sheet, const ReadProgress &progress, ReadFailure &failure) = 0;
 };
 
-// Opens the file by what it holds, not by its name: a ZIP is read as a workbook, an old
+// Opens the file by what it holds, not by its name: a ZIP is read as a workbook (Excel's,
+// or an OpenDocument spreadsheet), an old
 // Office file or an encrypted workbook is refused with its reason, and text is read as
 // delimited text in UTF-8 (with or without a byte-order mark), GBK or UTF-16 (with one).
 // Null, with `failure` set, when the file cannot be a list. A text is read

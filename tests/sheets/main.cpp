@@ -8,6 +8,7 @@ int runRealSheetTest(int argc, char *argv[]);
 int runQuickRowsTest(int argc, char *argv[]);
 int runDelimitedBlocksTest(int argc, char *argv[]);
 int runSheetTableTest(int argc, char *argv[]);
+int runOdsReadTest(int argc, char *argv[]);
 
 int main(int argc, char *argv[])
 {
@@ -15,5 +16,5 @@ int main(int argc, char *argv[])
     return runSheetReadTest(argc, argv) | runBrokenSheetTest(argc, argv) |
            runImportWriteTest(argc, argv) | runRealSheetTest(argc, argv) |
            runQuickRowsTest(argc, argv) | runDelimitedBlocksTest(argc, argv) |
-           runSheetTableTest(argc, argv);
+           runSheetTableTest(argc, argv) | runOdsReadTest(argc, argv);
 }
