@@ -9,6 +9,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <limits>
+
 namespace {
 
 // The table's rows, each its cells from column A joined by '|'.
@@ -55,6 +57,7 @@ private slots:
     void readsTheSameTableInAnyBlocks_data();
     void readsTheSameTableInAnyBlocks();
     void readsRecordsTheSeparatorWaitsFor();
+    void stopsBetweenBlocksWhenCancelled();
     void refusesMarkupInAnyBlocks_data();
     void refusesMarkupInAnyBlocks();
 
@@ -165,6 +168,32 @@ void DelimitedBlocksTest::readsRecordsTheSeparatorWaitsFor()
         QCOMPARE(source->description(), QStringLiteral("文本文件，以分号分隔"));
         QCOMPARE(rowsOf(source->readSheet(0, {}, failure)), rows);
     }
+}
+
+void DelimitedBlocksTest::stopsBetweenBlocksWhenCancelled()
+{
+    QByteArray bytes = "工号,姓名\r\n";
+    for (int i = 0; i < 20000; ++i)
+        bytes += QByteArray::number(100000 + i) + ",张三" + QByteArray::number(i) + "\r\n";
+    const QString path = writeInto(*dir_, "名单.csv", bytes);
+    int calls = 0;
+    qint64 last = -1;
+    ReadFailure failure;
+    const auto source = openListSource(
+        path,
+        [&](qint64 done, qint64 total) {
+            // Told bytes of the file, forward only.
+            if (done < last || done > total || total != bytes.size())
+                last = std::numeric_limits<qint64>::max();
+            else
+                last = done;
+            return ++calls < 3;
+        },
+        failure, 4096);
+    QVERIFY(!source);
+    QCOMPARE(failure.kind, ReadFailure::Kind::Cancelled);
+    QCOMPARE(calls, 3);
+    QVERIFY2(last > 0 && last < bytes.size(), qPrintable(QString::number(last)));
 }
 
 void DelimitedBlocksTest::refusesMarkupInAnyBlocks_data()
