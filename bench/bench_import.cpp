@@ -42,10 +42,15 @@ double memoryMb(const char *key)
 }
 
 // What earlier runs freed goes back to the system first: the growth then counts every page
-// the import takes, not only those it found no free memory for.
+// the import takes, not only those it found no free memory for. glibc's threshold for
+// blocks of their own is held at its start value: it rises after a large block is freed,
+// and then blocks of up to 32 MB come from the heap, whose freed pages stay counted. A
+// large block goes back when it is freed on Windows, the program's first system, and so it
+// does here.
 void returnFreedMemory()
 {
 #ifdef __GLIBC__
+    mallopt(M_MMAP_THRESHOLD, 128 * 1024);
     malloc_trim(0);
 #endif
 }
