@@ -274,7 +274,7 @@ TextFileReading readDelimitedText(TextBlockReader &reader, qint64 total,
             result.separator = detectSeparator(pending, &enough);
             if (enough || reader.atEnd())
                 break;
-            if (!readTo(pending.size() * 2))
+            if (!readTo(pending.size() * 2 + 1))
                 return TextFileReading::Failed;
         }
     }
@@ -292,7 +292,7 @@ TextFileReading readDelimitedText(TextBlockReader &reader, qint64 total,
             return TextFileReading::Cancelled;
         // A record that goes on past what is held (a quote never closed, say) is parsed
         // again when more is read: as much again each time keeps that linear.
-        if (!readTo(taken == 0 ? pending.size() * 2 : pending.size() + 1))
+        if (!readTo(taken == 0 ? pending.size() * 2 + 1 : pending.size() + 1))
             return TextFileReading::Failed;
     }
 }
