@@ -296,11 +296,18 @@ int main(int argc, char *argv[])
     table.bounded(QStringLiteral("Memory to import it"),
                   QStringLiteral("importLibreOfficeWorkbook/iterations:1/memory_mb"),
                   QStringLiteral("MB"), 0, 100, QStringLiteral("≤ 100 MB"));
+    table.memoryShare(QStringLiteral("Memory to read it, the sheet alone (floor: the workbook "
+                                     "unpacked)"),
+                      QStringLiteral("importLibreOfficeWorkbook/iterations:1/read_mb"),
+                      QStringLiteral("importLibreOfficeWorkbook/iterations:1/unpacked_mb"), 0.5);
     table.bounded(QStringLiteral("Import the same list as CSV (UTF-8)"),
                   QStringLiteral("importCsv/iterations:1"), QStringLiteral("ms"), 0, 2000,
                   QStringLiteral("≤ 2000 ms"));
     table.memoryShare(QStringLiteral("Memory to import it (floor: the file)"),
                       QStringLiteral("importCsv/iterations:1/memory_mb"),
+                      QStringLiteral("importCsv/iterations:1/file_mb"), 2);
+    table.memoryShare(QStringLiteral("Memory to read it, the table alone (floor: the file)"),
+                      QStringLiteral("importCsv/iterations:1/read_mb"),
                       QStringLiteral("importCsv/iterations:1/file_mb"), 2);
     table.bounded(QStringLiteral("Import 20 names, cells formatted to row 1,048,576"),
                   QStringLiteral("importFormattedSheet/iterations:1"), QStringLiteral("ms"), 0,

@@ -15,8 +15,8 @@ bool isContinuation(unsigned char byte)
     return (byte & 0xC0) == 0x80;
 }
 
-// Strict UTF-8 (no overlong forms, no surrogates, nothing above U+10FFFF). Stops at the
-// first bad sequence, so a GBK file of any size is rejected after a few bytes.
+} // namespace
+
 bool isValidUtf8(QByteArrayView bytes, bool *hasNonAscii)
 {
     const auto *p = reinterpret_cast<const unsigned char *>(bytes.constData());
@@ -56,37 +56,29 @@ bool isValidUtf8(QByteArrayView bytes, bool *hasNonAscii)
     return true;
 }
 
+namespace {
+
 QString decodeUtf16(const QByteArray &bytes, QStringDecoder::Encoding encoding)
 {
     QStringDecoder decoder(encoding);
     return decoder(bytes.sliced(2));
 }
 
-// Judged a block of lines at a time: a GBK file stops at its first non-UTF-8 line, and
-// a long UTF-8 file is decoded both ways only until one reading is far ahead. Lines of
-// ASCII read the same both ways and are not judged.
+// Judged a block of lines at a time (Utf8Judgement). Lines of ASCII read the same both
+// ways and are not judged.
 QString decodeWithoutBom(const QByteArray &bytes)
 {
-    constexpr qsizetype BlockBytes = 4096;
     const QByteArrayView all(bytes);
-    qsizetype utf8Cost = 0;
-    qsizetype gbCost = 0;
+    Utf8Judgement judgement;
     qsizetype start = 0;
-    while (start < all.size() && qAbs(gbCost - utf8Cost) < DecisiveLead) {
-        qsizetype end = all.indexOf('\n', std::min(start + BlockBytes, all.size() - 1));
-        end = end < 0 ? all.size() : end + 1;
-        const QByteArrayView block = all.sliced(start, end - start);
-        bool hasNonAscii = false;
-        if (!isValidUtf8(block, &hasNonAscii))
+    while (start < all.size() && !judgement.decided()) {
+        const qsizetype end = Utf8Judgement::blockEnd(all, start, true);
+        if (!judgement.add(all.sliced(start, end - start)))
             return decodeGb18030(bytes);
-        if (hasNonAscii) {
-            utf8Cost += implausibility(QString::fromUtf8(block));
-            gbCost += implausibility(decodeGb18030(block));
-        }
         start = end;
     }
     // Short GBK text can be valid UTF-8 as well; GB18030 too when the rest is no UTF-8.
-    if (!isClearlyLikelier(utf8Cost, gbCost))
+    if (!judgement.utf8Likelier())
         return decodeGb18030(bytes);
     const QString utf8 = QString::fromUtf8(bytes);
     // Bytes after the judged lines that are no UTF-8 decode to U+FFFD.
@@ -97,6 +89,39 @@ QString decodeWithoutBom(const QByteArray &bytes)
 }
 
 } // namespace
+
+qsizetype Utf8Judgement::blockEnd(QByteArrayView bytes, qsizetype start, bool atEnd)
+{
+    constexpr qsizetype BlockBytes = 4096;
+    const qsizetype from = start + BlockBytes;
+    const qsizetype end = from < bytes.size() ? bytes.indexOf('\n', from) : -1;
+    if (end >= 0)
+        return end + 1;
+    // The text's last line, with or without its line end.
+    return atEnd ? bytes.size() : -1;
+}
+
+bool Utf8Judgement::add(QByteArrayView block)
+{
+    bool hasNonAscii = false;
+    if (!isValidUtf8(block, &hasNonAscii))
+        return false;
+    if (hasNonAscii) {
+        utf8Cost_ += implausibility(QString::fromUtf8(block));
+        gbCost_ += implausibility(decodeGb18030(block));
+    }
+    return true;
+}
+
+bool Utf8Judgement::decided() const
+{
+    return qAbs(gbCost_ - utf8Cost_) >= DecisiveLead;
+}
+
+bool Utf8Judgement::utf8Likelier() const
+{
+    return isClearlyLikelier(utf8Cost_, gbCost_);
+}
 
 QString decodeText(const QByteArray &bytes)
 {

@@ -159,7 +159,7 @@ void ImportDialog::showSheet()
     updating_ = true;
     kindLabel_->setText(source_->description());
     const QStringList sheets = source_->sheetNames();
-    const bool workbook = source_->description().startsWith(u"Excel");
+    const bool workbook = source_->isWorkbook();
     sheetLabel_->setVisible(workbook);
     sheetBox_->setVisible(workbook);
     if (sheetBox_->count() != sheets.size()) {

@@ -4,7 +4,10 @@
 
 #include <QHash>
 
+#include "textblocks.h"
+
 #include <algorithm>
+#include <limits>
 
 namespace {
 
@@ -55,11 +58,14 @@ struct Scanner {
     }
 };
 
-QChar detectSeparator(QStringView text)
+// The separator, from the first records; `enough` is false when `text` ended before they
+// did (only a part of the file was given, and the records go on).
+QChar detectSeparator(QStringView text, bool *enough)
 {
     constexpr int Records = 200;
     QChar best;
     qsizetype bestScore = 0;
+    *enough = true;
     // On a tie the earlier wins: tab (what Excel's "Unicode text" uses), semicolon (a CSV
     // of a European Excel), comma.
     for (QChar separator : {QChar(u'\t'), QChar(u';'), QChar(u',')}) {
@@ -67,7 +73,8 @@ QChar detectSeparator(QStringView text)
         QHash<int, qsizetype> frequency;
         qsizetype records = 0;
         qsizetype with = 0;
-        for (qsizetype at = 0; at < text.size() && records < Records;) {
+        qsizetype at = 0;
+        while (at < text.size() && records < Records) {
             const qsizetype start = at;
             const int count = scanner.countRecord(at);
             if (at - start <= 2 && count == 0 && text.sliced(start, at - start).trimmed().isEmpty())
@@ -78,6 +85,9 @@ QChar detectSeparator(QStringView text)
                 ++frequency[count];
             }
         }
+        // The last record counted may have been cut off where the text ends.
+        if (at >= text.size())
+            *enough = false;
         // A separator that stands in fewer than half of the lines is part of some names.
         if (with * 2 < records || with == 0)
             continue;
@@ -92,6 +102,125 @@ QChar detectSeparator(QStringView text)
     return best;
 }
 
+// Splits text into the table a record at a time. A record that the text ends inside of
+// waits for more text, unless the text is all there is.
+class Parser {
+public:
+    Parser(SheetTable &table, QChar separator) : table_(table), separator_(separator) {}
+
+    // Parses the whole records at the start of `text`, at most `maxRecords`; answers how
+    // many characters they took.
+    qsizetype parse(QStringView text, bool atEnd, qsizetype maxRecords)
+    {
+        qsizetype at = 0;
+        for (qsizetype n = 0; n < maxRecords && at < text.size(); ++n) {
+            if (!record(text, at, atEnd))
+                break;
+            for (int column = 0; column < int(fields_.size()); ++column)
+                table_.setText(row_, column, fields_[std::size_t(column)]);
+            ++row_;
+        }
+        return at;
+    }
+
+private:
+    // One record's fields into fields_ and `at` past its line end; false, `at` unmoved,
+    // when the text may end inside it.
+    bool record(QStringView text, qsizetype &at, bool atEnd)
+    {
+        const qsizetype size = text.size();
+        const bool separated = !separator_.isNull();
+        fields_.clear();
+        qsizetype p = at;
+        for (;;) {
+            // A field: its quoted part, where "" is a quote, then what follows up to a
+            // separator or the line end.
+            QString quoted;
+            if (p < size && text[p] == u'"') {
+                for (++p;;) {
+                    const qsizetype quote = text.indexOf(u'"', p);
+                    if (quote < 0) {
+                        if (!atEnd)
+                            return false;
+                        quoted += text.sliced(p);
+                        p = size;
+                        break;
+                    }
+                    quoted += text.sliced(p, quote - p);
+                    p = quote + 1;
+                    if (p < size && text[p] == u'"') {
+                        quoted += u'"';
+                        ++p;
+                        continue;
+                    }
+                    break;
+                }
+            }
+            qsizetype end = p;
+            while (end < size && (!separated || text[end] != separator_) && text[end] != u'\n' &&
+                   text[end] != u'\r')
+                ++end;
+            if (end == size && !atEnd)
+                return false;
+            if (quoted.isNull()) {
+                fields_.push_back(cellText(text.sliced(p, end - p)));
+            } else {
+                quoted.append(text.sliced(p, end - p));
+                fields_.push_back(cellText(quoted));
+            }
+            p = end;
+            if (p < size && separated && text[p] == separator_) {
+                ++p;
+                continue;
+            }
+            // A line end (CR LF, LF or CR), or the end of the text.
+            if (p < size && text[p] == u'\r') {
+                if (p + 1 == size && !atEnd)
+                    return false;
+                ++p;
+            }
+            if (p < size && text[p] == u'\n')
+                ++p;
+            at = p;
+            return true;
+        }
+    }
+
+    SheetTable &table_;
+    QChar separator_;
+    std::vector<QString> fields_;
+    qsizetype row_ = 0;
+};
+
+// Excel's own hint of the separator, "sep=;", on a line of its own at the start: the
+// characters it takes, 0 when there is none.
+qsizetype separatorHint(QStringView text, QChar *separator)
+{
+    const auto usable = [](QChar c) {
+        return !c.isNull() && c != u'\r' && c != u'\n' && c != u'"';
+    };
+    if (!(text.startsWith(u"sep=") && text.size() >= 5 && usable(text[4]) &&
+          (text.size() == 5 || text[5] == u'\r' || text[5] == u'\n')))
+        return 0;
+    *separator = text[4];
+    qsizetype skip = 5;
+    if (skip < text.size() && text[skip] == u'\r')
+        ++skip;
+    if (skip < text.size() && text[skip] == u'\n')
+        ++skip;
+    return skip;
+}
+
+// Whether the start of a text held back for the checks is long enough: 4096 characters,
+// and 64 after any leading white space.
+bool startIsLongEnough(QStringView text)
+{
+    qsizetype space = 0;
+    while (space < text.size() && text[space].isSpace())
+        ++space;
+    return text.size() >= std::max<qsizetype>(4096, space + 64);
+}
+
 } // namespace
 
 DelimitedText parseDelimitedText(QStringView text, const ReadProgress &progress, bool *cancelled)
@@ -99,79 +228,71 @@ DelimitedText parseDelimitedText(QStringView text, const ReadProgress &progress,
     DelimitedText result;
     if (cancelled)
         *cancelled = false;
-    // Excel's own hint of the separator, "sep=;", on a line of its own at the start.
-    const auto usable = [](QChar c) {
-        return !c.isNull() && c != u'\r' && c != u'\n' && c != u'"';
-    };
-    if (text.startsWith(u"sep=") && text.size() >= 5 && usable(text[4]) &&
-        (text.size() == 5 || text[5] == u'\r' || text[5] == u'\n')) {
-        result.separator = text[4];
-        qsizetype skip = 5;
-        if (skip < text.size() && text[skip] == u'\r')
-            ++skip;
-        if (skip < text.size() && text[skip] == u'\n')
-            ++skip;
-        text = text.sliced(skip);
-    } else {
-        result.separator = detectSeparator(text);
-    }
-    const QChar separator = result.separator;
-    const bool separated = !separator.isNull();
-    SheetTable &table = result.table;
-
-    QString field;
-    qsizetype row = 0;
-    int column = 0;
-    qsizetype sinceProgress = 0;
-    const auto endField = [&] {
-        table.setText(row, column, cellText(field));
-        field.clear();
-    };
-    qsizetype at = 0;
-    const qsizetype size = text.size();
-    while (at < size) {
-        // One field.
-        if (text[at] == u'"') {
-            ++at;
-            while (at < size) {
-                if (text[at] == u'"') {
-                    if (at + 1 < size && text[at + 1] == u'"') {
-                        field += u'"';
-                        at += 2;
-                        continue;
-                    }
-                    ++at;
-                    break;
-                }
-                field += text[at++];
-            }
-        }
-        while (at < size && (!separated || text[at] != separator) && text[at] != u'\n' &&
-               text[at] != u'\r')
-            field += text[at++];
-        endField();
-        if (at < size && separated && text[at] == separator) {
-            ++at;
-            ++column;
-            if (at == size)
-                endField();
-            continue;
-        }
-        // A line end, or the end of the text.
-        if (at < size && text[at] == u'\r')
-            ++at;
-        if (at < size && text[at] == u'\n')
-            ++at;
-        ++row;
-        column = 0;
-        if (++sinceProgress == 65536) {
-            sinceProgress = 0;
-            if (progress && !progress(at, size)) {
-                if (cancelled)
-                    *cancelled = true;
-                return {};
-            }
+    bool enough = true;
+    const qsizetype hint = separatorHint(text, &result.separator);
+    text = text.sliced(hint);
+    if (hint == 0)
+        result.separator = detectSeparator(text, &enough);
+    Parser parser(result.table, result.separator);
+    for (qsizetype at = 0; at < text.size();) {
+        at += parser.parse(text.sliced(at), true, 65536);
+        if (at < text.size() && progress && !progress(at, text.size())) {
+            if (cancelled)
+                *cancelled = true;
+            return {};
         }
     }
     return result;
+}
+
+TextFileReading readDelimitedText(TextBlockReader &reader, qint64 total,
+                                  const std::function<bool(QStringView)> &acceptStart,
+                                  const ReadProgress &progress, DelimitedText &result)
+{
+    result = {};
+    QString pending;
+    // Reads until the text held reaches `size` characters or the file ends; false when the
+    // file fails.
+    const auto readTo = [&](qsizetype size) {
+        while (pending.size() < size && !reader.atEnd())
+            pending += reader.next();
+        return !reader.failed();
+    };
+    while (!reader.atEnd() && !startIsLongEnough(pending)) {
+        if (!readTo(pending.size() + 1))
+            return TextFileReading::Failed;
+    }
+    if (!acceptStart(pending))
+        return TextFileReading::Refused;
+
+    qsizetype at = separatorHint(pending, &result.separator);
+    if (at == 0) {
+        // More text until the first records have all been seen: a quoted field may span
+        // many lines.
+        for (;;) {
+            bool enough = true;
+            result.separator = detectSeparator(pending, &enough);
+            if (enough || reader.atEnd())
+                break;
+            if (!readTo(pending.size() * 2 + 1))
+                return TextFileReading::Failed;
+        }
+    }
+    Parser parser(result.table, result.separator);
+    for (;;) {
+        const bool atEnd = reader.atEnd();
+        const qsizetype taken = parser.parse(QStringView(pending).sliced(at), atEnd,
+                                             std::numeric_limits<qsizetype>::max());
+        at += taken;
+        if (atEnd)
+            return TextFileReading::Read;
+        pending.remove(0, at);
+        at = 0;
+        if (progress && !progress(reader.position(), total))
+            return TextFileReading::Cancelled;
+        // A record that goes on past what is held (a quote never closed, say) is parsed
+        // again when more is read: as much again each time keeps that linear.
+        if (!readTo(taken == 0 ? pending.size() * 2 + 1 : pending.size() + 1))
+            return TextFileReading::Failed;
+    }
 }

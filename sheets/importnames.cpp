@@ -4,8 +4,10 @@
 
 #include "atomicwrite.h"
 #include "fileaccess.h"
+#include "textblocks.h"
 #include "textcodec.h"
 
+#include <QBuffer>
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
@@ -102,10 +104,13 @@ ImportedNames importNames(const SheetTable &table, const ImportColumns &columns)
     return result;
 }
 
-QByteArray importedListBytes(const NameList &names)
+namespace {
+
+// The names' lines, CR LF after each, encoded a few thousand names at a time (neither
+// encoding keeps a state between characters), so that the list never stands whole as a
+// second string beside its bytes.
+template <typename Encode> QByteArray encodedLines(const NameList &names, Encode encode)
 {
-    // Encoded a few thousand names at a time (GB18030 keeps no state between characters),
-    // so that the list never stands whole as a second string beside its bytes.
     QByteArray bytes;
     qsizetype characters = 0;
     for (qsizetype i = 0; i < names.size(); ++i)
@@ -116,33 +121,63 @@ QByteArray importedListBytes(const NameList &names)
         chunk += names.at(i);
         chunk += QLatin1String("\r\n");
         if (chunk.size() >= 65536 || i + 1 == names.size()) {
-            bytes += encodeText(chunk);
+            bytes += encode(chunk);
             chunk.clear();
         }
     }
+    return bytes;
+}
+
+// Whether the list reader reads `bytes` as these names, line by line. The bytes are
+// decoded a block at a time, as decodeText() decodes them whole.
+bool readBackAs(const QByteArray &bytes, const NameList &names)
+{
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    TextBlockReader reader(buffer);
+    if (!reader.start())
+        return false;
+    qsizetype name = 0;
+    qsizetype at = 0; // in the name's line, its CR LF included
+    while (!reader.atEnd()) {
+        const QString piece = reader.next();
+        for (qsizetype p = 0; p < piece.size();) {
+            if (name == names.size())
+                return false;
+            const QStringView line = names.at(name);
+            const qsizetype take = std::min(line.size() + 2 - at, piece.size() - p);
+            const qsizetype ofName = std::clamp<qsizetype>(line.size() - at, 0, take);
+            if (QStringView(piece).sliced(p, ofName) != line.sliced(at, ofName))
+                return false;
+            for (qsizetype k = ofName; k < take; ++k) {
+                if (piece[p + k] != (at + k == line.size() ? u'\r' : u'\n'))
+                    return false;
+            }
+            p += take;
+            at += take;
+            if (at == line.size() + 2) {
+                ++name;
+                at = 0;
+            }
+        }
+    }
+    return !reader.failed() && name == names.size() && at == 0;
+}
+
+} // namespace
+
+QByteArray importedListBytes(const NameList &names)
+{
+    const QByteArray bytes =
+        encodedLines(names, [](const QString &chunk) { return encodeText(chunk); });
     // Without a byte-order mark the reader guesses between GBK and UTF-8, and a rare text
     // in GB18030 is valid UTF-8 for likelier characters. Such a list is written as UTF-8
-    // with its mark, which is never misread: the draw reads what the dialog showed. The
-    // reading is compared name by name, so that a million names stand in memory twice,
-    // not three times.
-    const QString read = decodeText(bytes);
-    qsizetype at = 0;
-    bool same = true;
-    for (qsizetype i = 0; i < names.size() && same; ++i) {
-        const QStringView name = names.at(i);
-        same = QStringView(read).sliced(std::min(at, read.size())).startsWith(name) &&
-               QStringView(read).mid(at + name.size(), 2) == u"\r\n";
-        at += name.size() + 2;
-    }
-    if (!same || at != read.size()) {
-        QString text;
-        for (qsizetype i = 0; i < names.size(); ++i) {
-            text += names.at(i);
-            text += QLatin1String("\r\n");
-        }
-        bytes = QByteArray("\xEF\xBB\xBF") + text.toUtf8();
-    }
-    return bytes;
+    // with its mark, which is never misread: the draw reads what the dialog showed.
+    if (readBackAs(bytes, names))
+        return bytes;
+    return "\xEF\xBB\xBF" +
+           encodedLines(names, [](const QString &chunk) { return chunk.toUtf8(); });
 }
 
 FileResult writeImportedList(const QString &path, const QByteArray &bytes, QString *keptCopy)

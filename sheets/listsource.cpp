@@ -1,8 +1,9 @@
 #include "listsource.h"
 
 #include "fileaccess.h"
+#include "odssource.h"
 #include "sheetlayout.h"
-#include "textcodec.h"
+#include "textblocks.h"
 #include "xlsxsource.h"
 
 #include <QFile>
@@ -36,14 +37,16 @@ bool isEncryptedPackage(const QString &path)
 
 class TextSource : public ListSource {
 public:
-    TextSource(const QString &path, DelimitedText parsed)
-        : path_(path), table_(std::move(parsed.table)), separator_(parsed.separator)
+    TextSource(const QString &path, DelimitedText parsed, qsizetype blockBytes)
+        : path_(path), table_(std::move(parsed.table)), separator_(parsed.separator),
+          blockBytes_(blockBytes)
     {
     }
 
     QStringList sheetNames() const override { return {QFileInfo(path_).fileName()}; }
     bool isHidden(int) const override { return false; }
     int firstSheet() const override { return 0; }
+    bool isWorkbook() const override { return false; }
     QString description() const override
     {
         if (separator_ == u'\t')
@@ -66,7 +69,7 @@ public:
             taken_ = true;
             return std::move(table_);
         }
-        auto again = openListSource(path_, progress, failure);
+        auto again = openListSource(path_, progress, failure, blockBytes_);
         return again ? again->readSheet(0, progress, failure) : SheetTable();
     }
 
@@ -74,6 +77,7 @@ private:
     QString path_;
     SheetTable table_;
     QChar separator_;
+    qsizetype blockBytes_;
     bool taken_ = false;
 };
 
@@ -144,9 +148,10 @@ QString listSourceFailureText(const QString &path, const ReadFailure &failure)
                                      "打开并保存一次，再导入。");
     case ReadFailure::Kind::NotSpreadsheet:
         if (failure.detail == u"OpenDocument")
-            return path +
-                   QStringLiteral(" 是 OpenDocument 表格（.ods），程序读不了。请用 WPS、"
-                                  "LibreOffice 或 Excel 把它另存为 Excel 工作簿（.xlsx）再导入。");
+            return path + QStringLiteral(
+                              " 是 OpenDocument 表格（.ods），但程序读不出其中的工作表，文件可能"
+                              "已损坏。请用 WPS、LibreOffice 或 Excel 打开它，另存为 Excel "
+                              "工作簿（.xlsx）再导入。");
         if (failure.detail == u"Word")
             return path + QStringLiteral(
                               " 是 Word 文档，不是表格。请把名单放进 Excel 或 WPS 表格（每行一个"
@@ -162,7 +167,8 @@ QString listSourceFailureText(const QString &path, const ReadFailure &failure)
                               " 是网页格式（从网站导出的“.xls”常常是这样），不是真正的"
                               "工作簿。请用 Excel 打开它，另存为 Excel 工作簿（.xlsx）再导入。");
         return path + QStringLiteral(" 不是名单文件") + detail +
-               QStringLiteral("。请导入 Excel 工作簿（.xlsx）或者文本文件（.csv、.txt）。");
+               QStringLiteral("。请导入 Excel 工作簿（.xlsx）、OpenDocument 表格（.ods）"
+                              "或者文本文件（.csv、.txt）。");
     case ReadFailure::Kind::Cancelled:
         return QStringLiteral("已停止读取 ") + path + QStringLiteral("，名单没有改变。");
     }
@@ -170,7 +176,7 @@ QString listSourceFailureText(const QString &path, const ReadFailure &failure)
 }
 
 std::unique_ptr<ListSource> openListSource(const QString &path, const ReadProgress &progress,
-                                           ReadFailure &failure)
+                                           ReadFailure &failure, qsizetype textBlockBytes)
 {
     failure = {};
     const QFileInfo info(path);
@@ -195,8 +201,14 @@ std::unique_ptr<ListSource> openListSource(const QString &path, const ReadProgre
         failure = {ReadFailure::Kind::NoText, QStringLiteral("文件是空的")};
         return nullptr;
     }
-    if (start.startsWith("PK"))
-        return openXlsxSource(path, progress, failure);
+    if (start.startsWith("PK")) {
+        // A ZIP is an Excel workbook, or else perhaps an OpenDocument spreadsheet.
+        std::unique_ptr<ListSource> workbook = openXlsxSource(path, progress, failure);
+        if (!workbook && failure.kind == ReadFailure::Kind::NotSpreadsheet &&
+            failure.detail == u"OpenDocument")
+            return openOdsSource(path, progress, failure);
+        return workbook;
+    }
     if (start == CompoundFileSignature) {
         failure = {isEncryptedPackage(path) ? ReadFailure::Kind::Encrypted
                                             : ReadFailure::Kind::OldExcel,
@@ -214,44 +226,52 @@ std::unique_ptr<ListSource> openListSource(const QString &path, const ReadProgre
         failure = {ReadFailure::Kind::TooLarge, QStringLiteral("文本文件超过 1 GB")};
         return nullptr;
     }
-    FileResult read;
-    QByteArray bytes = readFileBytes(path, read);
-    if (!read.ok()) {
-        failure = {ReadFailure::Kind::CannotOpen, read.error};
+    // The text is decoded and split a block at a time: only the table stands whole.
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        failure = {ReadFailure::Kind::CannotOpen, openFailureReason(info)};
         return nullptr;
     }
-    const bool utf16 = bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF");
-    if (!utf16 &&
-        QByteArrayView(bytes).first(std::min<qsizetype>(bytes.size(), 65536)).contains('\0')) {
+    const QByteArray head = file.read(65536);
+    const bool utf16 = head.startsWith("\xFF\xFE") || head.startsWith("\xFE\xFF");
+    if (!utf16 && head.contains('\0')) {
         failure = {ReadFailure::Kind::NotSpreadsheet, QStringLiteral("二进制文件")};
         return nullptr;
     }
-    if (progress && !progress(0, bytes.size())) {
+    if (progress && !progress(0, file.size())) {
         failure = {ReadFailure::Kind::Cancelled, {}};
         return nullptr;
     }
-    QString text = decodeText(bytes);
-    bytes = QByteArray();
-    if (isExcel2003Xml(text)) {
-        failure = {ReadFailure::Kind::NotSpreadsheet, QStringLiteral("Excel2003XML")};
+    const auto acceptStart = [&failure](QStringView start) {
+        if (isExcel2003Xml(start))
+            failure = {ReadFailure::Kind::NotSpreadsheet, QStringLiteral("Excel2003XML")};
+        else if (startsWithMarkup(start))
+            failure = {ReadFailure::Kind::NotSpreadsheet, QStringLiteral("HTML")};
+        return failure.ok();
+    };
+    TextBlockReader reader(file, textBlockBytes > 0 ? textBlockBytes
+                                                    : TextBlockReader::DefaultBlockBytes);
+    DelimitedText parsed;
+    const TextFileReading reading =
+        reader.start() ? readDelimitedText(reader, file.size(), acceptStart, progress, parsed)
+                       : TextFileReading::Failed;
+    switch (reading) {
+    case TextFileReading::Read:
+        break;
+    case TextFileReading::Refused:
         return nullptr;
-    }
-    if (startsWithMarkup(text)) {
-        failure = {ReadFailure::Kind::NotSpreadsheet, QStringLiteral("HTML")};
-        return nullptr;
-    }
-    bool cancelled = false;
-    DelimitedText parsed = parseDelimitedText(text, progress, &cancelled);
-    text = QString();
-    if (cancelled) {
+    case TextFileReading::Cancelled:
         failure = {ReadFailure::Kind::Cancelled, {}};
+        return nullptr;
+    case TextFileReading::Failed:
+        failure = {ReadFailure::Kind::CannotOpen, file.errorString()};
         return nullptr;
     }
     if (parsed.table.isEmpty()) {
         failure = {ReadFailure::Kind::NoText, {}};
         return nullptr;
     }
-    return std::make_unique<TextSource>(path, std::move(parsed));
+    return std::make_unique<TextSource>(path, std::move(parsed), textBlockBytes);
 }
 
 OpenedList openList(const QString &path, const ReadProgress &progress, ReadFailure &failure)

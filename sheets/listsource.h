@@ -20,7 +20,7 @@ struct ReadFailure {
         TooLarge,        // unpacks beyond the cap: a ZIP bomb, or a sheet far too big
         NoText,          // the file or the sheet holds no text at all
         UnsavedFormulas, // no text, but formulas saved without their results
-        NotSpreadsheet,  // something else: `detail` names it (a web page, an OpenDocument file…)
+        NotSpreadsheet,  // something else: `detail` names it (a web page, an unreadable .ods…)
         Cancelled,       // the operator stopped the reading
     };
     Kind kind = Kind::None;
@@ -39,10 +39,12 @@ QString listSourceFailureText(const QString &path, const ReadFailure &failure);
 // false to stop it, which then fails with Cancelled.
 using ReadProgress = std::function<bool(qint64 done, qint64 total)>;
 
-// A file a name list is imported from: an Excel workbook (.xlsx) with its sheets, or a
-// text file (.csv, .txt) as one sheet. Reading a sheet streams it: a workbook's sheet of a
-// million rows never stands whole in memory, only its cells' texts do. Only one thread
-// may use a source at a time.
+// A file a name list is imported from: an Excel workbook (.xlsx) or an OpenDocument
+// spreadsheet (.ods) with its sheets, or a text file (.csv, .txt) as one sheet. Reading a sheet
+// streams it: a workbook's sheet of a million rows never stands whole in memory, only its cells'
+// texts do. Only one thread may use a source at a time.
+class TextBlockReader;
+
 class ListSource {
 public:
     virtual ~ListSource() = default;
@@ -55,15 +57,19 @@ public:
     virtual int firstSheet() const = 0;
     // What kind of file this is, for the dialog: "Excel 工作簿" or "文本文件，以逗号分隔".
     virtual QString description() const = 0;
+    // A workbook has sheets to choose from; a text file is its one sheet.
+    virtual bool isWorkbook() const { return true; }
     virtual SheetTable readSheet(int sheet, const ReadProgress &progress, ReadFailure &failure) = 0;
 };
 
-// Opens the file by what it holds, not by its name: a ZIP is read as a workbook, an old
+// Opens the file by what it holds, not by its name: a ZIP is read as a workbook (Excel's,
+// or an OpenDocument spreadsheet), an old
 // Office file or an encrypted workbook is refused with its reason, and text is read as
 // delimited text in UTF-8 (with or without a byte-order mark), GBK or UTF-16 (with one).
-// Null, with `failure` set, when the file cannot be a list.
+// Null, with `failure` set, when the file cannot be a list. A text is read
+// `textBlockBytes` at a time (tests make that small; 0 is TextBlockReader's own size).
 std::unique_ptr<ListSource> openListSource(const QString &path, const ReadProgress &progress,
-                                           ReadFailure &failure);
+                                           ReadFailure &failure, qsizetype textBlockBytes = 0);
 
 // The delimited text reader alone: the separator that the text uses most consistently
 // (tab, semicolon, then comma on a tie; none when no line has one, or as a first line
@@ -74,6 +80,16 @@ struct DelimitedText {
 };
 DelimitedText parseDelimitedText(QStringView text, const ReadProgress &progress = {},
                                  bool *cancelled = nullptr);
+
+// The same from a text file decoded a piece at a time (`reader` started), so that neither
+// the file nor its text stands whole in memory beside the table: a record is parsed once
+// it has ended. `acceptStart` is shown the start of the text (4096 characters and 64 after
+// any white space it starts with, or all of a shorter text) before anything is parsed, and
+// refuses a file that is no list; `progress` is told bytes of `total`.
+enum class TextFileReading { Read, Refused, Cancelled, Failed };
+TextFileReading readDelimitedText(TextBlockReader &reader, qint64 total,
+                                  const std::function<bool(QStringView)> &acceptStart,
+                                  const ReadProgress &progress, DelimitedText &result);
 
 // A file opened for import with the sheet it shows first: the one that holds the list
 // (sheetWeight(): a names header, else the most rows of text), the workbook's own first

@@ -24,6 +24,77 @@ void StringPool::reserve(qsizetype texts, qsizetype characters)
     text_.reserve(characters);
 }
 
+quint32 CellTexts::append(QStringView text)
+{
+    const qsizetype length = text.size();
+    const qsizetype units = length + (length < 0x8000 ? 1 : 2);
+    if (chunks_.empty() || qsizetype(chunks_.back().size()) + units > ChunkUnits) {
+        chunks_.emplace_back();
+        chunks_.back().reserve(std::size_t(std::max(units, ChunkUnits)));
+    }
+    std::vector<char16_t> &chunk = chunks_.back();
+    const quint32 place = quint32(((chunks_.size() - 1) << ChunkBits) + chunk.size());
+    if (length < 0x8000) {
+        chunk.push_back(char16_t(length));
+    } else {
+        chunk.push_back(char16_t(0x8000 | (length >> 16)));
+        chunk.push_back(char16_t(length & 0xFFFF));
+    }
+    chunk.insert(chunk.end(), text.utf16(), text.utf16() + length);
+    return place;
+}
+
+QStringView CellTexts::at(quint32 place) const
+{
+    const char16_t *data = chunks_[place >> ChunkBits].data() + (place & quint32(ChunkUnits - 1));
+    if (data[0] < 0x8000)
+        return QStringView(data + 1, data[0]);
+    return QStringView(data + 2, (qsizetype(data[0] & 0x7FFF) << 16) | data[1]);
+}
+
+// The text's place when `repeats` holds it; else the free slot it would take.
+std::optional<quint32> CellTexts::repeated(Repeats &repeats, QStringView text, quint32 *slot)
+{
+    const std::size_t mask = repeats.places.size() - 1;
+    for (std::size_t i = qHash(text) & mask;; i = (i + 1) & mask) {
+        const quint32 held = repeats.places[i];
+        if (held == 0) {
+            *slot = quint32(i);
+            return std::nullopt;
+        }
+        if (at(held - 1) == text)
+            return held - 1;
+    }
+}
+
+quint32 CellTexts::add(int column, QStringView text)
+{
+    Repeats &repeats = repeats_[column];
+    if (repeats.tooMany)
+        return append(text);
+    if (repeats.places.empty())
+        repeats.places.resize(64, 0);
+    quint32 slot = 0;
+    if (const std::optional<quint32> place = repeated(repeats, text, &slot))
+        return *place;
+    const quint32 place = append(text);
+    if (++repeats.count > MostRepeated) {
+        repeats = {{}, 0, true};
+        return place;
+    }
+    repeats.places[slot] = place + 1;
+    // Kept at most half full, so that a search ends soon at a free slot.
+    if (repeats.count * 2 > qsizetype(repeats.places.size())) {
+        std::vector<quint32> old(repeats.places.size() * 2, 0);
+        old.swap(repeats.places);
+        for (quint32 held : old) {
+            if (held != 0 && !repeated(repeats, at(held - 1), &slot))
+                repeats.places[slot] = held;
+        }
+    }
+    return place;
+}
+
 QList<int> SheetTable::columns() const
 {
     QList<int> columns;
@@ -82,8 +153,13 @@ void SheetTable::set(qsizetype row, int column, quint32 reference)
 
 void SheetTable::setText(qsizetype row, int column, QStringView text)
 {
-    if (!text.isEmpty())
-        set(row, column, own_.add(text) + 1);
+    if (text.isEmpty() || overBudget_)
+        return;
+    if (!own_.fits()) {
+        overBudget_ = true;
+        return;
+    }
+    set(row, column, own_.add(column, text) + 1);
 }
 
 void SheetTable::setShared(qsizetype row, int column, quint32 sharedIndex)

@@ -6,6 +6,7 @@
 
 #include <map>
 #include <memory>
+#include <optional>
 #include <vector>
 
 // Texts back to back in one string, each numbered from 0 in the order added: a million
@@ -21,6 +22,37 @@ private:
     QString text_;
     // Four bytes a text: a pool is made from a file of at most a gigabyte of text.
     std::vector<quint32> starts_;
+};
+
+// Texts back to back, each after its length (one UTF-16 unit, two for a text of 32,768 or
+// more): a text is known by where it begins, with nothing beside it. They fill blocks of
+// half a megabyte, so that a million of them are never copied to a larger block. A
+// column's texts that repeat (a department, a title) are kept once while a column has few
+// different ones; a column of names or numbers soon has too many to be worth it.
+class CellTexts {
+public:
+    // Where the text is kept: its own place, or that of the same text earlier in `column`.
+    quint32 add(int column, QStringView text);
+    QStringView at(quint32 place) const;
+    // Whether another text still fits: places are counted in 31 bits.
+    bool fits() const { return qsizetype(chunks_.size()) + 1 < (qsizetype(1) << (31 - ChunkBits)); }
+
+private:
+    static constexpr int ChunkBits = 18;
+    static constexpr qsizetype ChunkUnits = qsizetype(1) << ChunkBits;
+    static constexpr qsizetype MostRepeated = 4096;
+    struct Repeats {
+        std::vector<quint32> places; // 1 + place, 0 when free; a power of two in size
+        qsizetype count = 0;
+        bool tooMany = false;
+    };
+    quint32 append(QStringView text);
+    std::optional<quint32> repeated(Repeats &repeats, QStringView text, quint32 *slot);
+
+    // A place is a chunk's index above ChunkBits and where in it below; a text longer than
+    // a chunk has one of its own.
+    std::vector<std::vector<char16_t>> chunks_;
+    std::map<int, Repeats> repeats_;
 };
 
 // The text of a sheet's cells, row by row and column by column, as a spreadsheet shows
@@ -76,9 +108,9 @@ private:
     QStringView text(quint32 reference) const;
 
     std::shared_ptr<const StringPool> shared_;
-    StringPool own_;
+    CellTexts own_;
     // Per column, per row: 0 is empty; a reference with SharedBit is a shared string's
-    // index, any other is 1 + an index into own_.
+    // index, any other is 1 + a place in own_.
     std::map<int, std::vector<quint32>> cells_;
     std::vector<bool> hidden_;
     std::map<int, qsizetype> unsavedFormulas_;

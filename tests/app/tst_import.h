@@ -27,6 +27,7 @@ private slots:
     void recordedWinnersAreAskedAbout();
     void choosingOneColumnAndNoHeader();
     void hiddenRowsAndNotesAreLeftOutUntilTakenIn();
+    void openDocumentSpreadsheetOffersItsSheets();
     void brokenFilesGiveTheirMessageAndWriteNothing_data();
     void brokenFilesGiveTheirMessageAndWriteNothing();
     void largeWorkbookShowsProgressAndCanBeStopped();

@@ -9,6 +9,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QPushButton>
 #include <QSpinBox>
@@ -65,4 +66,31 @@ void TestImport::hiddenRowsAndNotesAreLeftOutUntilTakenIn()
     QVERIFY2(notesText.contains("第 7 行") && notesText.contains("共4人"), qPrintable(notesText));
     QCOMPARE(fixture_->readFile("cjk.txt"),
              encodeText("甲一\r\n乙二\r\n丙三\r\n丁四\r\n共4人\r\n"));
+}
+
+// An OpenDocument spreadsheet saved by LibreOffice: its sheets to choose from, the hidden
+// one marked, the list's sheet chosen by its header.
+void TestImport::openDocumentSpreadsheetOffersItsSheets()
+{
+    const QString path = QDir::toNativeSeparators(fixture_->directory.filePath("名单.ods"));
+    QVERIFY(
+        QFile::copy(QStringLiteral(PRIZEDRAW_TEST_DATA "/../sheets/libreoffice-staff.ods"), path));
+    auto window = fixture_->openMainWindow();
+    QStringList sheets;
+    bool sheetBoxShown = false;
+    int chosen = -1;
+    dropAndAnswer(*window, path, [&](ImportDialog &dialog) {
+        auto *box = dialog.findChild<QComboBox *>("sheetBox");
+        sheetBoxShown = box->isVisible();
+        for (int i = 0; i < box->count(); ++i)
+            sheets << box->itemText(i);
+        chosen = box->currentIndex();
+        dialog.findChild<QPushButton *>("okButton")->click();
+    });
+    QVERIFY(dialogOpened_);
+    QVERIFY(sheetBoxShown);
+    QCOMPARE(sheets, QStringList({"说明", "名单", "旧名单（隐藏）"}));
+    QCOMPARE(chosen, 1);
+    QCOMPARE(fixture_->readFile("cjk.txt"),
+             encodeText("张三\r\n李四\r\n王伟\r\nAnna  Smith\r\n周八\r\n周八\r\n吴九\r\n"));
 }

@@ -7,9 +7,10 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     QList<int (*)(int, char *[])> suites{
-        runProgramPathsTest,  runNumericConversionsTest, runTextCodecTest,     runGbkNamesTest,
-        runEncodingGuessTest, runSettingsFileTest,       runCandidateFileTest, runWriteTest,
-        runBadInputTest,      runMillionNamesTest,       runProgramLockTest,   runBatchFileTest};
+        runProgramPathsTest, runNumericConversionsTest, runTextCodecTest,    runTextBlocksTest,
+        runGbkNamesTest,     runEncodingGuessTest,      runSettingsFileTest, runCandidateFileTest,
+        runWriteTest,        runBadInputTest,           runMillionNamesTest, runProgramLockTest,
+        runBatchFileTest};
 #ifdef PRIZEDRAW_WRITE_FAULTS
     suites << runWriteFaultTest;
 #endif

@@ -4,6 +4,7 @@
 int runProgramPathsTest(int argc, char *argv[]);
 int runNumericConversionsTest(int argc, char *argv[]);
 int runTextCodecTest(int argc, char *argv[]);
+int runTextBlocksTest(int argc, char *argv[]);
 int runGbkNamesTest(int argc, char *argv[]);
 int runEncodingGuessTest(int argc, char *argv[]);
 int runSettingsFileTest(int argc, char *argv[]);

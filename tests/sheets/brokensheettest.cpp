@@ -120,7 +120,7 @@ void BrokenSheetTest::refusesBrokenFiles_data()
         zip.add("mimetype", "application/vnd.oasis.opendocument.spreadsheet", {false, false, 0});
         zip.add("content.xml", "<office:document-content/>");
         zip.finish();
-        QTest::newRow("an OpenDocument spreadsheet (.ods)")
+        QTest::newRow("an OpenDocument spreadsheet with no sheets in it")
             << "名单.ods" << buffer.data() << int(K::NotSpreadsheet) << "另存为";
     }
     {

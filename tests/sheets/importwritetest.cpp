@@ -30,6 +30,8 @@ private slots:
         QVERIFY(dir_->isValid());
     }
     void writesAListThatReadsBackAsShown();
+    void choosesTheEncodingThatReadsBack_data();
+    void choosesTheEncodingThatReadsBack();
     void stopsWhenTheOperatorCancels();
     void keepsThePreviousListBesideTheNewOne();
     void failedCopyLeavesTheListAsItWas();
@@ -61,6 +63,35 @@ void ImportWriteTest::writesAListThatReadsBackAsShown()
     const QStringList expected{"李四（销售部）", "王\uFFFD五（技术部）"};
     QCOMPARE(names.names.toStringList(), expected);
     QCOMPARE(parseCandidateNames(importedListBytes(names.names)), expected);
+}
+
+void ImportWriteTest::choosesTheEncodingThatReadsBack_data()
+{
+    QTest::addColumn<QStringList>("names");
+    QTest::addColumn<bool>("utf8");
+
+    QStringList many;
+    QStringList mojibake;
+    for (int i = 0; i < 60000; ++i) {
+        many.append(QStringLiteral("张%1三").arg(i));
+        mojibake.append(i % 2 ? QStringLiteral("宸ュ彿") : QStringLiteral("10023"));
+    }
+    QTest::newRow("GBK names") << QStringList{"张三", "Anna"} << false;
+    QTest::newRow("names outside GBK") << QStringList{"𠮷野家", "李堃", "Zoë"} << false;
+    QTest::newRow("60,000 names, many blocks") << many << false;
+    // GB18030 bytes that are valid UTF-8 for likelier text: the list goes as UTF-8.
+    QTest::newRow("mojibake, read as UTF-8 in GB18030") << QStringList{"宸ュ彿", "10023"} << true;
+    QTest::newRow("60,000 lines of such mojibake") << mojibake << true;
+    QTest::newRow("no names") << QStringList{} << false;
+}
+
+void ImportWriteTest::choosesTheEncodingThatReadsBack()
+{
+    QFETCH(QStringList, names);
+    QFETCH(bool, utf8);
+    const QByteArray bytes = importedListBytes(NameList(names));
+    QCOMPARE(bytes.startsWith("\xEF\xBB\xBF"), utf8);
+    QCOMPARE(parseCandidateNames(bytes), names);
 }
 
 void ImportWriteTest::stopsWhenTheOperatorCancels()
