@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 
 #include <cstdint>
+#include <memory>
 
 namespace {
 
@@ -28,6 +29,23 @@ void checkNames(const SheetTable &table)
     const QStringList list = names.names.toStringList();
     require(parseCandidateNames(importedListBytes(names.names)) == list,
             "cjk.txt reads back as the names", QString::number(list.size()));
+}
+
+// A text read a few bytes at a time gives the table it gives read whole: a record, a quoted
+// field, a CR LF or a character may be cut anywhere between two pieces.
+void checkSmallPieces(const QString &path, const SheetTable &whole, qsizetype piece)
+{
+    ReadFailure failure;
+    const std::unique_ptr<ListSource> source = openListSource(path, {}, failure, piece);
+    require(source != nullptr && failure.ok(), "a text opens in small pieces too");
+    const SheetTable table = source->readSheet(0, {}, failure);
+    require(failure.ok(), "a text reads in small pieces too");
+    require(table.rowCount() == whole.rowCount() && table.columns() == whole.columns(),
+            "the same rows and columns in small pieces", QString::number(table.rowCount()));
+    for (int column : whole.columns())
+        for (qsizetype row = 0; row < whole.rowCount(); ++row)
+            require(table.cell(row, column) == whole.cell(row, column),
+                    "the same cells in small pieces", whole.cell(row, column).toString());
 }
 
 } // namespace
@@ -65,9 +83,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     ReadFailure failure;
     const OpenedList opened = openList(path, {}, failure);
     require(opened.source ? failure.ok() : !failure.ok(), "a list or a failure");
-    if (opened.source)
+    if (opened.source) {
         checkNames(opened.table);
-    else
+        if (data[0] % 3 == 0 && !opened.source->isWorkbook())
+            checkSmallPieces(path, opened.table, 1 + data[0] / 3 % 16);
+    } else
         require(!listSourceFailureText(path, failure).isEmpty(), "a failure has its message");
     return 0;
 }
