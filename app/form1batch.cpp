@@ -81,13 +81,10 @@ void Form1::renderDisplayMode(bool restyle)
     if (batch) {
         // One size for the whole roll: the one at which a batch of the widest name fits, so
         // the list does not jump at every tick.
-        const DrawState &state = engine_.state();
-        qsizetype names = 1;
-        for (PrizeTier tier : AllTiers)
-            if (state.captions[tierIndex(tier)] != tierRow(tier).startCaption)
-                names = engine_.batchFor(tier);
-        const QString longest = QStringList(names, widestNames(state.candidates, 1).value(0))
-                                    .join(QStringLiteral("、"));
+        const qsizetype names = engine_.batchFor(*engine_.rollingTier());
+        const QString longest =
+            QStringList(names, widestNames(engine_.state().candidates, 1).value(0))
+                .join(QStringLiteral("、"));
         const int room = c_.Text1->contentsRect().width() - 8;
         const int advance = QFontMetrics(font).horizontalAdvance(longest);
         if (advance > room && room > 0)

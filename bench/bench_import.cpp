@@ -8,6 +8,7 @@
 #include "importnames.h"
 #include "listsource.h"
 #include "namegenerator.h"
+#include "processmemory.h"
 #include "workbookmaker.h"
 #include "ziparchive.h"
 
@@ -29,36 +30,18 @@ namespace {
 using Clock = std::chrono::steady_clock;
 constexpr qsizetype Rows = 1'000'000;
 
-double memoryMb(const char *key)
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly | QIODevice::Text))
-        return 0;
-    for (const QByteArray &line : status.readAll().split('\n'))
-        if (line.startsWith(key))
-            return line.mid(int(qstrlen(key)) + 1).trimmed().split(' ').first().toDouble() / 1024;
-    return 0;
-}
-
 // What earlier runs freed goes back to the system first: the growth then counts every page
 // the import takes, not only those it found no free memory for. glibc's threshold for
 // blocks of their own is held at its start value: it rises after a large block is freed,
 // and then blocks of up to 32 MB come from the heap, whose freed pages stay counted. A
 // large block goes back when it is freed on Windows, the program's first system, and so it
 // does here.
-void returnFreedMemory()
+void returnFreedMemoryAsWindowsDoes()
 {
 #ifdef __GLIBC__
     mallopt(M_MMAP_THRESHOLD, 128 * 1024);
-    malloc_trim(0);
 #endif
-}
-
-void resetPeakMemory()
-{
-    QFile refs(QStringLiteral("/proc/self/clear_refs"));
-    if (refs.open(QIODevice::WriteOnly))
-        refs.write("5");
+    returnFreedMemory();
 }
 
 // Where generated files are kept between runs: LibreOffice takes minutes for a million rows.
@@ -159,17 +142,17 @@ void importFile(benchmark::State &state, const QString &path, qsizetype names, q
     double growth = 0;
     double reading = 0;
     for (auto _ : state) {
-        returnFreedMemory();
-        const double before = memoryMb("VmRSS:");
+        returnFreedMemoryAsWindowsDoes();
+        const double before = processMemoryMb("VmRSS:");
         resetPeakMemory();
         const auto start = Clock::now();
         ReadFailure failure;
         OpenedList opened = openList(path, {}, failure);
-        reading = qMax(reading, memoryMb("VmHWM:") - before);
+        reading = qMax(reading, processMemoryMb("VmHWM:") - before);
         const ImportedNames imported = importNames(opened.table, suggestColumns(opened.table));
         const QByteArray bytes = importedListBytes(imported.names);
         const auto stop = Clock::now();
-        growth = qMax(growth, memoryMb("VmHWM:") - before);
+        growth = qMax(growth, processMemoryMb("VmHWM:") - before);
         if (!failure.ok() || imported.names.size() != names || bytes.isEmpty())
             state.SkipWithError("the file did not import");
         state.SetIterationTime(std::chrono::duration<double>(stop - start).count());

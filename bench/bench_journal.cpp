@@ -7,6 +7,7 @@
 #include "journalreader.h"
 #include "namegenerator.h"
 #include "namelist.h"
+#include "processmemory.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -26,26 +27,6 @@ QStringList winnerLine(qsizetype n, const QString &name)
     return {JournalEvent::Winner, QStringLiteral("3等奖:"), name,
             QStringLiteral("抽前=%1").arg(1'000'000 - n),
             QStringLiteral("抽后=%1").arg(999'999 - n)};
-}
-
-// "VmRSS" or "VmHWM" of this process, in MB.
-double memoryMb(const char *key)
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly | QIODevice::Text))
-        return 0;
-    for (const QByteArray &line : status.readAll().split('\n'))
-        if (line.startsWith(key))
-            return line.mid(int(qstrlen(key)) + 1).trimmed().split(' ').first().toDouble() / 1024;
-    return 0;
-}
-
-// The peak resident memory is counted afresh from here (Linux).
-void resetPeakMemory()
-{
-    QFile refs(QStringLiteral("/proc/self/clear_refs"));
-    if (refs.open(QIODevice::WriteOnly))
-        refs.write("5");
 }
 
 // A journal of about a gigabyte: evening after evening of whole runs, the last one
@@ -79,12 +60,12 @@ void findInLargeJournal(benchmark::State &state)
     const QString path = writeLargeJournal(directory);
     double growth = 0;
     for (auto _ : state) {
-        const double before = memoryMb("VmRSS:");
+        const double before = processMemoryMb("VmRSS:");
         resetPeakMemory();
         const auto start = Clock::now();
         const InterruptedDraw draw = readInterruptedDraw(path);
         const auto stop = Clock::now();
-        growth = qMax(growth, memoryMb("VmHWM:") - before);
+        growth = qMax(growth, processMemoryMb("VmHWM:") - before);
         if (draw.winners.size() != ResumedWinners)
             state.SkipWithError("the interrupted draw was not found");
         state.SetIterationTime(std::chrono::duration<double>(stop - start).count());

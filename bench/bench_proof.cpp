@@ -4,6 +4,7 @@
 // at a stop: a winner's line journalled with its chain value against the same bytes
 // written and synced as the journal wrote them before it had one, and the chain value
 // alone.
+#include "candidatefile.h"
 #include "drawengine.h"
 #include "drawverifier.h"
 #include "journal.h"
@@ -11,7 +12,7 @@
 #include "journalline.h"
 #include "namegenerator.h"
 #include "namelist.h"
-#include "candidatefile.h"
+#include "processmemory.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -26,9 +27,6 @@
 #include <io.h>
 #else
 #include <unistd.h>
-#endif
-#ifdef __GLIBC__
-#include <malloc.h>
 #endif
 
 namespace {
@@ -63,7 +61,8 @@ struct DrawnFolder {
     explicit DrawnFolder(qsizetype count)
     {
         QFile file(list);
-        if (!file.open(QIODevice::WriteOnly) || !file.write(candidateFileBytes(generateNames(count))))
+        if (!file.open(QIODevice::WriteOnly) ||
+            !file.write(candidateFileBytes(generateNames(count))))
             return;
         file.close();
         CandidatePool pool = readCandidatePool(list);
@@ -71,9 +70,10 @@ struct DrawnFolder {
         StepRandom random;
         DrawEngine engine(random);
         engine.applySettings(QStringLiteral("年会"), {Winners, 0, 0, 0});
-        if (!writer.appendAll({{JournalEvent::ProgramStart},
-                               drawStartJournalFields(JournalEvent::DrawStart, QStringLiteral("年会"),
-                                                      {Winners, 0, 0, 0}, list, pool)})
+        if (!writer
+                 .appendAll({{JournalEvent::ProgramStart},
+                             drawStartJournalFields(JournalEvent::DrawStart, QStringLiteral("年会"),
+                                                    {Winners, 0, 0, 0}, list, pool)})
                  .ok())
             return;
         engine.state().candidates.fill(std::move(pool.names));
@@ -109,30 +109,6 @@ void verifyDrawBench(benchmark::State &state)
             state.SkipWithError("the draw did not verify");
         state.SetIterationTime(std::chrono::duration<double>(stop - start).count());
     }
-}
-
-// "VmRSS" or "VmHWM" of this process, in MB (Linux).
-double processMemoryMb(const char *key)
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly | QIODevice::Text))
-        return 0;
-    for (const QByteArray &line : status.readAll().split('\n'))
-        if (line.startsWith(key))
-            return line.mid(int(qstrlen(key)) + 1).trimmed().split(' ').first().toDouble() / 1024;
-    return 0;
-}
-
-// The peak resident memory is counted afresh from here (Linux), from what the process
-// holds once freed memory is given back.
-void restartPeakMemory()
-{
-#ifdef __GLIBC__
-    malloc_trim(0);
-#endif
-    QFile refs(QStringLiteral("/proc/self/clear_refs"));
-    if (refs.open(QIODevice::WriteOnly))
-        refs.write("5");
 }
 
 // A program folder whose journal holds evening after evening on one list of 1,000 names,
@@ -205,7 +181,8 @@ void verifyLargeJournal(benchmark::State &state)
     }
     double growth = 0;
     for (auto _ : state) {
-        restartPeakMemory();
+        returnFreedMemory();
+        resetPeakMemory();
         const double before = processMemoryMb("VmRSS:");
         const auto start = Clock::now();
         const Verification verified = verifyDraw(folder.journal, folder.list);

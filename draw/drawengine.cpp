@@ -82,13 +82,6 @@ void DrawEngine::editDisplay(const QString &text)
         state_.rollShowsName = true;
 }
 
-bool DrawEngine::anyTierRolling() const
-{
-    return std::any_of(AllTiers.begin(), AllTiers.end(), [this](PrizeTier tier) {
-        return state_.captions[tierIndex(tier)] != tierRow(tier).startCaption;
-    });
-}
-
 DrawOutcome DrawEngine::shortcut()
 {
     const std::optional<PrizeTier> tier = shortcutTier();

@@ -125,6 +125,8 @@ public:
     // tier's places left or the pool's names; 1 draws as a single stop always did.
     void setBatchSizes(const std::array<int, 4> &sizes) { state_.batchSize = sizes; }
     int batchFor(PrizeTier tier) const;
+    // The tier whose names roll now, if any.
+    std::optional<PrizeTier> rollingTier() const;
     // A tier rolls several names at once: the display shows a list, not a name to edit.
     bool batchRolls() const;
     // Space, Enter or a remote's "next": clicks the lowest enabled tier.
@@ -167,8 +169,7 @@ private:
     bool count(PrizeTier tier, const QString &winner, bool typed = false, bool listed = false);
     void applyQuotaTests();
     void voidWinner(qsizetype place);
-    bool anyTierRolling() const;
-    std::optional<PrizeTier> rollingTier() const;
+    bool anyTierRolling() const { return rollingTier().has_value(); }
     // drawbatch.cpp: a tick and a stop of a roll of several names.
     TickOutcome tickBatch(PrizeTier tier);
     DrawOutcome recordBatch(PrizeTier tier);

@@ -13,23 +13,6 @@
 
 namespace {
 
-// The table's rows, each its cells from column A joined by '|'.
-QStringList rowsOf(const SheetTable &table)
-{
-    const QList<int> columns = table.columns();
-    const int width = columns.isEmpty() ? 0 : columns.last() + 1;
-    QStringList rows;
-    for (qsizetype row = 0; row < table.rowCount(); ++row) {
-        QStringList cells;
-        for (int column = 0; column < width; ++column)
-            cells.append(table.cell(row, column).toString());
-        while (!cells.isEmpty() && cells.last().isEmpty())
-            cells.removeLast();
-        rows.append(cells.join(u'|'));
-    }
-    return rows;
-}
-
 // Records of a quoted field over two lines, with commas inside, separated by semicolons:
 // the separator is known only once 200 of them have been seen.
 QByteArray longRecords(QStringList *rows)

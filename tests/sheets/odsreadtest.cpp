@@ -3,6 +3,7 @@
 // empty rows, filters, groups, merges, other namespace prefixes, broken packages.
 #include "importnames.h"
 #include "listsource.h"
+#include "sheetsamples.h"
 #include "zipmaker.h"
 
 #include <QBuffer>
@@ -11,23 +12,6 @@
 #include <QTest>
 
 namespace {
-
-// The table's rows, each its cells from column A joined by '|', a hidden row marked.
-QStringList rowsOf(const SheetTable &table)
-{
-    const QList<int> columns = table.columns();
-    const int width = columns.isEmpty() ? 0 : columns.last() + 1;
-    QStringList rows;
-    for (qsizetype row = 0; row < table.rowCount(); ++row) {
-        QStringList cells;
-        for (int column = 0; column < width; ++column)
-            cells.append(table.cell(row, column).toString());
-        while (!cells.isEmpty() && cells.last().isEmpty())
-            cells.removeLast();
-        rows.append(cells.join(u'|') + (table.isRowHidden(row) ? "（隐藏）" : ""));
-    }
-    return rows;
-}
 
 const QByteArray Namespaces = "xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\" "
                               "xmlns:style=\"urn:oasis:names:tc:opendocument:xmlns:style:1.0\" "

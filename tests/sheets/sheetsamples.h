@@ -2,11 +2,13 @@
 
 // Sheets and texts shared by the readers' tests, and the scratch folder they are written to.
 
+#include "sheettable.h"
 #include "testfiles.h"
 #include "workbookmaker.h"
 
 #include <QDir>
 #include <QMetaType>
+#include <QStringList>
 #include <QTemporaryDir>
 
 using Cell = WorkbookMaker::Cell;
@@ -28,6 +30,23 @@ inline QByteArray utf16be(const QString &text)
         bytes.append(char(c.unicode() & 0xFF));
     }
     return bytes;
+}
+
+// The table's rows, each its cells from column A joined by '|', a hidden row marked.
+inline QStringList rowsOf(const SheetTable &table)
+{
+    const QList<int> columns = table.columns();
+    const int width = columns.isEmpty() ? 0 : columns.last() + 1;
+    QStringList rows;
+    for (qsizetype row = 0; row < table.rowCount(); ++row) {
+        QStringList cells;
+        for (int column = 0; column < width; ++column)
+            cells.append(table.cell(row, column).toString());
+        while (!cells.isEmpty() && cells.last().isEmpty())
+            cells.removeLast();
+        rows.append(cells.join(u'|') + (table.isRowHidden(row) ? "（隐藏）" : ""));
+    }
+    return rows;
 }
 
 inline Cell c(const QString &ref, Cell::Kind kind, const QString &value,
