@@ -3,6 +3,7 @@
 #include "millionrecordingtest.h"
 #include "randomnesstest.h"
 #include "recordingtest.h"
+#include "soundcuestest.h"
 #include "stagescenetest.h"
 #include "stoptest.h"
 
@@ -19,6 +20,7 @@ int main(int argc, char *argv[])
     StopTest stop;
     StageSceneTest stage;
     BatchTest batch;
+    SoundCuesTest sound;
     int failed = QTest::qExec(&cycle, argc, argv);
     failed |= QTest::qExec(&recording, argc, argv);
     failed |= QTest::qExec(&randomness, argc, argv);
@@ -26,5 +28,6 @@ int main(int argc, char *argv[])
     failed |= QTest::qExec(&stop, argc, argv);
     failed |= QTest::qExec(&stage, argc, argv);
     failed |= QTest::qExec(&batch, argc, argv);
+    failed |= QTest::qExec(&sound, argc, argv);
     return failed;
 }

@@ -1,13 +1,13 @@
-#include "stagekey.h"
+#include "togglekey.h"
 
 #include <Qt>
 
-StageKey::Verdict StageKey::keyEvent(bool press, int key, int modifiers, quint64 timestamp,
-                                     bool autoRepeat)
+ToggleKey::Verdict ToggleKey::keyEvent(bool press, int key, int modifiers, quint64 timestamp,
+                                       bool autoRepeat)
 {
     // Shift+F5 and the like keep whatever meaning the focused control gives them.
-    if (key != Qt::Key_F5 || (modifiers & ~Qt::KeypadModifier) != 0)
-        return Verdict::NotStageKey;
+    if (key != key_ || (modifiers & ~Qt::KeypadModifier) != 0)
+        return Verdict::NotThisKey;
     if (!press) {
         lastReleaseTime_ = timestamp;
         return Verdict::Swallow;
