@@ -70,6 +70,7 @@ Form1::Form1(Notifier &notifier, RandomSource &random, JournalWriter &journal,
     c_.tierButtons[0]->setFocus();
     setUpVoiding();
     setUpProof();
+    setUpSound();
     new ListImport(*this, notifier_, journal_, programDirectory_);
     new BatchSetting(*this, notifier_, programDirectory_);
     displayFont_ = c_.Text1->font();
@@ -97,17 +98,24 @@ bool Form1::eventFilter(QObject *watched, QEvent *event)
     const int modifiers = key.modifiers().toInt();
     const ShortcutKeys::Verdict verdict =
         keys_.keyEvent(press, key.key(), modifiers, key.timestamp(), key.isAutoRepeat());
-    const StageKey::Verdict stageVerdict =
+    const ToggleKey::Verdict stageVerdict =
         stageKey_.keyEvent(press, key.key(), modifiers, key.timestamp(), key.isAutoRepeat());
+    const ToggleKey::Verdict soundVerdict =
+        soundKey_.keyEvent(press, key.key(), modifiers, key.timestamp(), key.isAutoRepeat());
     if (voidKey(watched, key))
         return true;
     // The stage view's keys are this window's: a presenter remote drives the draw there.
     auto *widget = qobject_cast<QWidget *>(watched);
     if (!widget || (widget->window() != this && (!stage_ || widget->window() != stage_)))
         return false;
-    if (stageVerdict != StageKey::Verdict::NotStageKey) {
-        if (stageVerdict == StageKey::Verdict::Toggle)
+    if (stageVerdict != ToggleKey::Verdict::NotThisKey) {
+        if (stageVerdict == ToggleKey::Verdict::Toggle)
             toggleStage();
+        return true;
+    }
+    if (soundVerdict != ToggleKey::Verdict::NotThisKey) {
+        if (soundVerdict == ToggleKey::Verdict::Toggle)
+            toggleSound();
         return true;
     }
     if (verdict == ShortcutKeys::Verdict::NotShortcut)
@@ -129,6 +137,7 @@ void Form1::resizeEvent(QResizeEvent *event)
     QWidget::resizeEvent(event);
     Module1::ScaleLayout(*this);
     bt();
+    placeSoundMark();
 }
 
 void Form1::closeEvent(QCloseEvent *event)
@@ -297,6 +306,7 @@ void Form1::Format()
 {
     engine_.clearForReset();
     syncTimer();
+    sound(SoundEvent::Reset);
     renderButtons();
     renderTexts();
     load();
@@ -347,4 +357,6 @@ void Form1::syncTimer()
         c_.Timer1->stop();
     else if (!c_.Timer1->isActive() || c_.Timer1->interval() != interval)
         c_.Timer1->start(interval);
+    // The roll music runs with the names.
+    sound(interval == 0 ? SoundEvent::RollStopped : SoundEvent::RollStarted);
 }

@@ -6,7 +6,8 @@
 #include "heldnotices.h"
 #include "journalwriter.h"
 #include "shortcutkeys.h"
-#include "stagekey.h"
+#include "soundcues.h"
+#include "togglekey.h"
 
 #include <QFont>
 #include <QWidget>
@@ -18,6 +19,7 @@ struct CandidatePool;
 struct InterruptedDraw;
 
 class Notifier;
+class SoundMark;
 class StagePictureLoader;
 struct StagePicture;
 class StageView;
@@ -32,7 +34,8 @@ class StageView;
 // a winner who is not there (Delete or the log's menu) is in form1log.cpp. ProgramHost owns the
 // windows and opens the settings window (Form2). F5 opens the stage view, which Form1 owns and
 // keeps in step with the draw. A press that draws several winners at once (the operator's
-// setting, BatchSetting) is in form1batch.cpp.
+// setting, BatchSetting) is in form1batch.cpp. What the hall hears (SoundCues decides it,
+// F8 mutes) is in form1sound.cpp.
 class Form1 : public QWidget {
     Q_OBJECT
 public:
@@ -64,6 +67,14 @@ public:
 
     // How many winners one press draws, per tier, from now on (form1batch.cpp).
     void setBatchSizes(const std::array<int, 4> &sizes);
+
+    // Where the sound's cues go (form1sound.cpp); without one the draw is silent.
+    void setSoundOutput(std::function<void(const SoundCue &)> output);
+    bool soundMuted() const { return soundCues_.muted(); }
+    // F8: all sound off, or on again.
+    void toggleSound();
+    // A music file that cannot be played: told once the roll is over.
+    void soundProblem(const QString &text);
 
 signals:
     // drawProof() may have changed: emitted after the event that wrote the journal.
@@ -116,6 +127,10 @@ private:
     void showStagePicture(const StagePicture &picture);
     void stageHidden();
 
+    void setUpSound();
+    void sound(SoundEvent event);
+    void placeSoundMark();
+
     void renderButtons();
     void renderTexts();
     void syncTimer();
@@ -146,7 +161,11 @@ private:
     bool showingRoll_ = false;
     HeldNotices laterNotices_{notifier_};
     ShortcutKeys keys_;
-    StageKey stageKey_;
+    ToggleKey stageKey_{Qt::Key_F5};
+    ToggleKey soundKey_{Qt::Key_F8};
+    SoundCues soundCues_;
+    std::function<void(const SoundCue &)> soundOutput_;
+    SoundMark *soundMark_ = nullptr;
     StageView *stage_ = nullptr;
     StagePictureLoader *pictureLoader_ = nullptr;
     // Why the stage's picture could not be read, kept while the stage covers the operator's

@@ -68,6 +68,7 @@ void Form1::recordedStop(PrizeTier tier)
     cursor.insertText(lines);
     c_.Text2->setPlainText(state.status);
     T1setup();
+    sound(SoundEvent::WinnerRecorded);
 }
 
 void Form1::renderDisplayMode(bool restyle)

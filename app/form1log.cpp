@@ -108,6 +108,7 @@ void Form1::voidOnLine(int line)
     journal_.write(voidJournalFields(winner.tier, winner.name, winner.journalLine,
                                      engine_.state().drawnCount));
     engine_.voidPlace(line);
+    sound(SoundEvent::Voided);
 
     // Only that line leaves the box: the log is never rebuilt as a whole.
     const QTextBlock block = c_.T1->document()->findBlockByNumber(line);

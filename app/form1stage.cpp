@@ -35,6 +35,7 @@ void Form1::openStage()
     stage_->showDraw();
     // The main window stays where it is, at its size.
     stage_->open(screen());
+    sound(SoundEvent::StageShown);
     // Read at every opening: the operator may put a picture beside the program during
     // the evening. The stage shows first (in red, or the picture it had) so the audience
     // never sees the desktop, and the picture follows once read.
@@ -59,6 +60,7 @@ void Form1::showStagePicture(const StagePicture &picture)
 
 void Form1::stageHidden()
 {
+    sound(SoundEvent::StageHidden);
     if (!pictureWarning_.isEmpty())
         laterNotices_.warning(QStringLiteral("提示"), std::exchange(pictureWarning_, {}));
 }

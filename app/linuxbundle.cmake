@@ -37,7 +37,11 @@ set(system_libraries
     "^lib(GL|EGL|GLX|OpenGL|GLdispatch|drm|gbm)\\.so"
     "^lib(X11|X11-xcb|xcb|Xau|Xdmcp|ICE|SM)\\.so"
     "^lib(fontconfig|freetype|harfbuzz|graphite2|png16|brotli[a-z]*|expat|z)\\.so"
-    "^lib(dbus-1|systemd|glib-2\\.0|pcre2-8|uuid|bsd|md|cap|gcrypt|gpg-error|lzma|lz4|zstd)\\.so")
+    "^lib(dbus-1|systemd|glib-2\\.0|pcre2-8|uuid|bsd|md|cap|gcrypt|gpg-error|lzma|lz4|zstd)\\.so"
+    # Sound: the system's sound server and media framework, whose plugins and daemon
+    # must match the libraries that talk to them.
+    "^lib(gst[a-z]*-1\\.0|orc-0\\.4|pulse|pulse-[a-z]+|pulsecommon-[0-9.]+|asound|sndfile)\\.so"
+    "^lib(gobject-2\\.0|gmodule-2\\.0|gio-2\\.0|ffi|unwind|dw|elf|bz2|asyncns|apparmor)\\.so")
 install(RUNTIME_DEPENDENCY_SET prizedraw_runtime
     PRE_EXCLUDE_REGEXES ${system_libraries} LIBRARY DESTINATION lib)
 

@@ -1,4 +1,5 @@
 #include "messageboxnotifier.h"
+#include "musicplayer.h"
 #include "programfont.h"
 #include "programhost.h"
 #include "programpaths.h"
@@ -45,9 +46,17 @@ int main(int argc, char *argv[])
     }
     const auto random = makeClockSeededRandom();
     ProgramHost host(notifier, *random, *directory);
+    MusicPlayer music;
+    host.setSoundOutput([&music](const SoundCue &cue) { music.apply(cue); });
+    QObject::connect(&music, &MusicPlayer::problem, &host, [&host](const QString &text) {
+        if (host.mainWindow())
+            host.mainWindow()->soundProblem(text);
+    });
     notifier.setPlacement(&host.boxPlacement());
     QObject::connect(&host, &ProgramHost::programEnded, &app, [] { QCoreApplication::exit(0); });
     if (!host.start())
         return 0;
+    // The window is up before the sound device and the music files are opened.
+    music.start(*directory);
     return QApplication::exec();
 }

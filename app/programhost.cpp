@@ -74,6 +74,7 @@ void ProgramHost::showNewMainWindow()
     connect(window, &Form1::exitRequested, this, &ProgramHost::end);
     connect(window, &Form1::leaving, this, [this](const QString &report) { report_ = report; });
     connect(window, &QObject::destroyed, this, &ProgramHost::windowGone);
+    window->setSoundOutput(soundOutput_);
     mainWindow_ = window;
 
     showCentred(window);
@@ -105,6 +106,9 @@ void ProgramHost::replaceMainWindow()
     showNewMainWindow();
     if (staged)
         mainWindow_->openStage();
+    // F8's choice holds for the evening, not for one window.
+    if (old && old->soundMuted())
+        mainWindow_->toggleSound();
     if (old) {
         old->close();
         delete old;

@@ -4,9 +4,12 @@
 #include "journalwriter.h"
 #include "operatorboxes.h"
 #include "programlock.h"
+#include "soundcues.h"
 
 #include <QObject>
 #include <QString>
+
+#include <functional>
 
 class Form1;
 class Form2;
@@ -32,6 +35,11 @@ public:
     // Where the program's boxes open: for the operator, never over the stage's names.
     const BoxPlacement &boxPlacement() const { return boxes_; }
     Form2 *settingsWindow() const { return settingsWindow_; }
+    // Where every main window's sound cues go, this one's and those that replace it.
+    void setSoundOutput(std::function<void(const SoundCue &)> output)
+    {
+        soundOutput_ = std::move(output);
+    }
 
 signals:
     void programEnded();
@@ -53,5 +61,6 @@ private:
     Form2 *settingsWindow_ = nullptr;
     // The report the main window wrote as it went; empty when it could not write one.
     QString report_;
+    std::function<void(const SoundCue &)> soundOutput_;
     OperatorBoxes boxes_{[this] { return mainWindow_; }};
 };

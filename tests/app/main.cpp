@@ -8,6 +8,7 @@
 #include "tst_journal.h"
 #include "tst_reportresetsettings.h"
 #include "tst_shortcutkeys.h"
+#include "tst_sound.h"
 #include "tst_stageview.h"
 #include "tst_voidwinner.h"
 #include "tst_windowframe.h"
@@ -34,6 +35,10 @@ int main(int argc, char *argv[])
     }
     {
         TestShortcutKeys test;
+        failed |= QTest::qExec(&test, argc, argv);
+    }
+    {
+        TestSound test;
         failed |= QTest::qExec(&test, argc, argv);
     }
     {

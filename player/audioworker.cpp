@@ -1,0 +1,203 @@
+#include "audioworker.h"
+
+#include "backgroundmusic.h"
+#include "builtinsounds.h"
+#include "clipdecoder.h"
+#include "mixerdevice.h"
+#include "soundmixer.h"
+
+#include <QAudioSink>
+#include <QFileInfo>
+#include <QMediaDevices>
+#include <QTimer>
+
+namespace {
+
+constexpr int SampleRate = 48000;
+// The roll music and the fanfare are held in memory; four minutes of either is plenty
+// and keeps a long file from taking half a gigabyte.
+constexpr qsizetype MostFrames = qsizetype(4) * 60 * SampleRate;
+// What the device holds ahead of the mixer: small, so a key is heard within a tenth of
+// a second.
+constexpr int BufferMs = 40;
+constexpr int WatchMs = 50;
+// After this long without a sound the device is let go until the next cue.
+constexpr int SilentWatchesBeforeSuspend = 1000 / WatchMs;
+constexpr int ReopenMs = 2000;
+
+QString unplayableText(const QString &path, const QString &reason, bool builtIn)
+{
+    const QString name = QFileInfo(path).fileName();
+    return builtIn ? QStringLiteral("无法播放音乐文件“%1”（%2），改用程序内置的声音。")
+                         .arg(name, reason)
+                   : QStringLiteral("无法播放音乐文件“%1”（%2），不播放背景音乐。")
+                         .arg(name, reason);
+}
+
+} // namespace
+
+AudioWorker::AudioWorker() = default;
+
+AudioWorker::~AudioWorker()
+{
+    if (sink_)
+        sink_->stop();
+}
+
+void AudioWorker::start(const QString &directory)
+{
+    directory_ = directory;
+    mixer_ = std::make_unique<SoundMixer>(SampleRate);
+    devices_ = new QMediaDevices(this);
+    background_ = new BackgroundMusic(this);
+    watch_ = new QTimer(this);
+    watch_->setInterval(WatchMs);
+    reopen_ = new QTimer(this);
+    reopen_->setSingleShot(true);
+    reopen_->setInterval(ReopenMs);
+    connect(watch_, &QTimer::timeout, this, &AudioWorker::watch);
+    connect(reopen_, &QTimer::timeout, this, &AudioWorker::openSink);
+    // A device plugged in or out: play on whatever is the default now.
+    connect(devices_, &QMediaDevices::audioOutputsChanged, this, [this] {
+        if (QMediaDevices::defaultAudioOutput() != device_)
+            openSink();
+    });
+    connect(background_, &BackgroundMusic::failed, this,
+            [this](const QString &path, const QString &reason) {
+                emit problem(unplayableText(path, reason, false));
+            });
+    openSink();
+    loadMusic();
+}
+
+void AudioWorker::loadMusic()
+{
+    ++generation_;
+    useClip(MusicRole::Roll, builtinRollMusic(SampleRate));
+    useClip(MusicRole::Fanfare, builtinFanfare(SampleRate));
+    for (MusicRole role : {MusicRole::Roll, MusicRole::Fanfare}) {
+        const QString path = findMusicFile(directory_, role);
+        if (!path.isEmpty())
+            decode(role, path);
+    }
+    background_->play(findMusicFile(directory_, MusicRole::Background));
+}
+
+void AudioWorker::useClip(MusicRole role, const SoundClip &clip)
+{
+    if (role == MusicRole::Roll)
+        mixer_->setRollMusic(clip);
+    else
+        mixer_->setFanfare(clip);
+}
+
+void AudioWorker::decode(MusicRole role, const QString &path)
+{
+    auto *decoder = new ClipDecoder(path, SampleRate, MostFrames, this);
+    const int generation = generation_;
+    connect(decoder, &ClipDecoder::decoded, this,
+            [this, decoder, role, generation](const SoundClip &clip) {
+                if (generation == generation_)
+                    useClip(role, clip);
+                decoder->deleteLater();
+            });
+    connect(decoder, &ClipDecoder::failed, this,
+            [this, decoder, path, generation](const QString &reason) {
+                if (generation == generation_)
+                    emit problem(unplayableText(path, reason, true));
+                decoder->deleteLater();
+            });
+    decoder->start();
+}
+
+void AudioWorker::apply(const SoundCue &cue)
+{
+    if (!mixer_)
+        return;
+    switch (cue.roll) {
+    case SoundCue::Roll::Keep:
+        break;
+    case SoundCue::Roll::Start:
+        mixer_->startRoll();
+        break;
+    case SoundCue::Roll::FadeOut:
+        mixer_->fadeOutRoll();
+        break;
+    case SoundCue::Roll::Stop:
+        mixer_->stopAll();
+        break;
+    }
+    if (cue.silenceAll) {
+        mixer_->stopAll();
+        background_->stop();
+    }
+    if (cue.fanfare)
+        mixer_->playFanfare();
+    if (cue.muteChanged) {
+        mixer_->setMuted(cue.muted);
+        background_->setMuted(cue.muted);
+    }
+    if (cue.reloadMusic)
+        loadMusic();
+    background_->setDucked(mixer_->isForegroundPlaying());
+    wake();
+}
+
+void AudioWorker::openSink()
+{
+    if (sink_) {
+        sink_->disconnect(this);
+        sink_->stop();
+        sink_->deleteLater();
+        sink_ = nullptr;
+    }
+    device_ = QMediaDevices::defaultAudioOutput();
+    if (device_.isNull())
+        return; // silent until a device comes
+    QAudioFormat format;
+    format.setSampleRate(SampleRate);
+    format.setChannelCount(2);
+    format.setSampleFormat(QAudioFormat::Int16);
+    sink_ = new QAudioSink(device_, format, this);
+    sink_->setBufferSize(format.bytesForDuration(BufferMs * 1000));
+    connect(sink_, &QAudioSink::stateChanged, this, &AudioWorker::sinkStateChanged);
+    if (!stream_) {
+        stream_ = new MixerDevice(*mixer_, this);
+        stream_->open(QIODevice::ReadOnly);
+    }
+    sink_->start(stream_);
+    silentWatches_ = 0;
+}
+
+void AudioWorker::sinkStateChanged(QAudio::State state)
+{
+    // A device that failed (unplugged, taken by another program) is tried again later;
+    // the mixer keeps its state meanwhile.
+    if (state == QAudio::StoppedState && sink_ && sink_->error() != QAudio::NoError)
+        reopen_->start();
+}
+
+void AudioWorker::wake()
+{
+    silentWatches_ = 0;
+    watch_->start();
+    if (!sink_)
+        return reopen_->start();
+    if (sink_->state() == QAudio::SuspendedState)
+        sink_->resume();
+}
+
+void AudioWorker::watch()
+{
+    background_->setDucked(mixer_->isForegroundPlaying());
+    if (mixer_->isSounding()) {
+        silentWatches_ = 0;
+        return;
+    }
+    // Nothing more to hear until the next cue: the device rests, and so does this timer.
+    if (++silentWatches_ < SilentWatchesBeforeSuspend)
+        return;
+    watch_->stop();
+    if (sink_ && (sink_->state() == QAudio::ActiveState || sink_->state() == QAudio::IdleState))
+        sink_->suspend();
+}

@@ -1,0 +1,60 @@
+#pragma once
+
+#include "musicfiles.h"
+#include "soundclip.h"
+#include "soundcues.h"
+
+#include <QAudio>
+#include <QAudioDevice>
+#include <QObject>
+#include <QString>
+
+#include <memory>
+
+class BackgroundMusic;
+class MixerDevice;
+class QAudioSink;
+class QMediaDevices;
+class QTimer;
+class SoundMixer;
+
+// Everything that makes sound, on a thread of its own so that neither the draw waits for
+// the sound nor the sound for a busy window: the mixer of roll music and fanfare, the audio
+// device it plays into, the music files' decoding and the background music. No device, a
+// device pulled out, a file that cannot be played: the draw goes on, silent or with the
+// built-in sound, and a file is named once in a message.
+class AudioWorker : public QObject {
+    Q_OBJECT
+public:
+    AudioWorker();
+    ~AudioWorker() override;
+
+    // Called on the worker's thread (queued): the device, then the music of `directory`.
+    void start(const QString &directory);
+    void apply(const SoundCue &cue);
+
+signals:
+    void problem(const QString &text);
+
+private:
+    void loadMusic();
+    void useClip(MusicRole role, const SoundClip &clip);
+    void decode(MusicRole role, const QString &path);
+    void openSink();
+    void sinkStateChanged(QAudio::State state);
+    void wake();
+    void watch();
+
+    QString directory_;
+    std::unique_ptr<SoundMixer> mixer_;
+    QMediaDevices *devices_ = nullptr;
+    QAudioDevice device_;
+    QAudioSink *sink_ = nullptr;
+    MixerDevice *stream_ = nullptr;
+    BackgroundMusic *background_ = nullptr;
+    QTimer *watch_ = nullptr;
+    QTimer *reopen_ = nullptr;
+    int silentWatches_ = 0;
+    // Decodings started before the last reset are dropped when they end.
+    int generation_ = 0;
+};

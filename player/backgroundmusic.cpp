@@ -1,0 +1,87 @@
+#include "backgroundmusic.h"
+
+#include <QAudioOutput>
+#include <QMediaPlayer>
+#include <QTimer>
+#include <QUrl>
+
+namespace {
+
+// Under the roll music the background stays faintly there, as a hall's music does when
+// the host speaks.
+constexpr double DuckedVolume = 0.2;
+constexpr int RampStepMs = 30;
+// A full swing of the volume in about a third of a second.
+constexpr double RampStep = 0.1;
+
+} // namespace
+
+BackgroundMusic::BackgroundMusic(QObject *parent)
+    : QObject(parent), player_(new QMediaPlayer(this)), output_(new QAudioOutput(this)),
+      ramp_(new QTimer(this))
+{
+    player_->setAudioOutput(output_);
+    player_->setLoops(QMediaPlayer::Infinite);
+    ramp_->setInterval(RampStepMs);
+    connect(ramp_, &QTimer::timeout, this, &BackgroundMusic::step);
+    connect(player_, &QMediaPlayer::errorOccurred, this,
+            [this](QMediaPlayer::Error error, const QString &text) {
+                if (error == QMediaPlayer::NoError || path_.isEmpty())
+                    return;
+                const QString path = path_;
+                stop();
+                emit failed(path, text.isEmpty() ? QStringLiteral("无法播放") : text);
+            });
+}
+
+void BackgroundMusic::play(const QString &path)
+{
+    stop();
+    if (path.isEmpty())
+        return;
+    path_ = path;
+    volume_ = target();
+    output_->setVolume(float(volume_));
+    player_->setSource(QUrl::fromLocalFile(path));
+    player_->play();
+}
+
+void BackgroundMusic::stop()
+{
+    path_.clear();
+    ramp_->stop();
+    player_->stop();
+    player_->setSource(QUrl());
+}
+
+void BackgroundMusic::setDucked(bool ducked)
+{
+    if (ducked == ducked_)
+        return;
+    ducked_ = ducked;
+    if (!path_.isEmpty())
+        ramp_->start();
+}
+
+void BackgroundMusic::setMuted(bool muted)
+{
+    muted_ = muted;
+    if (!path_.isEmpty())
+        ramp_->start();
+}
+
+double BackgroundMusic::target() const
+{
+    if (muted_)
+        return 0.0;
+    return ducked_ ? DuckedVolume : 1.0;
+}
+
+void BackgroundMusic::step()
+{
+    const double goal = target();
+    volume_ = volume_ < goal ? qMin(goal, volume_ + RampStep) : qMax(goal, volume_ - RampStep);
+    output_->setVolume(float(volume_));
+    if (volume_ == goal)
+        ramp_->stop();
+}

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+class QAudioOutput;
+class QMediaPlayer;
+class QTimer;
+
+// The operator's music between rolls, streamed from its file (an evening's mix need not
+// fit in memory) and looped. It ducks under the roll music and the fanfare and comes back
+// after, each change a short ramp rather than a jump.
+class BackgroundMusic : public QObject {
+    Q_OBJECT
+public:
+    explicit BackgroundMusic(QObject *parent = nullptr);
+
+    // Starts `path` from its beginning; an empty path stops the music.
+    void play(const QString &path);
+    void stop();
+    void setDucked(bool ducked);
+    void setMuted(bool muted);
+
+signals:
+    // `reason` is short and in Chinese.
+    void failed(const QString &path, const QString &reason);
+
+private:
+    void step();
+    double target() const;
+
+    QMediaPlayer *player_ = nullptr;
+    QAudioOutput *output_ = nullptr;
+    QTimer *ramp_ = nullptr;
+    QString path_;
+    bool ducked_ = false;
+    bool muted_ = false;
+    double volume_ = 1.0;
+};

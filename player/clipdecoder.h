@@ -1,0 +1,39 @@
+#pragma once
+
+#include "soundclip.h"
+
+#include <QObject>
+#include <QString>
+
+class QAudioDecoder;
+
+// Reads one music file into memory, for playing at once and looping without a gap: WAV
+// files with our own reader, everything else with the platform's decoder (GStreamer on
+// Linux, Media Foundation on Windows), which reports back on this thread's event loop.
+// Longer music is cut at `maxFrames`: a roll lasts seconds, not the whole album.
+class ClipDecoder : public QObject {
+    Q_OBJECT
+public:
+    ClipDecoder(const QString &path, int sampleRate, qsizetype maxFrames,
+                QObject *parent = nullptr);
+
+    // Emits exactly one of decoded() or failed(), possibly before returning.
+    void start();
+
+signals:
+    void decoded(const SoundClip &clip);
+    // `reason` is short and in Chinese, for the operator's message.
+    void failed(const QString &reason);
+
+private:
+    void readBuffers();
+    void finish();
+    void fail(const QString &reason);
+
+    QString path_;
+    int sampleRate_;
+    qsizetype maxFrames_;
+    QAudioDecoder *decoder_ = nullptr;
+    SoundClip clip_;
+    bool done_ = false;
+};

@@ -1,0 +1,140 @@
+#include "tst_sound.h"
+
+#include "drawwindowpresses.h"
+#include "soundmark.h"
+#include "stageview.h"
+
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QTest>
+
+namespace {
+
+QString describe(const SoundCue &cue)
+{
+    QStringList parts;
+    switch (cue.roll) {
+    case SoundCue::Roll::Keep:
+        break;
+    case SoundCue::Roll::Start:
+        parts << QStringLiteral("roll");
+        break;
+    case SoundCue::Roll::FadeOut:
+        parts << QStringLiteral("fade");
+        break;
+    case SoundCue::Roll::Stop:
+        parts << QStringLiteral("stop");
+        break;
+    }
+    if (cue.silenceAll)
+        parts << QStringLiteral("silence");
+    if (cue.reloadMusic)
+        parts << QStringLiteral("reload");
+    if (cue.fanfare)
+        parts << QStringLiteral("fanfare");
+    if (cue.muteChanged)
+        parts << (cue.muted ? QStringLiteral("mute") : QStringLiteral("unmute"));
+    return parts.join(QLatin1Char('+'));
+}
+
+// A key event as a platform delivers it, sent to `target`.
+void sendKey(QWidget *target, QEvent::Type type, int key, bool autoRepeat, quint64 timestamp)
+{
+    QKeyEvent event(type, key, Qt::NoModifier, QString(), autoRepeat);
+    event.setTimestamp(timestamp);
+    QApplication::sendEvent(target, &event);
+}
+
+} // namespace
+
+void TestSound::init()
+{
+    fixture_.emplace();
+    fixture_->writeSettings(Title, {QStringLiteral("2"), QStringLiteral("1"),
+                                    QStringLiteral("1"), QStringLiteral("1")});
+    fixture_->writeCandidates({QStringLiteral("Anna"), QStringLiteral("Bob"),
+                               QStringLiteral("Carl"), QStringLiteral("Dora"),
+                               QStringLiteral("Emil")});
+    window_ = fixture_->openMainWindow();
+    cues_.clear();
+    window_->setSoundOutput([this](const SoundCue &cue) { cues_ << describe(cue); });
+}
+
+void TestSound::cleanup()
+{
+    window_.reset();
+    fixture_.reset();
+}
+
+void TestSound::operatorStepsCueTheSound_data()
+{
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<QStringList>("cues");
+    QTest::addColumn<bool>("muted");
+
+    const auto list = [](const char *text) {
+        return QString::fromLatin1(text).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    };
+    QTest::newRow("a draw: roll, then fade and fanfare")
+        << list("space tick space") << list("roll fade fanfare") << false;
+    QTest::newRow("a stop before any name showed: fade only")
+        << list("space space") << list("roll fade") << false;
+    QTest::newRow("typed name declined: fade only")
+        << list("space tick type space") << list("roll fade") << false;
+    QTest::newRow("typed name recorded: fade, then fanfare")
+        << list("space tick type confirm space") << list("roll fade fanfare") << false;
+    QTest::newRow("a void is quiet")
+        << list("space tick space void") << list("roll fade fanfare") << false;
+    QTest::newRow("the stop that fills a tier")
+        << list("space tick space space tick space") << list("roll fade fanfare roll fade fanfare")
+        << false;
+    QTest::newRow("reset mid-roll") << list("space tick reset")
+                                    << list("roll fade stop+silence+reload") << false;
+    QTest::newRow("F8 mutes, F8 again unmutes") << list("F8 F8") << list("mute unmute") << false;
+    QTest::newRow("a held F8 is one press") << list("F8hold") << list("mute") << true;
+    QTest::newRow("F8 on the stage, mid-roll")
+        << list("space F5 F8stage tick space") << list("roll mute fade fanfare") << true;
+}
+
+void TestSound::operatorStepsCueTheSound()
+{
+    QFETCH(QStringList, steps);
+    QFETCH(QStringList, cues);
+    QFETCH(bool, muted);
+
+    Form1 &w = *window_;
+    quint64 time = 1000;
+    for (const QString &step : steps) {
+        time += 200;
+        if (step == QLatin1String("space")) {
+            press(w.controls().T1, Qt::Key_Space);
+        } else if (step == QLatin1String("tick")) {
+            w.tick();
+        } else if (step == QLatin1String("type")) {
+            w.controls().Text1->setText(QStringLiteral("Zed"));
+        } else if (step == QLatin1String("confirm")) {
+            fixture_->notifier.recordAnywayAnswer = true;
+        } else if (step == QLatin1String("void")) {
+            fixture_->notifier.confirmAnswer = true;
+            QTest::keyClick(w.controls().T1, Qt::Key_Delete);
+        } else if (step == QLatin1String("reset")) {
+            w.controls().Format->click();
+        } else if (step == QLatin1String("F5")) {
+            press(w.controls().T1, Qt::Key_F5);
+        } else if (step.startsWith(QLatin1String("F8"))) {
+            QWidget *target = step == QLatin1String("F8stage") ? static_cast<QWidget *>(w.stageView())
+                                                               : w.controls().T1;
+            sendKey(target, QEvent::KeyPress, Qt::Key_F8, false, time);
+            // A hold: repeats until the release, each marked as one.
+            if (step == QLatin1String("F8hold"))
+                for (int r = 0; r < 10; ++r)
+                    sendKey(target, QEvent::KeyPress, Qt::Key_F8, true, time + 500 + 33 * r);
+            sendKey(target, QEvent::KeyRelease, Qt::Key_F8, false, time + 900);
+        } else {
+            QFAIL(qPrintable(QStringLiteral("unknown step ") + step));
+        }
+    }
+    QCOMPARE(cues_, cues);
+    QCOMPARE(w.soundMuted(), muted);
+    QCOMPARE(w.findChild<SoundMark *>()->isMuted(), muted);
+}
