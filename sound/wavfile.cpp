@@ -130,7 +130,7 @@ std::optional<SoundClip> readWav(const QByteArray &bytes, int toRate, qsizetype 
         const qsizetype body = at + 8;
         const qsizetype available = end - body;
         if (std::memcmp(chunk, "fmt ", 4) == 0) {
-            if (qsizetype(size) > available) {
+            if (qint64(size) > available) {
                 fail(error, QStringLiteral("WAV 文件头不完整"));
                 return std::nullopt;
             }
@@ -139,11 +139,11 @@ std::optional<SoundClip> readWav(const QByteArray &bytes, int toRate, qsizetype 
             haveFormat = true;
         } else if (std::memcmp(chunk, "data", 4) == 0 && dataOffset < 0) {
             dataOffset = body;
-            dataSize = std::min<qsizetype>(qsizetype(size), available);
+            dataSize = qsizetype(std::min<qint64>(size, available));
         }
-        if (qsizetype(size) >= available)
+        if (qint64(size) >= available)
             break;
-        at = body + qsizetype(size) + (size & 1); // chunks are padded to an even size
+        at = body + qsizetype(size) + qsizetype(size & 1); // chunks are padded to an even size
     }
     if (!haveFormat) {
         fail(error, QStringLiteral("WAV 文件头不完整"));

@@ -50,7 +50,7 @@ void brass(Track &track, const Note &note, std::uint32_t seed)
         }
         const float f = hz * std::exp2(cents / 1200.0f);
         const float osc = a.saw(f * detune) + b.saw(f / detune) + 0.05f * breath.next() * amp;
-        const float cutoff = hz * (1.2f + 7.0f * amp * note.level);
+        const float cutoff = std::min(hz * (1.5f + 10.0f * amp), 9000.0f);
         filter.set(cutoff, 0.2f);
         second.set(cutoff * 1.3f, 0.1f);
         const float value = note.level * amp * second.process(filter.process(osc).low).low;

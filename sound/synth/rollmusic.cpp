@@ -106,7 +106,7 @@ void arpNote(Track &track, qsizetype at, int note, float level, float brightness
     const float detune = std::exp2(8.0f / 1200.0f);
     for (qsizetype i = 0; i < qsizetype(0.45f * Rate); ++i) {
         const float t = float(i) / Rate;
-        filter.set(hz * (1.5f + brightness * 9.0f * std::exp(-t / 0.07f)), 0.45f);
+        filter.set(hz * (2.0f + brightness * 14.0f * std::exp(-t / 0.08f)), 0.45f);
         const float osc = a.saw(hz * detune) + b.saw(hz / detune) + 0.6f * c.pulse(hz * 2.0f, 0.3f);
         const float envelope = std::min(t / 0.002f, 1.0f) * std::exp(-t / 0.09f);
         track.addPanned(at + i, level * envelope * filter.process(osc).low, pan);
@@ -123,7 +123,7 @@ Track rollMusic()
         const qsizetype barStart = bar * 16 * Sixteenth;
         const bool last = bar == Bars - 1;
         for (int beat = 0; beat < 4; ++beat)
-            kick(drums, barStart + beat * 4 * Sixteenth, 0.95f);
+            kick(drums, barStart + beat * 4 * Sixteenth, 0.7f);
         for (int step = 0; step < 16; ++step) {
             const qsizetype at = barStart + step * Sixteenth;
             const std::uint32_t seed = std::uint32_t(100 + bar * 16 + step);
@@ -145,7 +145,7 @@ Track rollMusic()
         const Chord &chord = Chords[size_t(bar)];
         for (int eighth = 0; eighth < 8; ++eighth) {
             const int note = chord.root + (eighth % 2 ? 12 : 0);
-            bassNote(music, barStart + eighth * 2 * Sixteenth, note, eighth % 2 ? 0.5f : 0.6f);
+            bassNote(music, barStart + eighth * 2 * Sixteenth, note, eighth % 2 ? 0.38f : 0.45f);
         }
         // Up and down through the chord, an octave higher in the second half of the last bar;
         // brighter bar by bar.
@@ -156,7 +156,7 @@ Track rollMusic()
                 note += 12;
             const float brightness = 0.35f + 0.2f * float(bar) + 0.02f * float(step);
             const float accent = step % 4 == 0 ? 1.0f : 0.75f;
-            arpNote(music, barStart + step * Sixteenth, note, 0.24f * accent, brightness,
+            arpNote(music, barStart + step * Sixteenth, note, 0.4f * accent, brightness,
                     step % 2 ? 0.45f : -0.45f);
         }
     }
