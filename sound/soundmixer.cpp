@@ -1,0 +1,191 @@
+#include "soundmixer.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr float RampSeconds = 0.008f;
+constexpr float FadeSeconds = 1.0f / 3.0f;
+constexpr float MuteSeconds = 0.02f;
+
+float stepFor(int rate, float seconds)
+{
+    return 1.0f / std::max(1.0f, float(rate) * seconds);
+}
+
+} // namespace
+
+SoundMixer::SoundMixer(int sampleRate)
+    : m_rate(std::max(sampleRate, 1)), m_rampStep(stepFor(m_rate, RampSeconds)),
+      m_fadeStep(stepFor(m_rate, FadeSeconds)), m_muteStep(stepFor(m_rate, MuteSeconds))
+{
+}
+
+int SoundMixer::sampleRate() const
+{
+    return m_rate;
+}
+
+static std::shared_ptr<const SoundClip> prepared(SoundClip clip, int rate)
+{
+    if (clip.isEmpty())
+        return nullptr;
+    if (clip.sampleRate != rate) {
+        clip = toStereoClip(clip.samples.data(), clip.frames(), 2, clip.sampleRate, rate,
+                            clip.frames() * (qsizetype(rate) / std::max(clip.sampleRate, 1) + 1));
+        if (clip.isEmpty())
+            return nullptr;
+    }
+    return std::make_shared<const SoundClip>(std::move(clip));
+}
+
+void SoundMixer::setRollMusic(SoundClip clip)
+{
+    m_rollClip = prepared(std::move(clip), m_rate);
+    if (!m_roll.active())
+        return;
+    // The new clip takes over from its start at the level and fade the old one had.
+    Voice next = start(m_rollClip, true);
+    next.gain = m_roll.gain;
+    next.target = m_roll.target;
+    next.step = m_roll.step;
+    release(m_roll);
+    m_roll = next.active() ? std::move(next) : Voice{};
+}
+
+void SoundMixer::setFanfare(SoundClip clip)
+{
+    m_fanfareClip = prepared(std::move(clip), m_rate);
+}
+
+SoundMixer::Voice SoundMixer::start(const Clip &clip, bool looping) const
+{
+    Voice voice;
+    if (!clip)
+        return voice;
+    voice.clip = clip;
+    voice.looping = looping;
+    return voice;
+}
+
+void SoundMixer::release(Voice &voice)
+{
+    if (!voice.active())
+        return;
+    voice.target = 0.0f;
+    voice.step = m_rampStep;
+    // A free slot, else the quietest one, which is cut: the rarest case, a burst of presses.
+    auto slot = std::find_if(m_released.begin(), m_released.end(),
+                             [](const Voice &v) { return !v.active(); });
+    if (slot == m_released.end()) {
+        slot = std::min_element(m_released.begin(), m_released.end(),
+                                [](const Voice &a, const Voice &b) { return a.gain < b.gain; });
+    }
+    *slot = std::move(voice);
+    voice = Voice{};
+}
+
+void SoundMixer::startRoll()
+{
+    release(m_roll);
+    m_roll = start(m_rollClip, true);
+}
+
+void SoundMixer::fadeOutRoll()
+{
+    if (!m_roll.active() || m_roll.target == 0.0f)
+        return;
+    m_roll.target = 0.0f;
+    m_roll.step = m_fadeStep;
+}
+
+void SoundMixer::playFanfare()
+{
+    release(m_fanfare);
+    m_fanfare = start(m_fanfareClip, false);
+}
+
+void SoundMixer::stopAll()
+{
+    release(m_roll);
+    release(m_fanfare);
+}
+
+void SoundMixer::setMuted(bool muted)
+{
+    m_muted = muted;
+}
+
+bool SoundMixer::isMuted() const
+{
+    return m_muted;
+}
+
+bool SoundMixer::isSounding() const
+{
+    return isForegroundPlaying() || std::any_of(m_released.begin(), m_released.end(),
+                                                [](const Voice &v) { return v.active(); });
+}
+
+bool SoundMixer::isForegroundPlaying() const
+{
+    return m_roll.active() || m_fanfare.active();
+}
+
+void SoundMixer::mixVoice(Voice &voice, float *mix, qsizetype frames) const
+{
+    const qint16 *samples = voice.clip->samples.data();
+    const qsizetype length = voice.clip->frames();
+    for (qsizetype i = 0; i < frames; ++i) {
+        voice.entry = std::min(voice.entry + m_rampStep, 1.0f);
+        if (voice.gain != voice.target) {
+            voice.gain = voice.gain < voice.target
+                             ? std::min(voice.gain + voice.step, voice.target)
+                             : std::max(voice.gain - voice.step, voice.target);
+        } else if (voice.gain == 0.0f) {
+            voice = Voice{}; // faded out for good
+            return;
+        }
+        const qint16 *frame = samples + 2 * voice.position;
+        const float gain = voice.gain * voice.entry;
+        mix[2 * i] += gain * float(frame[0]);
+        mix[2 * i + 1] += gain * float(frame[1]);
+        if (++voice.position == length) {
+            if (!voice.looping) {
+                voice = Voice{}; // played to its end
+                return;
+            }
+            voice.position = 0;
+        }
+    }
+}
+
+void SoundMixer::render(qint16 *out, qsizetype frames)
+{
+    const float masterTarget = m_muted ? 0.0f : 1.0f;
+    while (frames > 0) {
+        const qsizetype block = std::min<qsizetype>(frames, qsizetype(m_mix.size() / 2));
+        std::fill_n(m_mix.begin(), block * 2, 0.0f);
+        for (Voice *voice : {&m_roll, &m_fanfare}) {
+            if (voice->active())
+                mixVoice(*voice, m_mix.data(), block);
+        }
+        for (Voice &voice : m_released) {
+            if (voice.active())
+                mixVoice(voice, m_mix.data(), block);
+        }
+        for (qsizetype i = 0; i < block; ++i) {
+            if (m_master != masterTarget) {
+                m_master = m_master < masterTarget ? std::min(m_master + m_muteStep, masterTarget)
+                                                   : std::max(m_master - m_muteStep, masterTarget);
+            }
+            for (int side = 0; side < 2; ++side) {
+                const float value = m_mix[size_t(2 * i + side)] * m_master;
+                out[2 * i + side] = qint16(std::lrint(std::clamp(value, -32768.0f, 32767.0f)));
+            }
+        }
+        out += block * 2;
+        frames -= block;
+    }
+}
