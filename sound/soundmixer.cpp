@@ -14,6 +14,20 @@ float stepFor(int rate, float seconds)
     return 1.0f / std::max(1.0f, float(rate) * seconds);
 }
 
+// A clip to share between the playing voice and the ones fading out, at the mixer's rate.
+std::shared_ptr<const SoundClip> prepared(SoundClip clip, int rate)
+{
+    if (clip.isEmpty())
+        return nullptr;
+    if (clip.sampleRate != rate) {
+        clip = toStereoClip(clip.samples.data(), clip.frames(), 2, clip.sampleRate, rate,
+                            clip.frames() * (qsizetype(rate) / std::max(clip.sampleRate, 1) + 1));
+        if (clip.isEmpty())
+            return nullptr;
+    }
+    return std::make_shared<const SoundClip>(std::move(clip));
+}
+
 } // namespace
 
 SoundMixer::SoundMixer(int sampleRate)
@@ -25,19 +39,6 @@ SoundMixer::SoundMixer(int sampleRate)
 int SoundMixer::sampleRate() const
 {
     return m_rate;
-}
-
-static std::shared_ptr<const SoundClip> prepared(SoundClip clip, int rate)
-{
-    if (clip.isEmpty())
-        return nullptr;
-    if (clip.sampleRate != rate) {
-        clip = toStereoClip(clip.samples.data(), clip.frames(), 2, clip.sampleRate, rate,
-                            clip.frames() * (qsizetype(rate) / std::max(clip.sampleRate, 1) + 1));
-        if (clip.isEmpty())
-            return nullptr;
-    }
-    return std::make_shared<const SoundClip>(std::move(clip));
 }
 
 void SoundMixer::setRollMusic(SoundClip clip)

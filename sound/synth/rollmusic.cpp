@@ -52,14 +52,14 @@ void kick(Track &track, qsizetype at, float level)
 void snare(Track &track, qsizetype at, float level, std::uint32_t seed)
 {
     Noise noise(seed);
-    Filter band, high;
+    Filter band, sizzle;
     band.set(1900.0f, 0.4f);
-    high.set(5200.0f, 0.1f);
+    sizzle.set(6000.0f, 0.0f); // a wide band: the wires without the harshest top
     float phase = 0.0f;
     for (qsizetype i = 0; i < qsizetype(0.3f * Rate); ++i) {
         const float t = float(i) / Rate;
         const float n = noise.next();
-        const float rattle = (band.process(n).band * 1.4f + high.process(n).high * 0.6f) *
+        const float rattle = (band.process(n).band * 1.4f + sizzle.process(n).band * 1.0f) *
                              onset(t) * std::exp(-t / 0.09f);
         phase += (190.0f - 30.0f * std::min(t / 0.05f, 1.0f)) / Rate;
         const float tone = std::sin(2.0f * Pi * phase) * std::exp(-t / 0.04f) * 0.7f;
