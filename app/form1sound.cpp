@@ -2,6 +2,8 @@
 
 #include "soundmark.h"
 
+#include <QLabel>
+
 namespace {
 
 constexpr int MarkSize = 16;

@@ -1,3 +1,4 @@
+#include "form1.h"
 #include "messageboxnotifier.h"
 #include "musicplayer.h"
 #include "programfont.h"

@@ -18,8 +18,9 @@ constexpr int SampleRate = 48000;
 // and keeps a long file from taking half a gigabyte.
 constexpr qsizetype MostFrames = qsizetype(4) * 60 * SampleRate;
 // What the device holds ahead of the mixer: small, so a key is heard within a tenth of
-// a second.
-constexpr int BufferMs = 40;
+// a second, yet three of the 20 ms periods in which Qt's PulseAudio output pulls: with
+// less, its first pull does not fill PulseAudio's pre-buffer and the stream never starts.
+constexpr int BufferMs = 60;
 constexpr int WatchMs = 50;
 // After this long without a sound the device is let go until the next cue.
 constexpr int SilentWatchesBeforeSuspend = 1000 / WatchMs;
@@ -28,10 +29,10 @@ constexpr int ReopenMs = 2000;
 QString unplayableText(const QString &path, const QString &reason, bool builtIn)
 {
     const QString name = QFileInfo(path).fileName();
-    return builtIn ? QStringLiteral("无法播放音乐文件“%1”（%2），改用程序内置的声音。")
-                         .arg(name, reason)
-                   : QStringLiteral("无法播放音乐文件“%1”（%2），不播放背景音乐。")
-                         .arg(name, reason);
+    return builtIn
+               ? QStringLiteral("无法播放音乐文件“%1”（%2），改用程序内置的声音。")
+                     .arg(name, reason)
+               : QStringLiteral("无法播放音乐文件“%1”（%2），不播放背景音乐。").arg(name, reason);
 }
 
 } // namespace

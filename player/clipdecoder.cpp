@@ -7,8 +7,7 @@
 #include <QFile>
 #include <QUrl>
 
-ClipDecoder::ClipDecoder(const QString &path, int sampleRate, qsizetype maxFrames,
-                         QObject *parent)
+ClipDecoder::ClipDecoder(const QString &path, int sampleRate, qsizetype maxFrames, QObject *parent)
     : QObject(parent), path_(path), sampleRate_(sampleRate), maxFrames_(maxFrames)
 {
     clip_.sampleRate = sampleRate;
@@ -24,7 +23,8 @@ void ClipDecoder::start()
     // A WAV file is known by its content, whatever its name says.
     if (file.peek(12).startsWith("RIFF") && file.peek(12).mid(8) == "WAVE") {
         QString error;
-        const std::optional<SoundClip> clip = readWav(file.readAll(), sampleRate_, maxFrames_, &error);
+        const std::optional<SoundClip> clip =
+            readWav(file.readAll(), sampleRate_, maxFrames_, &error);
         if (!clip)
             return fail(error);
         if (clip->isEmpty())

@@ -6,10 +6,9 @@
 namespace {
 
 // What the platforms' media backends read, most common first.
-const QStringList KnownSuffixes = {QStringLiteral("wav"), QStringLiteral("mp3"),
-                                   QStringLiteral("ogg"), QStringLiteral("flac"),
-                                   QStringLiteral("m4a"), QStringLiteral("aac"),
-                                   QStringLiteral("wma"), QStringLiteral("opus")};
+const QStringList KnownSuffixes = {
+    QStringLiteral("wav"), QStringLiteral("mp3"), QStringLiteral("ogg"), QStringLiteral("flac"),
+    QStringLiteral("m4a"), QStringLiteral("aac"), QStringLiteral("wma"), QStringLiteral("opus")};
 
 int rank(const QFileInfo &file)
 {

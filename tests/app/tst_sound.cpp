@@ -50,8 +50,8 @@ void sendKey(QWidget *target, QEvent::Type type, int key, bool autoRepeat, quint
 void TestSound::init()
 {
     fixture_.emplace();
-    fixture_->writeSettings(Title, {QStringLiteral("2"), QStringLiteral("1"),
-                                    QStringLiteral("1"), QStringLiteral("1")});
+    fixture_->writeSettings(Title, {QStringLiteral("2"), QStringLiteral("1"), QStringLiteral("1"),
+                                    QStringLiteral("1")});
     fixture_->writeCandidates({QStringLiteral("Anna"), QStringLiteral("Bob"),
                                QStringLiteral("Carl"), QStringLiteral("Dora"),
                                QStringLiteral("Emil")});
@@ -88,8 +88,8 @@ void TestSound::operatorStepsCueTheSound_data()
     QTest::newRow("the stop that fills a tier")
         << list("space tick space space tick space") << list("roll fade fanfare roll fade fanfare")
         << false;
-    QTest::newRow("reset mid-roll") << list("space tick reset")
-                                    << list("roll fade stop+silence+reload") << false;
+    QTest::newRow("reset mid-roll")
+        << list("space tick reset") << list("roll fade stop+silence+reload") << false;
     QTest::newRow("F8 mutes, F8 again unmutes") << list("F8 F8") << list("mute unmute") << false;
     QTest::newRow("a held F8 is one press") << list("F8hold") << list("mute") << true;
     QTest::newRow("F8 on the stage, mid-roll")
@@ -122,8 +122,9 @@ void TestSound::operatorStepsCueTheSound()
         } else if (step == QLatin1String("F5")) {
             press(w.controls().T1, Qt::Key_F5);
         } else if (step.startsWith(QLatin1String("F8"))) {
-            QWidget *target = step == QLatin1String("F8stage") ? static_cast<QWidget *>(w.stageView())
-                                                               : w.controls().T1;
+            QWidget *target = step == QLatin1String("F8stage")
+                                  ? static_cast<QWidget *>(w.stageView())
+                                  : w.controls().T1;
             sendKey(target, QEvent::KeyPress, Qt::Key_F8, false, time);
             // A hold: repeats until the release, each marked as one.
             if (step == QLatin1String("F8hold"))

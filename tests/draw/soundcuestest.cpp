@@ -65,20 +65,20 @@ void SoundCuesTest::lastEventCues_data()
     QTest::newRow("the stop that fills a tier plays its fanfare")
         << Events{Start, Stop, Winner, Start, Stop, Winner} << cue(Roll::Keep, true) << false
         << false;
-    QTest::newRow("void is quiet") << Events{Start, Stop, Winner, Void} << cue(Roll::Keep)
-                                   << false << false;
+    QTest::newRow("void is quiet")
+        << Events{Start, Stop, Winner, Void} << cue(Roll::Keep) << false << false;
     QTest::newRow("void does not stop a roll")
         << Events{Start, Void} << cue(Roll::Keep) << true << false;
     QTest::newRow("stage shown mid-roll")
         << Events{Start, SoundEvent::StageShown} << cue(Roll::Keep) << true << false;
     QTest::newRow("stage hidden mid-roll")
-        << Events{Start, SoundEvent::StageShown, SoundEvent::StageHidden} << cue(Roll::Keep)
-        << true << false;
+        << Events{Start, SoundEvent::StageShown, SoundEvent::StageHidden} << cue(Roll::Keep) << true
+        << false;
     QTest::newRow("reset mid-roll silences and reloads")
         << Events{Start, Reset} << resetCue() << false << false;
     QTest::newRow("reset when idle") << Events{Reset} << resetCue() << false << false;
-    QTest::newRow("start after reset") << Events{Start, Reset, Start} << cue(Roll::Start) << true
-                                       << false;
+    QTest::newRow("start after reset")
+        << Events{Start, Reset, Start} << cue(Roll::Start) << true << false;
     QTest::newRow("mute") << Events{Mute} << muteCue(true) << false << true;
     QTest::newRow("unmute") << Events{Mute, Mute} << muteCue(false) << false << false;
     QTest::newRow("mute mid-roll keeps the roll running")
