@@ -26,6 +26,12 @@ foreach(plugin IN ITEMS QXcbIntegrationPlugin QOffscreenIntegrationPlugin
     install(IMPORTED_RUNTIME_ARTIFACTS Qt6::${plugin}
         RUNTIME_DEPENDENCY_SET prizedraw_runtime LIBRARY DESTINATION plugins/${type})
 endforeach()
+# The sound's media backend: GStreamer, whose own plugins are the system's.
+if(NOT TARGET Qt6::QGstreamerMediaPlugin)
+    find_package(Qt6QGstreamerMediaPlugin CONFIG REQUIRED PATHS "${Qt6Multimedia_DIR}" NO_DEFAULT_PATH)
+endif()
+install(IMPORTED_RUNTIME_ARTIFACTS Qt6::QGstreamerMediaPlugin
+    RUNTIME_DEPENDENCY_SET prizedraw_runtime LIBRARY DESTINATION plugins/multimedia)
 
 # Every desktop has these, and they must be the system's own: the C library and the
 # compiler's run-time (which the graphics drivers load too, often newer), OpenGL with its

@@ -5,13 +5,14 @@
 install(TARGETS prizedraw prizedraw-verify RUNTIME DESTINATION .)
 
 # The windows platform, the native look of the buttons (Qt 6.7 renamed that style's
-# plugin) and JPEG for the operator's own stage picture (Qt Gui reads PNG itself).
+# plugin), JPEG for the operator's own stage picture (Qt Gui reads PNG itself) and the
+# media backend.
 set(plugin_files "")
 function(prizedraw_install_plugin)
     foreach(plugin IN LISTS ARGN)
         if(NOT TARGET Qt6::${plugin})
-            find_package(Qt6${plugin} CONFIG QUIET PATHS "${Qt6Gui_DIR}" "${Qt6Widgets_DIR}"
-                NO_DEFAULT_PATH)
+            find_package(Qt6${plugin} CONFIG QUIET
+                PATHS "${Qt6Gui_DIR}" "${Qt6Widgets_DIR}" "${Qt6Multimedia_DIR}" NO_DEFAULT_PATH)
         endif()
         if(TARGET Qt6::${plugin})
             get_target_property(type Qt6::${plugin} QT_PLUGIN_TYPE)
@@ -25,6 +26,8 @@ endfunction()
 prizedraw_install_plugin(QWindowsIntegrationPlugin)
 prizedraw_install_plugin(QModernWindowsStylePlugin QWindowsVistaStylePlugin)
 prizedraw_install_plugin(QJpegPlugin)
+# The sound's media backend (Media Foundation): the operator's MP3s and the background music.
+prizedraw_install_plugin(QWindowsMediaPlugin)
 
 # Where the DLLs are found: Qt's bin folder, and for MinGW the folders of its run-time
 # DLLs, which the compiler names.

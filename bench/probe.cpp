@@ -10,6 +10,7 @@
 // DIR holds bt.txt and cjk.txt, as the program's own directory does.
 #include "form1.h"
 #include "messageboxnotifier.h"
+#include "musicplayer.h"
 #include "programhost.h"
 #include "randomsource.h"
 #include "stageview.h"
@@ -164,7 +165,10 @@ int main(int argc, char *argv[])
     QApplication::setQuitOnLastWindowClosed(false);
     MessageBoxNotifier notifier;
     const auto random = makeClockSeededRandom();
-    ProgramHost host(notifier, *random, QString::fromLocal8Bit(argv[2]));
+    const QString directory = QString::fromLocal8Bit(argv[2]);
+    ProgramHost host(notifier, *random, directory);
+    MusicPlayer music;
+    host.setSoundOutput([&music](const SoundCue &cue) { music.apply(cue); });
 
     FirstPaint firstPaint(host, [&] {
         if (mode == "cadence") {
@@ -184,5 +188,6 @@ int main(int argc, char *argv[])
         std::_Exit(EXIT_SUCCESS);
     });
     host.start();
+    music.start(directory);
     return QApplication::exec();
 }

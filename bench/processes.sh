@@ -5,7 +5,9 @@
 # stop to the winner shown (prizedraw_probe, offscreen) with 1,000 and 1,000,000 names,
 # and CPU while rolling with the stage view open full screen at 1920 x 1080, on its red and
 # over a photograph of the operator's, and with ten names a press at 1920 x 1080 and at
-# 3840 x 2160.
+# 3840 x 2160. With sound, in a hall of PulseAudio's: start-up with the operator's music
+# beside the program, CPU and the tick cadence while rolling with music, and the time from
+# the key to the first sound heard.
 #   processes.sh BUILD_DIR OUTPUT_FILE      writes "key value" lines
 # Needs Xvfb and xdotool; every process it starts is ended by its id.
 set -euo pipefail
@@ -15,7 +17,10 @@ bench=$build/bench
 work=$(mktemp -d)
 xvfb_pid=""
 program_pid=""
+recorder_pid=""
 cleanup() {
+    [ -z "${PULSE_RUNTIME_PATH:-}" ] || stop_hall
+    [ -z "$recorder_pid" ] || kill "$recorder_pid" 2>/dev/null || true
     [ -z "$program_pid" ] || kill "$program_pid" 2>/dev/null || true
     [ -z "$xvfb_pid" ] || kill "$xvfb_pid" 2>/dev/null || true
     rm -rf "$work"
@@ -193,4 +198,42 @@ echo "cpu_stage_4k_rolling_percent $(stage_roll_percent)" >>"$out"
 batch_of_ten
 echo "cpu_stage_4k_batch_rolling_percent $(stage_roll_percent)" >>"$out"
 rm "$work/million/每次抽取人数.txt"
+stop_xvfb
+
+# --- Sound ---------------------------------------------------------------------------------
+# shellcheck source=../tests/listening/hall.sh
+source "$(dirname "$0")/../tests/listening/hall.sh"
+start_hall "$work/hall"
+# Three minutes of each, as the operator's MP3s would be.
+for dir in "$work/empty" "$work/million"; do
+    sox -n -r 44100 -c 2 "$dir/抽奖音乐.mp3" synth 180 sine 1000 vol 0.3
+    sox -n -r 44100 -c 2 "$dir/中奖音乐.mp3" synth 180 sine 1500 vol 0.3
+    sox -n -r 44100 -c 2 "$dir/背景音乐.mp3" synth 180 sine 400 vol 0.3
+done
+echo "startup_music_ms $(startup_ms "$work/empty")" >>"$out"
+
+start_xvfb 1280x800
+start_million
+xdotool key space
+sleep 2
+echo "cpu_music_rolling_percent $(cpu_percent 10)" >>"$out"
+stop_program
+rm -f "$work/million/$journal"
+"$bench/prizedraw_probe" cadence "$work/million" 300 2>/dev/null |
+    sed -n 's/^tick_\([a-z0-9_]*\) /tick_music_\1 /p' >>"$out"
+
+# The key's moment is the recording's length just before it: median of five rolls.
+record_hall "$work/hall.raw" 2>/dev/null &
+recorder_pid=$!
+start_million
+for _ in 1 2 3 4 5; do
+    sleep 2
+    at=$(hall_seconds "$work/hall.raw")
+    xdotool key space
+    sleep 1.5
+    first_sound_after "$work/hall.raw" "$at"
+    xdotool key space
+    sleep 4
+done | grep -v none | median | sed 's/^/key_to_sound_ms /' >>"$out"
+stop_program
 stop_xvfb
