@@ -46,6 +46,6 @@ void Form1::placeSoundMark()
     if (!soundMark_)
         return;
     // In the title frame's margin, right of the banner, clear of every control.
-    const QRect banner = c_.Image1->geometry();
-    soundMark_->move(banner.right() + 2, banner.top());
+    const QPoint bannerTopRight = c_.Image1->mapTo(this, QPoint(c_.Image1->width(), 0));
+    soundMark_->move(bannerTopRight.x() + 1, bannerTopRight.y());
 }
