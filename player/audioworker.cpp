@@ -25,6 +25,8 @@ constexpr int WatchMs = 50;
 // After this long without a sound the device is let go until the next cue.
 constexpr int SilentWatchesBeforeSuspend = 1000 / WatchMs;
 constexpr int ReopenMs = 2000;
+// A device that takes nothing for this long while it should play has gone.
+constexpr int StalledWatchesBeforeReopen = 500 / WatchMs;
 
 QString unplayableText(const QString &path, const QString &reason, bool builtIn)
 {
@@ -168,6 +170,14 @@ void AudioWorker::openSink()
     }
     sink_->start(stream_);
     silentWatches_ = 0;
+    playedUs_ = -1;
+    stalledWatches_ = 0;
+}
+
+bool AudioWorker::devicePlays() const
+{
+    return sink_ && (sink_->state() == QAudio::ActiveState || sink_->state() == QAudio::IdleState ||
+                     sink_->state() == QAudio::SuspendedState);
 }
 
 void AudioWorker::sinkStateChanged(QAudio::State state)
@@ -182,14 +192,31 @@ void AudioWorker::wake()
 {
     silentWatches_ = 0;
     watch_->start();
-    if (!sink_)
-        return reopen_->start();
-    if (sink_->state() == QAudio::SuspendedState)
+    if (sink_ && sink_->state() == QAudio::SuspendedState)
         sink_->resume();
+    // A device lost earlier may be back: try it now, not seconds into the roll.
+    else if (!devicePlays() && !reopen_->isActive())
+        openSink();
 }
 
 void AudioWorker::watch()
 {
+    // A stream that the sound server dropped (its device unplugged) stays active in Qt's
+    // PulseAudio output but takes nothing more: its time stands still.
+    if (sink_ && sink_->state() == QAudio::ActiveState) {
+        const qint64 played = sink_->processedUSecs();
+        stalledWatches_ = played == playedUs_ ? stalledWatches_ + 1 : 0;
+        playedUs_ = played;
+        if (stalledWatches_ >= StalledWatchesBeforeReopen)
+            openSink();
+    }
+    if (!devicePlays()) {
+        // Tried again every few seconds while there is something to hear.
+        if (!reopen_->isActive())
+            reopen_->start();
+        unheard_.resize(size_t(2 * SampleRate * WatchMs / 1000));
+        mixer_->render(unheard_.data(), qsizetype(unheard_.size() / 2));
+    }
     background_->setDucked(mixer_->isForegroundPlaying());
     if (mixer_->isSounding()) {
         silentWatches_ = 0;

@@ -10,6 +10,7 @@
 #include <QString>
 
 #include <memory>
+#include <vector>
 
 class BackgroundMusic;
 class MixerDevice;
@@ -44,6 +45,7 @@ private:
     void sinkStateChanged(QAudio::State state);
     void wake();
     void watch();
+    bool devicePlays() const;
 
     QString directory_;
     std::unique_ptr<SoundMixer> mixer_;
@@ -55,6 +57,12 @@ private:
     QTimer *watch_ = nullptr;
     QTimer *reopen_ = nullptr;
     int silentWatches_ = 0;
+    // How far the device had played at the last watches, and for how many it stood still.
+    qint64 playedUs_ = -1;
+    int stalledWatches_ = 0;
+    // Where the mixer renders while no device takes its sound: its fades and fanfares
+    // keep time, so nothing is left half-played or the background ducked for good.
+    std::vector<qint16> unheard_;
     // Decodings started before the last reset are dropped when they end.
     int generation_ = 0;
 };

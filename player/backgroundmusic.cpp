@@ -24,14 +24,18 @@ BackgroundMusic::BackgroundMusic(QObject *parent)
     player_->setLoops(QMediaPlayer::Infinite);
     ramp_->setInterval(RampStepMs);
     connect(ramp_, &QTimer::timeout, this, &BackgroundMusic::step);
-    connect(player_, &QMediaPlayer::errorOccurred, this,
-            [this](QMediaPlayer::Error error, const QString &text) {
-                if (error == QMediaPlayer::NoError || path_.isEmpty())
-                    return;
-                const QString path = path_;
-                stop();
-                emit failed(path, text.isEmpty() ? QStringLiteral("无法播放") : text);
-            });
+    connect(player_, &QMediaPlayer::errorOccurred, this, [this](QMediaPlayer::Error error) {
+        if (error == QMediaPlayer::NoError || path_.isEmpty())
+            return;
+        const QString path = path_;
+        stop();
+        // A device that went (unplugged, the sound server restarted) is no fault of the
+        // file: the music stops quietly, and the next 初始化 starts it again.
+        if (error == QMediaPlayer::FormatError || error == QMediaPlayer::AccessDeniedError)
+            emit failed(path, error == QMediaPlayer::FormatError
+                                  ? QStringLiteral("文件已损坏，或不是这台电脑能播放的格式")
+                                  : QStringLiteral("没有读取它的权限"));
+    });
 }
 
 void BackgroundMusic::play(const QString &path)

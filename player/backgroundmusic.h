@@ -22,7 +22,7 @@ public:
     void setMuted(bool muted);
 
 signals:
-    // `reason` is short and in Chinese.
+    // The file itself cannot be played; `reason` is short and in Chinese.
     void failed(const QString &path, const QString &reason);
 
 private:

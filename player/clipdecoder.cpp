@@ -9,9 +9,9 @@
 
 namespace {
 
-// A WAV file is read whole, up to this much: four minutes of 96 kHz float stereo, with room
-// to spare. What lies beyond would be cut anyway.
-constexpr qint64 MostWavBytes = qint64(256) << 20;
+// A WAV file is read up to this much: four minutes of CD-quality stereo and more. A longer
+// or richer file is cut shorter than four minutes, rather than taking its size in memory.
+constexpr qint64 MostWavBytes = qint64(64) << 20;
 
 } // namespace
 
@@ -45,7 +45,7 @@ void ClipDecoder::start()
 
     decoder_ = new QAudioDecoder(this);
     if (!decoder_->isSupported())
-        return fail(QStringLiteral("这台电脑不能解码这种音乐文件"));
+        return fail(QStringLiteral("这台电脑不能播放这种格式"));
     QAudioFormat format;
     format.setSampleRate(sampleRate_);
     format.setChannelCount(2);
@@ -55,7 +55,9 @@ void ClipDecoder::start()
     connect(decoder_, &QAudioDecoder::finished, this, &ClipDecoder::finish);
     connect(decoder_, qOverload<QAudioDecoder::Error>(&QAudioDecoder::error), this,
             [this](QAudioDecoder::Error) {
-                fail(QStringLiteral("无法解码：%1").arg(decoder_->errorString()));
+                // The backend's own words are English and technical: the operator learns what
+                // to do instead.
+                fail(QStringLiteral("文件已损坏，或不是这台电脑能播放的格式"));
             });
     decoder_->setSource(QUrl::fromLocalFile(path_));
     decoder_->start();

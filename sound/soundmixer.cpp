@@ -91,6 +91,11 @@ void SoundMixer::startRoll()
 {
     release(m_roll);
     m_roll = start(m_rollClip, true);
+    // A long fanfare of the operator's gives way to the next roll's music.
+    if (m_fanfare.active()) {
+        m_fanfare.target = 0.0f;
+        m_fanfare.step = m_fadeStep;
+    }
 }
 
 void SoundMixer::fadeOutRoll()

@@ -17,7 +17,9 @@ public:
     // from its start.
     void setRollMusic(SoundClip clip);
     void setFanfare(SoundClip clip);
-    void startRoll();   // from the clip's start, looping, full volume (also during a fade-out)
+    // From the clip's start, looping, full volume (also during a fade-out); a fanfare still
+    // playing fades out as the roll's fade does.
+    void startRoll();
     void fadeOutRoll(); // linear fade to silence over 1/3 s, then stops
     void playFanfare(); // once, from its start (restarts if playing)
     void stopAll();     // roll and fanfare to silence within ~10 ms, no click

@@ -119,6 +119,25 @@ void MixerTest::fanfarePlaysOnceAndEnds()
     QVERIFY(!mixer.isForegroundPlaying());
 }
 
+void MixerTest::fanfareGivesWayToTheNextRoll()
+{
+    // An operator's four-minute fanfare, and the next roll started under it (its music
+    // silent here, so the fanfare alone is heard): it fades as a roll does.
+    SoundMixer mixer(Rate);
+    mixer.setFanfare(constant(240 * Rate, 12000));
+    mixer.setRollMusic(constant(500, 0));
+    mixer.playFanfare();
+    render(mixer, Rate);
+    mixer.startRoll();
+    const std::vector<qint16> out = render(mixer, Rate);
+    QVERIFY(std::abs(left(out, Fade / 2) - 6000) < 100);
+    for (qsizetype i = 1; i < Fade; ++i)
+        QVERIFY(left(out, i) <= left(out, i - 1));
+    for (qsizetype i = Fade + 2; i < Rate; ++i)
+        QCOMPARE(left(out, i), qint16(0));
+    QVERIFY(mixer.isForegroundPlaying()); // the roll goes on
+}
+
 void MixerTest::restartsFromTheStart_data()
 {
     QTest::addColumn<bool>("roll");

@@ -34,6 +34,7 @@ private slots:
     void rollLoopsSeamlessly();
     void fadeReachesSilence();
     void fanfarePlaysOnceAndEnds();
+    void fanfareGivesWayToTheNextRoll();
     void restartsFromTheStart_data();
     void restartsFromTheStart();
     void newRollClipTakesOver();
