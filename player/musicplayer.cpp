@@ -2,19 +2,32 @@
 
 #include "audioworker.h"
 
-MusicPlayer::MusicPlayer(QObject *parent) : QObject(parent), worker_(new AudioWorker)
+#include <QDeadlineTimer>
+
+namespace {
+
+// How long the program's end waits for the sound to close its device.
+constexpr int ClosingMs = 1500;
+
+} // namespace
+
+MusicPlayer::MusicPlayer(QObject *parent)
+    : QObject(parent), thread_(new QThread), worker_(new AudioWorker)
 {
-    thread_.setObjectName(QStringLiteral("sound"));
-    worker_->moveToThread(&thread_);
-    connect(&thread_, &QThread::finished, worker_, &QObject::deleteLater);
+    thread_->setObjectName(QStringLiteral("sound"));
+    worker_->moveToThread(thread_);
+    connect(thread_, &QThread::finished, worker_, &QObject::deleteLater);
     connect(worker_, &AudioWorker::problem, this, &MusicPlayer::problem);
-    thread_.start();
+    thread_->start();
 }
 
 MusicPlayer::~MusicPlayer()
 {
-    thread_.quit();
-    thread_.wait();
+    // A sound driver that does not let go (seen under Wine without any sound device) must
+    // not keep the program from ending: the thread is then left to the process's end.
+    thread_->quit();
+    if (thread_->wait(QDeadlineTimer(ClosingMs)))
+        delete thread_;
 }
 
 void MusicPlayer::start(const QString &directory)

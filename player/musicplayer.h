@@ -24,6 +24,6 @@ signals:
     void problem(const QString &text);
 
 private:
-    QThread thread_;
+    QThread *thread_;
     AudioWorker *worker_ = nullptr;
 };
