@@ -3,6 +3,7 @@
 #include "audioworker.h"
 
 #include <QDeadlineTimer>
+#include <QMediaDevices>
 
 namespace {
 
@@ -14,6 +15,10 @@ constexpr int ClosingMs = 1500;
 MusicPlayer::MusicPlayer(QObject *parent)
     : QObject(parent), thread_(new QThread), worker_(new AudioWorker)
 {
+    // Qt's media devices are made by whichever thread asks first, and on Windows they are COM
+    // objects of that thread: made here, the program's end tears them down where they were
+    // made, not in the sound's thread, which has ended by then.
+    QMediaDevices::audioOutputs();
     thread_->setObjectName(QStringLiteral("sound"));
     worker_->moveToThread(thread_);
     connect(thread_, &QThread::finished, worker_, &QObject::deleteLater);
