@@ -10,6 +10,9 @@
 #include <QApplication>
 #include <QIcon>
 
+#include <cstdio>
+#include <optional>
+
 #ifdef Q_OS_WIN
 #include <qt_windows.h>
 
@@ -46,18 +49,36 @@ int main(int argc, char *argv[])
         return 1;
     }
     const auto random = makeClockSeededRandom();
-    ProgramHost host(notifier, *random, *directory);
-    MusicPlayer music;
-    host.setSoundOutput([&music](const SoundCue &cue) { music.apply(cue); });
-    QObject::connect(&music, &MusicPlayer::problem, &host, [&host](const QString &text) {
-        if (host.mainWindow())
-            host.mainWindow()->soundProblem(text);
-    });
-    notifier.setPlacement(&host.boxPlacement());
-    QObject::connect(&host, &ProgramHost::programEnded, &app, [] { QCoreApplication::exit(0); });
-    if (!host.start())
-        return 0;
-    // The window is up before the sound device and the music files are opened.
-    music.start(*directory);
-    return QApplication::exec();
+    int code = 0;
+    {
+        ProgramHost host(notifier, *random, *directory);
+        // Made once the program runs: a second copy that refuses to start needs no sound.
+        std::optional<MusicPlayer> music;
+        host.setSoundOutput([&music](const SoundCue &cue) {
+            if (music)
+                music->apply(cue);
+        });
+        notifier.setPlacement(&host.boxPlacement());
+        QObject::connect(&host, &ProgramHost::programEnded, &app,
+                         [] { QCoreApplication::exit(0); });
+        if (!host.start())
+            return 0;
+        music.emplace();
+        QObject::connect(&*music, &MusicPlayer::problem, &host, [&host](const QString &text) {
+            if (host.mainWindow())
+                host.mainWindow()->soundProblem(text);
+        });
+        // The window is up before the sound device and the music files are opened.
+        music->start(*directory);
+        code = QApplication::exec();
+    }
+#ifdef Q_OS_WIN
+    // The journal, the report and the lock are closed by now. Qt Multimedia's backend shuts
+    // Media Foundation down as Qt unloads it, and that can wait for ever for Media
+    // Foundation's own threads while the process ends (seen under Wine without a sound
+    // device): the process ends without unloading anything.
+    std::fflush(nullptr);
+    TerminateProcess(GetCurrentProcess(), UINT(code));
+#endif
+    return code;
 }

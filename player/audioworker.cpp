@@ -47,12 +47,13 @@ AudioWorker::~AudioWorker()
         sink_->stop();
 }
 
-void AudioWorker::start(const QString &directory)
+void AudioWorker::start(const QString &directory, bool mediaBackend)
 {
     directory_ = directory;
+    mediaBackend_ = mediaBackend;
     mixer_ = std::make_unique<SoundMixer>(SampleRate);
     devices_ = new QMediaDevices(this);
-    background_ = new BackgroundMusic(this);
+    background_ = new BackgroundMusic(mediaBackend, this);
     watch_ = new QTimer(this);
     watch_->setInterval(WatchMs);
     reopen_ = new QTimer(this);
@@ -96,7 +97,7 @@ void AudioWorker::useClip(MusicRole role, const SoundClip &clip)
 
 void AudioWorker::decode(MusicRole role, const QString &path)
 {
-    auto *decoder = new ClipDecoder(path, SampleRate, MostFrames, this);
+    auto *decoder = new ClipDecoder(path, SampleRate, MostFrames, mediaBackend_, this);
     const int generation = generation_;
     connect(decoder, &ClipDecoder::decoded, this,
             [this, decoder, role, generation](const SoundClip &clip) {

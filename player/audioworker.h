@@ -31,7 +31,8 @@ public:
     ~AudioWorker() override;
 
     // Called on the worker's thread (queued): the device, then the music of `directory`.
-    void start(const QString &directory);
+    // `mediaBackend`: whether Qt has a media backend to load (see mediaBackendPresent()).
+    void start(const QString &directory, bool mediaBackend);
     void apply(const SoundCue &cue);
 
 signals:
@@ -48,6 +49,7 @@ private:
     bool devicePlays() const;
 
     QString directory_;
+    bool mediaBackend_ = false;
     std::unique_ptr<SoundMixer> mixer_;
     QMediaDevices *devices_ = nullptr;
     QAudioDevice device_;

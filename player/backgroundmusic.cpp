@@ -1,5 +1,7 @@
 #include "backgroundmusic.h"
 
+#include "mediabackend.h"
+
 #include <QAudioOutput>
 #include <QMediaPlayer>
 #include <QTimer>
@@ -16,14 +18,20 @@ constexpr double RampStep = 0.1;
 
 } // namespace
 
-BackgroundMusic::BackgroundMusic(QObject *parent)
-    : QObject(parent), player_(new QMediaPlayer(this)), output_(new QAudioOutput(this)),
-      ramp_(new QTimer(this))
+BackgroundMusic::BackgroundMusic(bool mediaBackend, QObject *parent)
+    : QObject(parent), mediaBackend_(mediaBackend), ramp_(new QTimer(this))
 {
-    player_->setAudioOutput(output_);
-    player_->setLoops(QMediaPlayer::Infinite);
     ramp_->setInterval(RampStepMs);
     connect(ramp_, &QTimer::timeout, this, &BackgroundMusic::step);
+}
+
+// Made at the first file: without one, nothing of Qt's media backend is loaded.
+void BackgroundMusic::makePlayer()
+{
+    player_ = new QMediaPlayer(this);
+    output_ = new QAudioOutput(this);
+    player_->setAudioOutput(output_);
+    player_->setLoops(QMediaPlayer::Infinite);
     connect(player_, &QMediaPlayer::errorOccurred, this, [this](QMediaPlayer::Error error) {
         if (error == QMediaPlayer::NoError || path_.isEmpty())
             return;
@@ -43,6 +51,12 @@ void BackgroundMusic::play(const QString &path)
     stop();
     if (path.isEmpty())
         return;
+    if (!mediaBackend_) {
+        emit failed(path, missingBackendText());
+        return;
+    }
+    if (!player_)
+        makePlayer();
     path_ = path;
     volume_ = target();
     output_->setVolume(float(volume_));
@@ -54,6 +68,8 @@ void BackgroundMusic::stop()
 {
     path_.clear();
     ramp_->stop();
+    if (!player_)
+        return;
     player_->stop();
     player_->setSource(QUrl());
 }

@@ -13,7 +13,8 @@ class QTimer;
 class BackgroundMusic : public QObject {
     Q_OBJECT
 public:
-    explicit BackgroundMusic(QObject *parent = nullptr);
+    // Without `mediaBackend` (see mediaBackendPresent()) every file fails.
+    explicit BackgroundMusic(bool mediaBackend, QObject *parent = nullptr);
 
     // Starts `path` from its beginning; an empty path stops the music.
     void play(const QString &path);
@@ -29,6 +30,9 @@ private:
     void step();
     double target() const;
 
+    void makePlayer();
+
+    bool mediaBackend_;
     QMediaPlayer *player_ = nullptr;
     QAudioOutput *output_ = nullptr;
     QTimer *ramp_ = nullptr;

@@ -1,5 +1,6 @@
 #include "clipdecoder.h"
 
+#include "mediabackend.h"
 #include "wavfile.h"
 
 #include <QAudioBuffer>
@@ -15,8 +16,10 @@ constexpr qint64 MostWavBytes = qint64(64) << 20;
 
 } // namespace
 
-ClipDecoder::ClipDecoder(const QString &path, int sampleRate, qsizetype maxFrames, QObject *parent)
-    : QObject(parent), path_(path), sampleRate_(sampleRate), maxFrames_(maxFrames)
+ClipDecoder::ClipDecoder(const QString &path, int sampleRate, qsizetype maxFrames,
+                         bool platformDecoder, QObject *parent)
+    : QObject(parent), path_(path), sampleRate_(sampleRate), maxFrames_(maxFrames),
+      platformDecoder_(platformDecoder)
 {
     clip_.sampleRate = sampleRate;
 }
@@ -43,6 +46,8 @@ void ClipDecoder::start()
     }
     file.close();
 
+    if (!platformDecoder_)
+        return fail(missingBackendText());
     decoder_ = new QAudioDecoder(this);
     if (!decoder_->isSupported())
         return fail(QStringLiteral("这台电脑不能播放这种格式"));

@@ -14,8 +14,9 @@ class QAudioDecoder;
 class ClipDecoder : public QObject {
     Q_OBJECT
 public:
+    // Without `platformDecoder` (no media backend) only WAV files are read.
     ClipDecoder(const QString &path, int sampleRate, qsizetype maxFrames,
-                QObject *parent = nullptr);
+                bool platformDecoder = true, QObject *parent = nullptr);
 
     // Emits exactly one of decoded() or failed(), possibly before returning.
     void start();
@@ -33,6 +34,7 @@ private:
     QString path_;
     int sampleRate_;
     qsizetype maxFrames_;
+    bool platformDecoder_;
     QAudioDecoder *decoder_ = nullptr;
     SoundClip clip_;
     bool done_ = false;

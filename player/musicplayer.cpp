@@ -1,6 +1,7 @@
 #include "musicplayer.h"
 
 #include "audioworker.h"
+#include "mediabackend.h"
 
 #include <QDeadlineTimer>
 #include <QMediaDevices>
@@ -37,7 +38,10 @@ MusicPlayer::~MusicPlayer()
 
 void MusicPlayer::start(const QString &directory)
 {
-    QMetaObject::invokeMethod(worker_, [worker = worker_, directory] { worker->start(directory); });
+    // Plugins are looked for here, in the main thread, as Qt itself does.
+    const bool backend = mediaBackendPresent();
+    QMetaObject::invokeMethod(
+        worker_, [worker = worker_, directory, backend] { worker->start(directory, backend); });
 }
 
 void MusicPlayer::apply(const SoundCue &cue)

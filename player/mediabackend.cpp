@@ -1,0 +1,34 @@
+#include "mediabackend.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QPluginLoader>
+
+bool mediaBackendPresent()
+{
+    // The backend Qt will load: the one named in QT_MEDIA_BACKEND, else any.
+    const QString wanted = qEnvironmentVariable("QT_MEDIA_BACKEND");
+    for (const QString &path : QCoreApplication::libraryPaths()) {
+        const QDir folder(path + QStringLiteral("/multimedia"));
+        for (const QString &name : folder.entryList(QDir::Files)) {
+            const QJsonObject meta = QPluginLoader(folder.filePath(name)).metaData();
+            if (meta.value(QStringLiteral("IID")).toString() !=
+                QLatin1String("org.qt-project.Qt.QPlatformMediaPlugin"))
+                continue;
+            const QJsonArray keys = meta.value(QStringLiteral("MetaData"))
+                                        .toObject()
+                                        .value(QStringLiteral("Keys"))
+                                        .toArray();
+            if (wanted.isEmpty() || keys.contains(wanted))
+                return true;
+        }
+    }
+    return false;
+}
+
+QString missingBackendText()
+{
+    return QStringLiteral("程序文件夹里缺少播放它的组件 multimedia，请把程序文件夹完整复制过来");
+}
