@@ -52,6 +52,7 @@ void AudioWorker::start(const QString &directory, bool mediaBackend)
     directory_ = directory;
     mediaBackend_ = mediaBackend;
     mixer_ = std::make_unique<SoundMixer>(SampleRate);
+    unheard_.resize(size_t(2 * SampleRate * WatchMs / 1000));
     devices_ = new QMediaDevices(this);
     background_ = new BackgroundMusic(mediaBackend, this);
     watch_ = new QTimer(this);
@@ -215,7 +216,6 @@ void AudioWorker::watch()
         // Tried again every few seconds while there is something to hear.
         if (!reopen_->isActive())
             reopen_->start();
-        unheard_.resize(size_t(2 * SampleRate * WatchMs / 1000));
         mixer_->render(unheard_.data(), qsizetype(unheard_.size() / 2));
     }
     background_->setDucked(mixer_->isForegroundPlaying());
