@@ -48,8 +48,8 @@ void Form1::recordedStop(PrizeTier tier)
     QList<JournalRecord> records;
     for (qsizetype k = 0; k < count; ++k) {
         const DrawnWinner &winner = state.winners[first + k];
-        records << journalRecordNow(
-            winnerJournalFields(tier, winner.name, pools[k], pools[k + 1], winner.typed));
+        records << journalRecordNow(winnerJournalFields(tier, winner.name, pools[k], pools[k + 1],
+                                                        winner.typed, {k + 1, count}));
     }
     journal_.writeRecords(records);
     for (qsizetype k = 0; k < count; ++k)

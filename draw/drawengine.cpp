@@ -266,6 +266,7 @@ std::vector<bool> DrawEngine::restoreWinners(const QList<RestoredWinner> &winner
     std::vector<bool> restored;
     std::vector<qsizetype> places; // where each restored winner stands in state().winners
     QStringList names;
+    const RestoredWinner *last = nullptr; // the winner restored before this one
     for (const RestoredWinner &winner : winners) {
         places.push_back(state_.winners.size());
         // The journal says only that it was typed; the pool as it stood says whether the
@@ -275,7 +276,12 @@ std::vector<bool> DrawEngine::restoreWinners(const QList<RestoredWinner> &winner
         if (restored.back()) {
             names << winner.name;
             state_.winners.last().journalLine = winner.journalLine;
-            state_.winners.last().press = ++presses_;
+            // A line of the press may be lost: the places only ever rise within one.
+            const bool samePress = last && winner.pressPosition > 1 && last->pressPosition > 0 &&
+                                   last->pressPosition < winner.pressPosition &&
+                                   last->tier == winner.tier;
+            state_.winners.last().press = samePress ? presses_ : ++presses_;
+            last = &winner;
         }
     }
     if (names.isEmpty())

@@ -102,6 +102,9 @@ struct RestoredWinner {
     QString name;
     bool typed = false;
     QString journalLine = {};
+    // Among the winners of one press of several, from 1; 0 for a press of one. A winner
+    // after the one before it in its press stands with it again.
+    qsizetype pressPosition = 0;
 };
 
 class DrawEngine {

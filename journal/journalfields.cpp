@@ -3,6 +3,8 @@
 #include "journal.h"
 #include "sha256.h"
 
+#include <algorithm>
+
 namespace {
 
 // Past this many characters the repeated names are summarised: a list of a million names
@@ -57,13 +59,33 @@ QStringList drawStartJournalFields(const QString &event, const QString &title,
             InvisibleCharactersKey + QString::number(list.namesWithInvisibleCharacters)};
 }
 
+PressPlace pressPlaceOf(const QString &field)
+{
+    if (!field.startsWith(PressPlaceKey))
+        return {};
+    const QStringView value = QStringView(field).sliced(PressPlaceKey.size());
+    const qsizetype slash = value.indexOf(u'/');
+    bool positionOk = false;
+    bool countOk = false;
+    const qsizetype position = slash > 0 ? value.first(slash).toLongLong(&positionOk) : 0;
+    const qsizetype count = slash > 0 ? value.sliced(slash + 1).toLongLong(&countOk) : 0;
+    // Digits only: a sign or a space is nothing the program writes.
+    const bool digits = std::all_of(value.begin(), value.end(),
+                                    [](QChar c) { return c == u'/' || (c >= u'0' && c <= u'9'); });
+    if (!positionOk || !countOk || !digits || count < 2 || position < 1 || position > count)
+        return {};
+    return {position, count};
+}
+
 QStringList winnerJournalFields(PrizeTier tier, const QString &name, qsizetype poolBefore,
-                                qsizetype poolAfter, bool typed)
+                                qsizetype poolAfter, bool typed, PressPlace press)
 {
     QStringList fields{JournalEvent::Winner, tierRow(tier).logLabel.toString(),
                        escapeJournalField(name), QStringLiteral("抽前=%1").arg(poolBefore),
                        QStringLiteral("抽后=%1").arg(poolAfter)};
     if (typed)
         fields << TypedField;
+    else if (press.count > 1)
+        fields << PressPlaceKey + QStringLiteral("%1/%2").arg(press.position).arg(press.count);
     return fields;
 }

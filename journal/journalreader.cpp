@@ -2,6 +2,7 @@
 
 #include "fileaccess.h"
 #include "journal.h"
+#include "journalfields.h"
 #include "journalline.h"
 #include "textcodec.h"
 #include "winnervoid.h"
@@ -93,7 +94,8 @@ std::optional<JournalWinner> winnerOf(const RunLine &read)
                          line.indexOf(TypedField, 4) > 0,
                          QString::fromLatin1(journalLineCheck(line[0], fields)),
                          {line[0], fields},
-                         QString::fromLatin1(read.chain.left(ChainCodeDigits))};
+                         QString::fromLatin1(read.chain.left(ChainCodeDigits)),
+                         pressPlaceOf(line.value(6)).position};
 }
 
 // The draw as far as it has been read, with its winners found by their lines' checks.

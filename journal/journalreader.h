@@ -12,10 +12,11 @@
 struct JournalWinner {
     QString logLabel;
     QString name;
-    bool typed = false;      // the operator's own text, not an entry of the pool
-    QString check = {};      // of its line: what a void names it by
-    JournalRecord line = {}; // as it stood, to be journalled again
-    QString code = {};       // the short chain code of its line (drawproof.h), if chained
+    bool typed = false;          // the operator's own text, not an entry of the pool
+    QString check = {};          // of its line: what a void names it by
+    JournalRecord line = {};     // as it stood, to be journalled again
+    QString code = {};           // the short chain code of its line (drawproof.h), if chained
+    qsizetype pressPosition = 0; // among the winners of a press of several, from 1
 };
 
 // A winner the operator voided: which of the draw's winners (1 is its first, voided ones

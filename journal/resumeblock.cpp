@@ -13,7 +13,8 @@ ResumePlan planResume(const InterruptedDraw &draw)
         kept.append(-1);
         if (const std::optional<PrizeTier> tier = tierOfLogLabel(winner.logLabel)) {
             kept.last() = plan.winners.size();
-            plan.winners.append({*tier, winner.name, winner.typed, winner.check});
+            plan.winners.append(
+                {*tier, winner.name, winner.typed, winner.check, winner.pressPosition});
             plan.winnerLines.append(winner.line);
             plan.winnerCodes.append(winner.code);
         }

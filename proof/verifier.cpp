@@ -2,6 +2,7 @@
 
 #include "drawproof.h"
 #include "journal.h"
+#include "journalfields.h"
 #include "journalline.h"
 #include "winnervoid.h"
 
@@ -131,14 +132,16 @@ void Verifier::checkForm(const Line &line)
     const QStringList &f = line.fields;
     QString wrong;
     if (event == JournalEvent::Winner) {
-        // The time, 中奖, the log label, the name, 抽前=, 抽后=, and 手动输入 for a typed one.
+        // The time, 中奖, the log label, the name, 抽前=, 抽后=, and 手动输入 for a typed one
+        // or 本次= for one of a press of several.
         if (f.size() < 6 || f.size() > 7)
-            wrong = QStringLiteral("它有 %1 个字段，程序写的中奖行是 6 个（手动输入的 7 个）")
+            wrong = QStringLiteral(
+                        "它有 %1 个字段，程序写的中奖行是 6 个（手动输入的、一次抽几人的 7 个）")
                         .arg(f.size());
         else if (!f[4].startsWith(u"抽前=") || !isDigits(QStringView(f[4]).sliced(3)) ||
                  !f[5].startsWith(u"抽后=") || !isDigits(QStringView(f[5]).sliced(3)))
             wrong = QStringLiteral("奖池人数“%1 %2”不是程序写的样子").arg(f[4], f[5]);
-        else if (f.size() == 7 && f[6] != TypedField)
+        else if (f.size() == 7 && f[6] != TypedField && pressPlaceOf(f[6]).count == 0)
             wrong = QStringLiteral("最后多了一个字段“%1”").arg(f[6]);
     } else if (event == JournalEvent::Void) {
         // The time, 作废, the log label, the name, 中奖行= or 序号=, 已抽取=.

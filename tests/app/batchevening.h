@@ -80,8 +80,9 @@ struct Evening {
         window().controls().sava->click();
         return fixture.readFile(QStringLiteral("获奖名单.txt"));
     }
-    // The journal's lines without what differs between two folders and two moments: times,
-    // checks, chain values and codes, the list's path.
+    // The journal's lines without what differs between two folders and two moments (times,
+    // checks, chain values and codes, the list's path) and between a press of several and
+    // stops one by one (a winner's place in its press).
     QStringList journalEvents() const
     {
         QStringList events;
@@ -90,9 +91,12 @@ struct Evening {
             QStringList fields = line.split(u'\t');
             if (fields.size() < 2)
                 continue;
+            // A torn line's half depends on the length of the line it was.
+            if (!line.contains(QStringLiteral("\t校验=")))
+                continue;
             fields.removeFirst();
             fields.removeIf([](const QString &field) {
-                for (const char *key : {"校验=", "链=", "链码=", "名单=", "中奖行="})
+                for (const char *key : {"校验=", "链=", "链码=", "名单=", "中奖行=", "本次="})
                     if (field.startsWith(QString::fromUtf8(key)))
                         return true;
                 return false;
@@ -102,6 +106,22 @@ struct Evening {
         return events;
     }
 };
+
+// How many standing winners each press shows together, oldest press first.
+inline QList<int> pressSizes(const DrawState &state)
+{
+    QList<int> sizes;
+    qsizetype press = -1;
+    for (const DrawnWinner &winner : state.winners) {
+        if (winner.voided)
+            continue;
+        if (winner.press != press)
+            sizes << 0;
+        ++sizes.last();
+        press = winner.press;
+    }
+    return sizes;
+}
 
 inline QList<double> scriptedValues(int count)
 {

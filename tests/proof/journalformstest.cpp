@@ -100,6 +100,35 @@ void TestProof::shortCodesAreWeak()
         QVERIFY(verified.faults.first().text.contains(u"U+200B"_qs));
 }
 
+// --- A winner's place in a press of several: the form the program writes, nothing else ---
+
+void TestProof::pressPlaceOnAWinnerLine_data()
+{
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<int>("kind");
+    QTest::newRow("the second of five") << u"本次=2/5"_qs << 0 << -1;
+    QTest::newRow("the last of a hundred") << u"本次=100/100"_qs << 0 << -1;
+    QTest::newRow("a press of one has none") << u"本次=1/1"_qs << 1 << int(FaultKind::Malformed);
+    QTest::newRow("no place 0") << u"本次=0/5"_qs << 1 << int(FaultKind::Malformed);
+    QTest::newRow("beyond the press") << u"本次=6/5"_qs << 1 << int(FaultKind::Malformed);
+    QTest::newRow("a sign") << u"本次=+2/5"_qs << 1 << int(FaultKind::Malformed);
+    QTest::newRow("a space after") << u"本次=2/5 "_qs << 1 << int(FaultKind::Malformed);
+    QTest::newRow("no count") << u"本次=2"_qs << 1 << int(FaultKind::Malformed);
+}
+
+void TestProof::pressPlaceOnAWinnerLine()
+{
+    QFETCH(QString, field);
+    QFETCH(int, status);
+    QFETCH(int, kind);
+    QList<QByteArray> lines = splitJournal(journal_);
+    const qsizetype gus = lineOf(lines, JournalEvent::Winner, u"Gus"_qs);
+    lines[gus] = withFields(lines[gus], [&](QStringList &f) { f << field; });
+    rechain(lines);
+    expect(verifyDrawBytes(joinJournal(lines), list_), status, kind, kind < 0 ? 0 : gus + 1);
+}
+
 // --- Endless and huge input: a clear message, exit 3 -------------------------------------
 
 void TestProof::endlessInputEnds_data()

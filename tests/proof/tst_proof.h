@@ -29,6 +29,8 @@ private slots:
     void timesRunForward();
     void shortCodesAreWeak_data();
     void shortCodesAreWeak();
+    void pressPlaceOnAWinnerLine_data();
+    void pressPlaceOnAWinnerLine();
     void endlessInputEnds_data();
     void endlessInputEnds();
     void otherEncodingsAreNamed_data();
