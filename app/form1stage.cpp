@@ -26,6 +26,9 @@ void Form1::openStage()
 {
     if (!stage_) {
         stage_ = new StageView(engine_.state(), this);
+        stage_->setCodeSource([this](const QString &journalLine) {
+            return journal_.ledger().winnerLine(journalLine).code;
+        });
         connect(this, &Form1::proofChanged, stage_, [this] { showProofOnStage(); });
         pictureLoader_ = new StagePictureLoader(this);
         connect(pictureLoader_, &StagePictureLoader::loaded, this,

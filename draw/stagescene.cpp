@@ -53,19 +53,29 @@ void listTier(const DrawState &state, PrizeTier tier, qsizetype listed, StageSce
 }
 
 // The winners a batch press drew, not voided, in the order drawn: they stand together.
-void pressOf(const DrawState &state, qsizetype press, StageScene &scene)
+QList<qsizetype> placesOfPress(const DrawState &state, qsizetype press)
 {
-    QStringList names;
-    for (const DrawnWinner &winner : state.winners)
-        if (winner.press == press && !winner.voided)
-            names.append(stageText(winner.name));
-    if (names.size() > 1) {
-        scene.names = names;
-        scene.heading += QStringLiteral("（本次 %1 人）").arg(names.size());
-    }
+    QList<qsizetype> places;
+    for (qsizetype place = 0; place < state.winners.size(); ++place)
+        if (state.winners[place].press == press && !state.winners[place].voided)
+            places.append(place);
+    return places.size() > 1 ? places : QList<qsizetype>();
+}
+
+bool showsWinner(const DrawState &state)
+{
+    return !rollingTier(state) && !(state.lastVoid && *state.lastVoid < state.winners.size());
 }
 
 } // namespace
+
+QList<qsizetype> winnersShownTogether(const DrawState &state)
+{
+    const std::optional<qsizetype> newest = newestPlace(state);
+    if (!newest || !showsWinner(state))
+        return {};
+    return placesOfPress(state, state.winners[*newest].press);
+}
 
 QString stageText(QStringView text)
 {
@@ -123,7 +133,10 @@ StageScene stageScene(const DrawState &state, qsizetype listed)
         scene.kind = StageScene::Kind::Winner;
         scene.heading = tierRow(winner.tier).statusLabel.toString();
         scene.name = stageText(winner.name);
-        pressOf(state, winner.press, scene);
+        for (qsizetype place : placesOfPress(state, winner.press))
+            scene.names.append(stageText(state.winners[place].name));
+        if (!scene.names.isEmpty())
+            scene.heading += QStringLiteral("（本次 %1 人）").arg(scene.names.size());
         listTier(state, winner.tier, listed, scene);
     }
     // Only a stop disables a tier: a draw that has not begun is not complete.

@@ -35,6 +35,10 @@ struct StageScene {
 // listed: how many of a tier's winners the view has room for.
 StageScene stageScene(const DrawState &state, qsizetype listed);
 
+// Where the winners a Winner scene shows together (its `names`) stand in state.winners,
+// in the same order; empty when the scene shows one winner or none.
+QList<qsizetype> winnersShownTogether(const DrawState &state);
+
 // A name or title of many megabytes (a list whose line ends were lost) would keep the text
 // layout busy for minutes: the stage shows it cut short.
 QString stageText(QStringView text);

@@ -14,6 +14,9 @@
 
 namespace {
 
+// A winner's code: the first twelve hex digits of its line's chain value.
+constexpr int CodeDigits = 12;
+
 // The rows a page of `count` names takes, centred in the band.
 QRect blockIn(const QRect &band, const WinnerGrid &grid, qsizetype count)
 {
@@ -24,6 +27,18 @@ QRect blockIn(const QRect &band, const WinnerGrid &grid, qsizetype count)
 
 } // namespace
 
+QSize StageView::codeCaption() const
+{
+    // Room for the widest code the digits could make, so that a press's winners keep
+    // their cells from the roll to the codes. Hex digits need no room for the ascent and
+    // descent a CJK font's line keeps.
+    const QFontMetrics metrics(codeFont_);
+    int widestDigit = 0;
+    for (QChar digit : QStringLiteral("0123456789abcdef"))
+        widestDigit = std::max(widestDigit, metrics.horizontalAdvance(digit));
+    return {widestDigit * CodeDigits, codeFont_.pixelSize() * 5 / 4};
+}
+
 void StageView::fitRollingBatch(qsizetype count)
 {
     // The cells fit a batch of the pool's widest names, found when the roll started: every
@@ -31,7 +46,7 @@ void StageView::fitRollingBatch(qsizetype count)
     QStringList widest;
     for (qsizetype i = 0; i < count; ++i)
         widest << rollWidest_.value(i % std::max<qsizetype>(1, rollWidest_.size()));
-    batchGrid_ = fitWinners(widest, nameFont_, layout_.name, layout_.smallestPixels);
+    batchGrid_ = fitWinners(widest, nameFont_, layout_.name, layout_.smallestPixels, codeCaption());
     batchPage_ = 0;
 }
 
@@ -60,7 +75,8 @@ void StageView::fitBatch(bool wasRolling)
     if (wasRolling && sameCount && fitCells && !batchGrid_.cell.isEmpty()) {
         batchGrid_.names = scene_.names;
     } else {
-        batchGrid_ = fitWinners(scene_.names, nameFont_, layout_.name, layout_.smallestPixels);
+        batchGrid_ = fitWinners(scene_.names, nameFont_, layout_.name, layout_.smallestPixels,
+                                codeCaption());
     }
     batchPage_ = 0;
     if (batchGrid_.pages() > 1 && !pageTimer_.isActive())
@@ -86,15 +102,33 @@ QRect StageView::batchCell(qsizetype index) const
     return batchGrid_.cellOf(index, onPage, blockIn(layout_.name, batchGrid_, onPage));
 }
 
+QStringList StageView::batchCodes() const
+{
+    QStringList codes;
+    if (scene_.kind != StageScene::Kind::Winner || !codeOf_)
+        return codes;
+    const QList<qsizetype> places = winnersShownTogether(state_);
+    for (qsizetype place : places.mid(batchPage_ * batchGrid_.perPage, batchGrid_.perPage))
+        codes << codeOf_(state_.winners[place].journalLine);
+    return codes;
+}
+
 void StageView::paintBatch(QPainter &painter)
 {
     const QStringList names = batchGrid_.page(batchPage_);
+    const QStringList codes = batchCodes();
     const QFontMetricsF metrics(batchGrid_.font);
     const bool rolling = scene_.kind == StageScene::Kind::Rolling;
-    painter.setFont(batchGrid_.font);
-    painter.setPen(scene_.kind == StageScene::Kind::Winner ? StageLook::Winner : StageLook::Text);
+    const QColor pen =
+        scene_.kind == StageScene::Kind::Winner ? StageLook::Winner : StageLook::Text;
     for (qsizetype i = 0; i < names.size(); ++i) {
-        const QRect cell = batchCell(i);
+        // The name over its code: the code's line stays empty while the names roll.
+        QRect cell = batchCell(i);
+        const QRect caption(cell.left(), cell.bottom() + 1 - batchGrid_.captionHeight, cell.width(),
+                            batchGrid_.captionHeight);
+        cell.setBottom(caption.top() - 1);
+        painter.setFont(batchGrid_.font);
+        painter.setPen(pen);
         const qreal advance = metrics.horizontalAdvance(names[i]);
         const QPointF topLeft(cell.left() + (cell.width() - advance) / 2.0,
                               cell.top() + (cell.height() - metrics.height()) / 2.0);
@@ -102,6 +136,14 @@ void StageView::paintBatch(QPainter &painter)
                   plate(Area::Name));
         if (!rolling) {
             painter.drawText(cell, Qt::AlignCenter, names[i]);
+            const QString code = codes.value(i);
+            if (code.isEmpty())
+                continue;
+            painter.setFont(codeFont_);
+            plateOver(painter, QFontMetrics(codeFont_).boundingRect(caption, Qt::AlignCenter, code),
+                      caption, plate(Area::Name));
+            painter.setPen(StageLook::Text);
+            painter.drawText(caption, Qt::AlignCenter, code);
             continue;
         }
         // The names change every tick: their glyphs come from images kept between ticks.

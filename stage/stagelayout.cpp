@@ -20,6 +20,8 @@ constexpr qreal ListText = 0.045;
 constexpr qreal NoticeTop = 0.875, NoticeHeight = 0.085, NoticeText = 0.05;
 // A phone's photo from the middle of a hall still reads every digit at 4 %.
 constexpr qreal ProofText = 0.04;
+// Under each of a press's winners, where ten of them share the name's band: 3.5 %.
+constexpr qreal CodeText = 0.035;
 constexpr qreal TiersTop = 0.28, TierText = 0.075;
 
 } // namespace
@@ -54,6 +56,7 @@ StageLayout stageLayout(QSize size)
     layout.notice = band(NoticeTop, NoticeHeight);
     layout.noticePixels = px(NoticeText);
     layout.proofPixels = px(ProofText);
+    layout.codePixels = px(CodeText);
 
     layout.tiers = QRect(margin, px(TiersTop), width, std::max(0, px(NoticeTop) - px(TiersTop)));
     layout.tierPixels = px(TierText);

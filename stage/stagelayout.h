@@ -24,6 +24,7 @@ struct StageLayout {
     QRect notice; // what the audience should know, at the foot
     int noticePixels = 0;
     int proofPixels = 0; // the chain code or head beside it: bold, never set smaller
+    int codePixels = 0;  // the code under each winner of a press of several: bold
 
     QRect tiers; // before the first winner: one line per tier with its places
     int tierPixels = 0;

@@ -24,6 +24,9 @@ QString StageView::proofLine() const
                           scene_.notice == QStringLiteral("名单中已没有可抽取的人");
     if (drawOver && !head_.isEmpty())
         return QStringLiteral("链头 ") + head_;
+    // A press's winners stand each over their own code.
+    if (scene_.kind == StageScene::Kind::Winner && scene_.names.size() > 1 && codeOf_)
+        return {};
     return winnerCode_.isEmpty() ? QString() : QStringLiteral("链码 ") + winnerCode_;
 }
 

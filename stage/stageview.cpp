@@ -12,6 +12,8 @@
 #include <QPainterPath>
 #include <QScreen>
 
+#include <utility>
+
 namespace {
 
 // Room for about 150 glyphs at a 1080-line projector's name size.
@@ -99,7 +101,16 @@ void StageView::setProof(const QString &fingerprint, const QString &winnerCode, 
     fingerprint_ = fingerprint;
     winnerCode_ = winnerCode;
     head_ = head;
-    update(QRect(0, layout_.notice.top(), width(), height() - layout_.notice.top()));
+    // A batch's codes stand in the name's band.
+    if (batchGrid_.captionHeight > 0 && scene_.kind == StageScene::Kind::Winner)
+        update();
+    else
+        update(QRect(0, layout_.notice.top(), width(), height() - layout_.notice.top()));
+}
+
+void StageView::setCodeSource(std::function<QString(const QString &journalLine)> codeOf)
+{
+    codeOf_ = std::move(codeOf);
 }
 
 QRect StageView::namesArea() const
@@ -245,7 +256,10 @@ void StageView::resizeEvent(QResizeEvent *event)
     tierFont_ = stageFont(StageFonts::Sans, layout_.tierPixels, QFont::Bold);
     noticeFont_ = stageFont(StageFonts::Sans, layout_.noticePixels, QFont::Bold);
     proofFont_ = stageFont(StageFonts::Sans, layout_.proofPixels, QFont::Bold);
+    codeFont_ = stageFont(StageFonts::Sans, layout_.codePixels, QFont::Bold);
     rollFont_.reset();
+    // A press's winners keep their cells only at the size they were fitted to.
+    batchGrid_ = WinnerGrid();
     makeBackground();
     showDraw();
 }

@@ -11,6 +11,7 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <functional>
 #include <optional>
 
 struct DrawState;
@@ -37,6 +38,9 @@ public:
     // in bold at the foot after each stop; and the evening's head, shown instead once
     // nothing more can be drawn (every place drawn, or no name left).
     void setProof(const QString &fingerprint, const QString &winnerCode, const QString &head);
+    // The code of a winner's journal line (DrawnWinner::journalLine), empty while the line
+    // waits to be written: the winners of a press of several stand each over their own.
+    void setCodeSource(std::function<QString(const QString &journalLine)> codeOf);
 
     // Anything in the draw may have changed.
     void showDraw();
@@ -52,6 +56,8 @@ public:
     // Where a winner's or a void's proof stands, at its font's full size; null when none.
     QRect proofRect() const;
     const QFont &proofFont() const { return proofFont_; }
+    // The font of the codes under a press's winners.
+    const QFont &codeFont() const { return codeFont_; }
     // The name as it is painted now: its font and lines.
     const FittedName &fittedName() const { return placedName_.fitted; }
     // The tier's winners as they stand, and the page shown when they take more than one.
@@ -61,6 +67,8 @@ public:
     const WinnerGrid &batchGrid() const { return batchGrid_; }
     qsizetype batchPage() const { return batchPage_; }
     QRect batchCell(qsizetype index) const;
+    // The codes under the batch's winners on the page shown, in their order.
+    QStringList batchCodes() const;
     void turnPage();
     // The parts where a name or a title may stand, in this window's coordinates: what a
     // box for the operator must leave visible when it opens over this view.
@@ -89,6 +97,7 @@ private:
     void showRollingBatch();
     void paintBatch(QPainter &painter);
     void fitRollingBatch(qsizetype count);
+    QSize codeCaption() const;
     QString headingShown() const;
     QRect listArea() const;
     QString listHeadingShown() const;
@@ -103,7 +112,7 @@ private:
     StageScene scene_;
     StageLayout layout_;
     QFont titleFont_, headingFont_, nameFont_, listHeadingFont_, listFont_, tierFont_, noticeFont_,
-        proofFont_;
+        proofFont_, codeFont_;
     std::optional<QFont> rollFont_; // while a tier rolls: its one size
     PlacedName placedName_;
     GlyphImages glyphImages_;
@@ -117,4 +126,5 @@ private:
     QImage background_;
     QList<int> plates_; // how dark each area's plates are (of 255); none on the party red
     QString fingerprint_, winnerCode_, head_;
+    std::function<QString(const QString &)> codeOf_;
 };

@@ -9,6 +9,7 @@ namespace {
 
 constexpr qreal RowSpacing = 1.6;
 constexpr qreal ColumnGap = 1.5; // in the font's size: between names side by side
+constexpr qreal CaptionedRowSpacing = 1.25;
 
 struct Fit {
     int columns = 0;
@@ -17,14 +18,18 @@ struct Fit {
 };
 
 // widest: the widest name's advance at this size.
-Fit fitAt(int pixels, int widest, qsizetype names, const QRect &area)
+Fit fitAt(int pixels, int widest, qsizetype names, const QRect &area, QSize caption)
 {
     Fit fit;
     const int gap = int(pixels * ColumnGap);
-    fit.rows = int(area.height() / (pixels * RowSpacing));
-    fit.columns = std::max(1, std::min<int>(int(names), area.width() / (widest + gap)));
+    // A caption below each name parts the rows and, when wider than the names, the columns.
+    const int width = std::max(widest + gap, caption.width() + caption.height() / 2);
+    const qreal rowHeight =
+        caption.isEmpty() ? pixels * RowSpacing : pixels * CaptionedRowSpacing + caption.height();
+    fit.rows = int(area.height() / rowHeight);
+    fit.columns = std::max(1, std::min<int>(int(names), area.width() / width));
     // Cells as wide as the widest name needs, so that a few names stand together.
-    fit.cell = QSize(std::min(area.width() / fit.columns, widest + gap),
+    fit.cell = QSize(std::min(area.width() / fit.columns, width),
                      fit.rows > 0 ? area.height() / fit.rows : 0);
     return fit;
 }
@@ -51,11 +56,12 @@ QRect WinnerGrid::cellOf(qsizetype index, qsizetype onPage, const QRect &area) c
 }
 
 WinnerGrid fitWinners(const QStringList &names, const QFont &largest, const QRect &area,
-                      int smallestPixels)
+                      int smallestPixels, QSize caption)
 {
     WinnerGrid grid;
     grid.font = largest;
     grid.names = names;
+    grid.captionHeight = caption.height();
     if (names.isEmpty())
         return grid;
     // Each name measured once: at another size its advance scales with the size (a pixel
@@ -69,8 +75,9 @@ WinnerGrid fitWinners(const QStringList &names, const QFont &largest, const QRec
     for (int pixels = largestPixels;; pixels = std::max(smallestPixels, pixels * 9 / 10)) {
         grid.font.setPixelSize(pixels);
         const int widest = int(std::ceil(qreal(widestAtLargest) * pixels / largestPixels)) + 1;
-        fit = fitAt(pixels, widest, names.size(), area);
-        const bool widthHolds = fit.columns > 1 || widest <= area.width();
+        fit = fitAt(pixels, widest, names.size(), area, caption);
+        const bool widthHolds =
+            fit.columns > 1 || std::max(widest, caption.width()) <= area.width();
         if ((widthHolds && qsizetype(fit.columns) * fit.rows >= names.size()) ||
             pixels <= smallestPixels)
             break;

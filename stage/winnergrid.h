@@ -14,6 +14,7 @@ struct WinnerGrid {
     int columns = 1;
     QSize cell;
     qsizetype perPage = 1;
+    int captionHeight = 0; // at the foot of each cell, below its name
 
     qsizetype pages() const { return names.isEmpty() ? 0 : (names.size() + perPage - 1) / perPage; }
     // The names of page `page` (from 0), each as painted: whole, or cut to its cell.
@@ -23,5 +24,6 @@ struct WinnerGrid {
     QRect cellOf(qsizetype index, qsizetype onPage, const QRect &area) const;
 };
 
+// caption: room for one line of that size below every name, at a size of its own.
 WinnerGrid fitWinners(const QStringList &names, const QFont &largest, const QRect &area,
-                      int smallestPixels);
+                      int smallestPixels, QSize caption = {});

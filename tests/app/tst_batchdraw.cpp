@@ -12,8 +12,10 @@
 #include <QAction>
 #include <QApplication>
 #include <QFile>
+#include <QFontMetrics>
 #include <QLineEdit>
 #include <QProcess>
+#include <QSet>
 #include <QSpinBox>
 #include <QTextBlock>
 #include <QTimer>
@@ -46,6 +48,8 @@ void TestBatchDraw::batchLeavesWhatSingleStopsLeave_data()
         << 6 << 100 << true << QStringList{"P", "P", "P", "P"} << QList<int>{6, 6, 6, 6} << 24;
     QTest::newRow("a void in a batch, its place drawn again")
         << 5 << 10 << true << QStringList{"P", "V2", "P", "P"} << QList<int>{5, 5, 1} << 10;
+    QTest::newRow("a void in a batch, killed and resumed")
+        << 5 << 10 << true << QStringList{"P", "V2", "K", "P"} << QList<int>{5, 5} << 9;
     QTest::newRow("killed mid-roll: the roll is gone, its winners never were")
         << 5 << 10 << true << QStringList{"P", "K", "P"} << QList<int>{5, 5} << 10;
     QTest::newRow("killed while a batch was written: its whole lines come back")
@@ -90,6 +94,10 @@ void TestBatchDraw::batchLeavesWhatSingleStopsLeave()
             batched.voidLine(step.mid(1).toInt());
             single.voidLine(step.mid(1).toInt());
         } else {
+            // The presses come back as they were drawn, less a torn line.
+            QList<int> presses = pressSizes(batched.state());
+            if (step == QLatin1String("T") && --presses.last() == 0)
+                presses.removeLast();
             for (Evening *evening : {&batched, &single}) {
                 if (step == QLatin1String("K")) {
                     QTest::keyClick(evening->window().controls().T1, Qt::Key_Space);
@@ -99,6 +107,7 @@ void TestBatchDraw::batchLeavesWhatSingleStopsLeave()
                 }
                 evening->killAndResume();
             }
+            QCOMPARE(pressSizes(batched.state()), presses);
         }
     }
     QCOMPARE(drawn, perPress);
@@ -306,5 +315,36 @@ void TestBatchDraw::stageShowsTheBatchTogether()
     for (qsizetype i = 0; i < 10; ++i)
         for (qsizetype j = 0; j < i; ++j)
             QVERIFY(!stage->batchCell(i).intersects(stage->batchCell(j)));
+
+    // Each winner over the code of its own journal line, bold and large enough to photograph;
+    // the foot repeats none of them.
+    // The codes come once the lines are written, after the stop's handler; the events
+    // also bring the full screen's size on this platform.
+    QCoreApplication::processEvents();
+    stage->resize(1920, 1080);
+    QStringList codes;
+    for (const QString &line : decodeText(evening.fixture.readFile(JournalName))
+                                   .split(QStringLiteral("\r\n"))
+                                   .filter(QStringLiteral("\t中奖\t")))
+        codes << line.section(QStringLiteral("链="), 1).left(12);
+    QCOMPARE(codes.size(), 10);
+    QCOMPARE(QSet<QString>(codes.begin(), codes.end()).size(), 10);
+    QCOMPARE(stage->batchCodes(), codes);
+    QVERIFY(stage->codeFont().bold());
+    QVERIFY(stage->codeFont().pixelSize() >= 1080 * 35 / 1000);
+    const QFontMetrics codeMetrics(stage->codeFont());
+    for (qsizetype i = 0; i < 10; ++i)
+        QVERIFY(codeMetrics.horizontalAdvance(codes[i]) <= stage->batchCell(i).width());
+    QCOMPARE(stage->proofLine(), QString());
+    stage->close();
+
+    // A restart after a kill shows the press together again, over the same codes.
+    evening.killAndResume();
+    evening.window().openStage();
+    stage = evening.window().stageView();
+    stage->resize(1920, 1080);
+    QCOMPARE(stage->scene().kind, StageScene::Kind::Winner);
+    QCOMPARE(stage->scene().names, drawnOrder);
+    QCOMPARE(stage->batchCodes(), codes);
     stage->close();
 }
