@@ -51,6 +51,14 @@ sound_within() {
                  printf "%.1f\n", $1 * 1000; found = 1 }'
 }
 
+# Milliseconds from second $2 of the recording $1 to its last sample louder than -40 dBFS
+# within $3 seconds; nothing if there is none.
+last_sound_within() {
+    sox -t raw -r 48000 -e signed -b 16 -c 2 "$1" -t dat - trim "$2" "$3" 2>/dev/null |
+        awk '!/^;/ && ($2 > 0.01 || $2 < -0.01 || $3 > 0.01 || $3 < -0.01) { last = $1 }
+             END { if (last != "") printf "%.1f\n", last * 1000 }'
+}
+
 # --- Measures of the recording, for the tests that listen --------------------------------
 # They read the recording $recording and keep their marks in the log $timeline, both
 # named by the caller; expect and wait_recorded end the test with the caller's fail.
