@@ -106,9 +106,7 @@ QList<int> SheetTable::columns() const
 QStringView SheetTable::cell(qsizetype row, int column) const
 {
     const auto found = cells_.find(column);
-    if (found == cells_.end() || row < 0 || row >= qsizetype(found->second.size()))
-        return {};
-    return text(found->second[std::size_t(row)]);
+    return found == cells_.end() ? QStringView() : text(found->second.at(row));
 }
 
 QStringView SheetTable::text(quint32 reference) const
@@ -122,19 +120,16 @@ QStringView SheetTable::text(quint32 reference) const
     return own_.at(reference - 1);
 }
 
-bool SheetTable::grow(std::vector<quint32> &cells, qsizetype rows)
+bool SheetTable::grow(CellColumn &cells, qsizetype rows)
 {
-    const qsizetype more = rows - qsizetype(cells.size());
+    const qsizetype more = rows - cells.size();
     if (more <= 0)
         return true;
     if (slots_ + more > budget_ + 16 * texts_) {
         overBudget_ = true;
         return false;
     }
-    // Grown by half again at a time, so a column read row by row is copied a few times.
-    if (qsizetype(cells.capacity()) < rows)
-        cells.reserve(std::max<std::size_t>(std::size_t(rows), cells.capacity() * 3 / 2 + 1024));
-    cells.resize(std::size_t(rows), 0);
+    cells.grow(rows);
     slots_ += more;
     return true;
 }
@@ -143,10 +138,10 @@ void SheetTable::set(qsizetype row, int column, quint32 reference)
 {
     if (overBudget_)
         return;
-    std::vector<quint32> &cells = cells_[column];
+    CellColumn &cells = cells_[column];
     if (!grow(cells, row + 1))
         return;
-    cells[std::size_t(row)] = reference;
+    cells.set(row, reference);
     ++texts_;
     rowCount_ = std::max(rowCount_, row + 1);
 }
@@ -172,18 +167,18 @@ void SheetTable::fillMerged(qsizetype firstRow, int firstColumn, qsizetype lastR
 {
     Q_UNUSED(lastColumn);
     const auto origin = cells_.find(firstColumn);
-    if (origin == cells_.end() || firstRow < 0 || firstRow >= qsizetype(origin->second.size()))
+    if (origin == cells_.end() || firstRow < 0 || firstRow >= origin->second.size())
         return;
-    std::vector<quint32> &cells = origin->second;
-    const quint32 reference = cells[std::size_t(firstRow)];
+    CellColumn &cells = origin->second;
+    const quint32 reference = cells.at(firstRow);
     if (reference == 0)
         return;
     lastRow = std::min(lastRow, rowCount_ - 1);
     if (!grow(cells, lastRow + 1))
         return;
     for (qsizetype row = firstRow + 1; row <= lastRow; ++row) {
-        if (cells[std::size_t(row)] == 0)
-            cells[std::size_t(row)] = reference;
+        if (cells.at(row) == 0)
+            cells.set(row, reference);
     }
 }
 

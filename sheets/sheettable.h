@@ -1,5 +1,7 @@
 #pragma once
 
+#include "cellcolumn.h"
+
 #include <QList>
 #include <QString>
 #include <QStringView>
@@ -56,8 +58,8 @@ private:
 };
 
 // The text of a sheet's cells, row by row and column by column, as a spreadsheet shows
-// it; an empty cell has no text. A cell costs four bytes beside its text, and texts of the
-// workbook's shared string table are not copied.
+// it; an empty cell has no text. A cell costs two or four bytes beside its text
+// (cellcolumn.h), and texts of the workbook's shared string table are not copied.
 class SheetTable {
 public:
     SheetTable() = default;
@@ -70,9 +72,9 @@ public:
     QStringView cell(qsizetype row, int column) const;
     bool isEmpty() const { return rowCount_ == 0; }
 
-    // A sheet's cells cost four bytes per row and column from its first row to its last
-    // text. A few cells placed far apart, as an attack would place them, would cost
-    // gigabytes: beyond `baseSlots` plus 16 per text the table holds, it takes no more
+    // A sheet's cells are counted per row and column from its first row to its last text,
+    // and cost up to four bytes each. A few cells placed far apart, as an attack would place them,
+    // would cost gigabytes: beyond `baseSlots` plus 16 per text the table holds, it takes no more
     // texts and says it is over its budget.
     void setSlotBudget(qsizetype baseSlots) { budget_ = baseSlots; }
     bool overBudget() const { return overBudget_; }
@@ -104,14 +106,14 @@ public:
 private:
     static constexpr quint32 SharedBit = 0x80000000u;
     void set(qsizetype row, int column, quint32 reference);
-    bool grow(std::vector<quint32> &cells, qsizetype rows);
+    bool grow(CellColumn &cells, qsizetype rows);
     QStringView text(quint32 reference) const;
 
     std::shared_ptr<const StringPool> shared_;
     CellTexts own_;
     // Per column, per row: 0 is empty; a reference with SharedBit is a shared string's
     // index, any other is 1 + a place in own_.
-    std::map<int, std::vector<quint32>> cells_;
+    std::map<int, CellColumn> cells_;
     std::vector<bool> hidden_;
     std::map<int, qsizetype> unsavedFormulas_;
     qsizetype rowCount_ = 0;
