@@ -3,6 +3,7 @@
 #include "cellcolumn.h"
 
 #include <QList>
+#include <QSharedData>
 #include <QString>
 #include <QStringView>
 
@@ -59,25 +60,33 @@ private:
 
 // The text of a sheet's cells, row by row and column by column, as a spreadsheet shows
 // it; an empty cell has no text. A cell costs two or four bytes beside its text
-// (cellcolumn.h), and texts of the workbook's shared string table are not copied.
+// (cellcolumn.h), and texts of the workbook's shared string table are not copied. A copy
+// shares the cells until either is changed: the names taken from a sheet keep it so,
+// without a second copy of their texts.
 class SheetTable {
 public:
-    SheetTable() = default;
-    explicit SheetTable(std::shared_ptr<const StringPool> shared) : shared_(std::move(shared)) {}
+    SheetTable();
+    explicit SheetTable(std::shared_ptr<const StringPool> shared);
+    SheetTable(const SheetTable &) = default;
+    SheetTable &operator=(const SheetTable &) = default;
+    // The table moved from is empty, and holds nothing of what it held.
+    SheetTable(SheetTable &&other) noexcept;
+    SheetTable &operator=(SheetTable &&other) noexcept;
+    ~SheetTable() = default;
 
     // One more than the last row that holds a text (rows counted from 0).
-    qsizetype rowCount() const { return rowCount_; }
+    qsizetype rowCount() const { return d_->rowCount; }
     // The columns (0 is A) that hold a text in any row, ascending.
     QList<int> columns() const;
     QStringView cell(qsizetype row, int column) const;
-    bool isEmpty() const { return rowCount_ == 0; }
+    bool isEmpty() const { return d_->rowCount == 0; }
 
     // A sheet's cells are counted per row and column from its first row to its last text,
-    // and cost up to four bytes each. A few cells placed far apart, as an attack would place them,
-    // would cost gigabytes: beyond `baseSlots` plus 16 per text the table holds, it takes no more
-    // texts and says it is over its budget.
-    void setSlotBudget(qsizetype baseSlots) { budget_ = baseSlots; }
-    bool overBudget() const { return overBudget_; }
+    // and cost up to four bytes each. A few cells placed far apart, as an attack would
+    // place them, would cost gigabytes: beyond `baseSlots` plus 16 per text the table
+    // holds, it takes no more texts and says it is over its budget.
+    void setSlotBudget(qsizetype baseSlots) { d_->budget = baseSlots; }
+    bool overBudget() const { return d_->overBudget; }
 
     // Empty text leaves the cell empty.
     void setText(qsizetype row, int column, QStringView text);
@@ -92,11 +101,12 @@ public:
     void setRowHidden(qsizetype row);
     bool isRowHidden(qsizetype row) const
     {
-        return row >= 0 && row < qsizetype(hidden_.size()) && hidden_[std::size_t(row)];
+        const std::vector<bool> &hidden = d_->hidden;
+        return row >= 0 && row < qsizetype(hidden.size()) && hidden[std::size_t(row)];
     }
     // A formula whose result was never saved (a file written by a program that does not
     // calculate): the cell shows nothing, but the operator must be told why.
-    void noteUnsavedFormula(int column) { ++unsavedFormulas_[column]; }
+    void noteUnsavedFormula(int column) { ++d_->unsavedFormulas[column]; }
     qsizetype unsavedFormulas(int column) const;
     qsizetype unsavedFormulas() const;
 
@@ -105,22 +115,27 @@ public:
 
 private:
     static constexpr quint32 SharedBit = 0x80000000u;
+    struct Data : QSharedData {
+        std::shared_ptr<const StringPool> shared;
+        CellTexts own;
+        // Per column, per row: 0 is empty; a reference with SharedBit is a shared string's
+        // index, any other is 1 + a place in own.
+        std::map<int, CellColumn> cells;
+        std::vector<bool> hidden;
+        std::map<int, qsizetype> unsavedFormulas;
+        qsizetype rowCount = 0;
+        qsizetype slotsUsed = 0;
+        qsizetype budget = qsizetype(16) << 20;
+        qsizetype texts = 0;
+        bool overBudget = false;
+    };
+    // The one empty table that new and moved-from tables share until they are changed.
+    static const QSharedDataPointer<Data> &emptyData();
     void set(qsizetype row, int column, quint32 reference);
-    bool grow(CellColumn &cells, qsizetype rows);
+    bool grow(Data &d, CellColumn &cells, qsizetype rows);
     QStringView text(quint32 reference) const;
 
-    std::shared_ptr<const StringPool> shared_;
-    CellTexts own_;
-    // Per column, per row: 0 is empty; a reference with SharedBit is a shared string's
-    // index, any other is 1 + a place in own_.
-    std::map<int, CellColumn> cells_;
-    std::vector<bool> hidden_;
-    std::map<int, qsizetype> unsavedFormulas_;
-    qsizetype rowCount_ = 0;
-    qsizetype slots_ = 0;
-    qsizetype budget_ = qsizetype(16) << 20;
-    qsizetype texts_ = 0;
-    bool overBudget_ = false;
+    QSharedDataPointer<Data> d_;
 };
 
 // A cell's text as one name can hold it: invisible format characters go first

@@ -40,6 +40,8 @@ private slots:
     void keepsEveryText();
     void keepsCellsOfEveryKind_data();
     void keepsCellsOfEveryKind();
+    void copiesKeepTheirOwnCells_data();
+    void copiesKeepTheirOwnCells();
 };
 
 void SheetTableTest::keepsEveryText_data()
@@ -189,6 +191,60 @@ void SheetTableTest::keepsCellsOfEveryKind()
                                      .arg(table.cell(row, column).left(20))
                                      .arg(text.left(20))));
         }
+    }
+}
+
+// A copy shares the cells (the imported names keep the table so), yet a change to either
+// leaves the other as it was, and a table moved away leaves an empty one.
+enum class Change { Original, Copy, MoveOriginal, MergeInCopy };
+
+void SheetTableTest::copiesKeepTheirOwnCells_data()
+{
+    QTest::addColumn<Change>("change");
+    QTest::addColumn<QStringList>("original"); // column A afterwards, rows 0–2
+    QTest::addColumn<QStringList>("copy");
+    QTest::newRow("the original changed") << Change::Original << QStringList{"张三", "李四", "赵六"}
+                                          << QStringList{"张三", "李四", ""};
+    QTest::newRow("the copy changed")
+        << Change::Copy << QStringList{"张三", "李四", ""} << QStringList{"王五", "李四", ""};
+    QTest::newRow("the original moved away")
+        << Change::MoveOriginal << QStringList{"", "", ""} << QStringList{"张三", "李四", ""};
+    QTest::newRow("a range merged in the copy")
+        << Change::MergeInCopy << QStringList{"张三", "李四", ""}
+        << QStringList{"张三", "李四", "李四"};
+}
+
+void SheetTableTest::copiesKeepTheirOwnCells()
+{
+    QFETCH(Change, change);
+    QFETCH(QStringList, original);
+    QFETCH(QStringList, copy);
+    SheetTable table;
+    table.setText(0, 0, u"张三");
+    table.setText(1, 0, u"李四");
+    table.setText(2, 1, u"销售部");
+    SheetTable copied = table;
+    SheetTable movedTo;
+    switch (change) {
+    case Change::Original:
+        table.setText(2, 0, u"赵六");
+        break;
+    case Change::Copy:
+        copied.setText(0, 0, u"王五");
+        break;
+    case Change::MoveOriginal:
+        movedTo = std::move(table);
+        QCOMPARE(movedTo.cell(1, 0), u"李四");
+        QVERIFY(table.columns().isEmpty());
+        QCOMPARE(table.rowCount(), 0);
+        break;
+    case Change::MergeInCopy:
+        copied.fillMerged(1, 0, 2, 0);
+        break;
+    }
+    for (qsizetype row = 0; row < 3; ++row) {
+        QCOMPARE(table.cell(row, 0), original[row]);
+        QCOMPARE(copied.cell(row, 0), copy[row]);
     }
 }
 
