@@ -12,13 +12,6 @@ quint32 StringPool::add(QStringView text)
     return quint32(starts_.size() - 1);
 }
 
-QStringView StringPool::at(quint32 id) const
-{
-    const qsizetype start = starts_[id];
-    const qsizetype end = id + 1 < starts_.size() ? starts_[id + 1] : text_.size();
-    return QStringView(text_).sliced(start, end - start);
-}
-
 void StringPool::reserve(qsizetype texts, qsizetype characters)
 {
     starts_.reserve(std::size_t(texts));
@@ -43,14 +36,6 @@ quint32 CellTexts::append(QStringView text)
     }
     chunk.insert(chunk.end(), text.utf16(), text.utf16() + length);
     return place;
-}
-
-QStringView CellTexts::at(quint32 place) const
-{
-    const char16_t *data = chunks_[place >> ChunkBits].data() + (place & quint32(ChunkUnits - 1));
-    if (data[0] < 0x8000)
-        return QStringView(data + 1, data[0]);
-    return QStringView(data + 2, (qsizetype(data[0] & 0x7FFF) << 16) | data[1]);
 }
 
 // The text's place when `repeats` holds it; else the free slot it would take.
@@ -132,19 +117,18 @@ QList<int> SheetTable::columns() const
 QStringView SheetTable::cell(qsizetype row, int column) const
 {
     const auto found = d_->cells.find(column);
-    return found == d_->cells.end() ? QStringView() : text(found->second.at(row));
+    return found == d_->cells.end() ? QStringView() : text(*d_, found->second.at(row));
 }
 
-QStringView SheetTable::text(quint32 reference) const
+SheetTable::ColumnCells SheetTable::columnCells(int column) const
 {
-    if (reference == 0)
-        return {};
-    const Data &d = *d_;
-    if (reference & SharedBit) {
-        const quint32 index = reference & ~SharedBit;
-        return d.shared && index < d.shared->size() ? d.shared->at(index) : QStringView();
+    ColumnCells cells;
+    const auto found = d_->cells.find(column);
+    if (found != d_->cells.end()) {
+        cells.data_ = d_.data();
+        cells.cells_ = &found->second;
     }
-    return d.own.at(reference - 1);
+    return cells;
 }
 
 bool SheetTable::grow(Data &d, CellColumn &cells, qsizetype rows)

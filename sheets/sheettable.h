@@ -17,7 +17,12 @@
 class StringPool {
 public:
     quint32 add(QStringView text);
-    QStringView at(quint32 id) const;
+    QStringView at(quint32 id) const
+    {
+        const qsizetype start = starts_[id];
+        const qsizetype end = id + 1 < starts_.size() ? starts_[id + 1] : text_.size();
+        return QStringView(text_).sliced(start, end - start);
+    }
     quint32 size() const { return quint32(starts_.size()); }
     void reserve(qsizetype texts, qsizetype characters);
 
@@ -36,7 +41,14 @@ class CellTexts {
 public:
     // Where the text is kept: its own place, or that of the same text earlier in `column`.
     quint32 add(int column, QStringView text);
-    QStringView at(quint32 place) const;
+    QStringView at(quint32 place) const
+    {
+        const char16_t *data =
+            chunks_[place >> ChunkBits].data() + (place & quint32(ChunkUnits - 1));
+        if (data[0] < 0x8000)
+            return QStringView(data + 1, data[0]);
+        return QStringView(data + 2, (qsizetype(data[0] & 0x7FFF) << 16) | data[1]);
+    }
     // Whether another text still fits: places are counted in 31 bits.
     bool fits() const { return qsizetype(chunks_.size()) + 1 < (qsizetype(1) << (31 - ChunkBits)); }
 
@@ -64,6 +76,8 @@ private:
 // shares the cells until either is changed: the names taken from a sheet keep it so,
 // without a second copy of their texts.
 class SheetTable {
+    struct Data;
+
 public:
     SheetTable();
     explicit SheetTable(std::shared_ptr<const StringPool> shared);
@@ -79,6 +93,18 @@ public:
     // The columns (0 is A) that hold a text in any row, ascending.
     QList<int> columns() const;
     QStringView cell(qsizetype row, int column) const;
+    // One column's cells, for a pass over many rows without looking the column up each
+    // time; valid while the table is neither changed nor gone.
+    class ColumnCells {
+    public:
+        QStringView cell(qsizetype row) const;
+
+    private:
+        friend class SheetTable;
+        const Data *data_ = nullptr;
+        const CellColumn *cells_ = nullptr;
+    };
+    ColumnCells columnCells(int column) const;
     bool isEmpty() const { return d_->rowCount == 0; }
 
     // A sheet's cells are counted per row and column from its first row to its last text,
@@ -133,10 +159,26 @@ private:
     static const QSharedDataPointer<Data> &emptyData();
     void set(qsizetype row, int column, quint32 reference);
     bool grow(Data &d, CellColumn &cells, qsizetype rows);
-    QStringView text(quint32 reference) const;
+    static QStringView text(const Data &d, quint32 reference);
 
     QSharedDataPointer<Data> d_;
 };
+
+inline QStringView SheetTable::text(const Data &d, quint32 reference)
+{
+    if (reference == 0)
+        return {};
+    if (reference & SharedBit) {
+        const quint32 index = reference & ~SharedBit;
+        return d.shared && index < d.shared->size() ? d.shared->at(index) : QStringView();
+    }
+    return d.own.at(reference - 1);
+}
+
+inline QStringView SheetTable::ColumnCells::cell(qsizetype row) const
+{
+    return cells_ ? text(*data_, cells_->at(row)) : QStringView();
+}
 
 // A cell's text as one name can hold it: invisible format characters go first
 // (formatcharacters.h), a line break, a tab or any other control character inside becomes
