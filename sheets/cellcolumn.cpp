@@ -1,17 +1,7 @@
 #include "cellcolumn.h"
 
-void CellColumn::grow(qsizetype rows)
+void CellColumn::setOther(Block &block, std::size_t at, quint32 reference)
 {
-    if (rows <= size_)
-        return;
-    size_ = rows;
-    blocks_.resize(std::size_t((rows + qsizetype(BlockRows) - 1) >> BlockBits));
-}
-
-void CellColumn::set(qsizetype row, quint32 reference)
-{
-    Block &block = blocks_[std::size_t(row >> BlockBits)];
-    const std::size_t at = std::size_t(row) & (BlockRows - 1);
     if (!block.wide.empty()) {
         block.wide[at] = reference;
         return;

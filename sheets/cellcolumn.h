@@ -14,7 +14,15 @@ class CellColumn {
 public:
     qsizetype size() const { return size_; }
     // Rows up to `rows`, the new ones empty; a column never shrinks.
-    void grow(qsizetype rows);
+    void grow(qsizetype rows)
+    {
+        if (rows <= size_)
+            return;
+        size_ = rows;
+        const std::size_t blocks = std::size_t((rows + qsizetype(BlockRows) - 1) >> BlockBits);
+        if (blocks > blocks_.size())
+            blocks_.resize(blocks);
+    }
     // 0 past the column's end.
     quint32 at(qsizetype row) const
     {
@@ -29,7 +37,14 @@ public:
         return block.wide.empty() ? 0 : block.wide[at];
     }
     // `row` is below size().
-    void set(qsizetype row, quint32 reference);
+    void set(qsizetype row, quint32 reference)
+    {
+        Block &block = blocks_[std::size_t(row >> BlockBits)];
+        if (!block.narrow.empty() && reference > block.base && reference - block.base <= 0xFFFF)
+            block.narrow[std::size_t(row) & (BlockRows - 1)] = quint16(reference - block.base);
+        else
+            setOther(block, std::size_t(row) & (BlockRows - 1), reference);
+    }
 
 private:
     static constexpr int BlockBits = 8;
@@ -39,6 +54,9 @@ private:
         std::vector<quint16> narrow; // 0 empty, else the reference less base
         std::vector<quint32> wide;   // once a reference fell outside the narrow range
     };
+
+    // An empty cell, the block's first reference or one outside its narrow range.
+    static void setOther(Block &block, std::size_t at, quint32 reference);
 
     std::vector<Block> blocks_;
     qsizetype size_ = 0;
