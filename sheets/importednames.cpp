@@ -36,7 +36,9 @@ bool operator==(const JoinedName &a, const JoinedName &b)
 
 ImportedNameList::ImportedNameList(const SheetTable &table, int nameColumn, int detailColumn,
                                    qsizetype firstRow, qsizetype endRow)
-    : table_(table), nameColumn_(nameColumn), detailColumn_(detailColumn), firstRow_(firstRow),
+    : table_(table), names_(table_.columnCells(nameColumn)),
+      details_(detailColumn >= 0 ? table_.columnCells(detailColumn) : SheetTable::ColumnCells()),
+      firstRow_(firstRow),
       taken_(std::size_t(std::max<qsizetype>(endRow - firstRow, 0) + 63) / 64, 0)
 {
 }
@@ -44,8 +46,8 @@ ImportedNameList::ImportedNameList(const SheetTable &table, int nameColumn, int 
 ImportedNameList &ImportedNameList::operator=(ImportedNameList &&other) noexcept
 {
     table_ = std::move(other.table_);
-    nameColumn_ = std::exchange(other.nameColumn_, -1);
-    detailColumn_ = std::exchange(other.detailColumn_, -1);
+    names_ = std::exchange(other.names_, {});
+    details_ = std::exchange(other.details_, {});
     firstRow_ = std::exchange(other.firstRow_, 0);
     size_ = std::exchange(other.size_, 0);
     characters_ = std::exchange(other.characters_, 0);
@@ -71,12 +73,6 @@ JoinedName ImportedNameList::joined(QStringView name, QStringView detail)
     const bool error =
         !detail.isEmpty() && (detail[0] == u'#' || detail[0] == u'E') && isErrorValue(detail);
     return {name, error ? QStringView() : detail};
-}
-
-JoinedName ImportedNameList::nameAt(qsizetype row) const
-{
-    return joined(table_.cell(row, nameColumn_),
-                  detailColumn_ >= 0 ? table_.cell(row, detailColumn_) : QStringView());
 }
 
 JoinedName ImportedNameList::at(qsizetype index) const
@@ -107,10 +103,7 @@ QStringList ImportedNameList::toStringList() const
 }
 
 ImportedNameList::const_iterator::const_iterator(const ImportedNameList *list, std::size_t word)
-    : list_(list), names_(list->table_.columnCells(list->nameColumn_)),
-      details_(list->detailColumn_ >= 0 ? list->table_.columnCells(list->detailColumn_)
-                                        : SheetTable::ColumnCells()),
-      word_(word)
+    : list_(list), word_(word)
 {
     while (word_ < list_->taken_.size() && (bits_ = list_->taken_[word_]) == 0)
         ++word_;

@@ -65,7 +65,7 @@ public:
         using reference = JoinedName;
 
         const_iterator() = default;
-        JoinedName operator*() const { return joined(names_.cell(row()), details_.cell(row())); }
+        JoinedName operator*() const { return list_->nameAt(row()); }
         const_iterator &operator++();
         const_iterator operator++(int)
         {
@@ -84,8 +84,6 @@ public:
         qsizetype row() const;
 
         const ImportedNameList *list_ = nullptr;
-        SheetTable::ColumnCells names_;
-        SheetTable::ColumnCells details_;
         std::size_t word_ = 0;
         quint64 bits_ = 0; // the rows of word_ still to come
     };
@@ -96,11 +94,11 @@ private:
     static constexpr int WordsPerSample = 8;
     // An error value (#N/A) as the detail leaves the name alone.
     static JoinedName joined(QStringView name, QStringView detail);
-    JoinedName nameAt(qsizetype row) const;
+    JoinedName nameAt(qsizetype row) const { return joined(names_.cell(row), details_.cell(row)); }
 
-    SheetTable table_;
-    int nameColumn_ = -1;
-    int detailColumn_ = -1;
+    SheetTable table_; // never changed: the cells below stay where they are
+    SheetTable::ColumnCells names_;
+    SheetTable::ColumnCells details_;
     qsizetype firstRow_ = 0;
     qsizetype size_ = 0;
     qsizetype characters_ = 0;

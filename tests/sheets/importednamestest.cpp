@@ -112,6 +112,12 @@ void ImportedNamesTest::givesWhatTheWholeListGives()
         ++i;
     }
     QCOMPARE(importedListBytes(imported.names), importedListBytes(whole));
+
+    // The names keep the cells they came from, whatever becomes of the table after.
+    table.setText(0, 0, u"改过的名字");
+    table = SheetTable();
+    QCOMPARE(imported.names.toStringList(), expected);
+    QCOMPARE(imported.duplicates.size(), duplicates.size());
 }
 
 int runImportedNamesTest(int argc, char *argv[])
