@@ -22,6 +22,8 @@
 #include <QStandardPaths>
 #include <QTimer>
 
+#include <memory>
+
 namespace {
 
 const QString Notice = QStringLiteral("提示");
@@ -166,9 +168,9 @@ void ListImport::importFile(const QString &path, bool ask)
     // One import at a time: a drop while the dialog is open is ignored.
     const QScopedValueRollback busy(busy_, true);
 
-    ImportDialog dialog(path, &window_);
-    if (dialog.exec() != QDialog::Accepted) {
-        const ReadFailure &failure = dialog.failure();
+    auto dialog = std::make_unique<ImportDialog>(path, &window_);
+    if (dialog->exec() != QDialog::Accepted) {
+        const ReadFailure &failure = dialog->failure();
         if (!failure.ok() && failure.kind != ReadFailure::Kind::Cancelled)
             notifier_.warning(Notice,
                               listSourceFailureText(QDir::toNativeSeparators(path), failure) +
@@ -181,22 +183,29 @@ void ListImport::importFile(const QString &path, bool ask)
         return;
 
     const QString listPath = writerPath(programDirectory_, CandidateFileName, nativeSeparator());
-    const NameList &names = dialog.names().names;
+    const QString source = dialog->sourceName();
+    const qsizetype count = dialog->names().names.size();
     QString kept;
-    const FileResult written = writeImportedList(listPath, importedListBytes(names), &kept);
+    FileResult written;
+    {
+        const QByteArray bytes = importedListBytes(dialog->names().names);
+        // The sheet and its names go before the old list is read for its copy, and before
+        // the draw reads the new one: a million rows are not held beside both.
+        dialog.reset();
+        written = writeImportedList(listPath, bytes, &kept);
+    }
     if (!written.ok()) {
         notifier_.warning(Notice, written.error + QStringLiteral("\n\n名单（cjk.txt）没有改变。"));
         return;
     }
     QStringList fields{ImportEvent, escapeJournalField(QDir::toNativeSeparators(path)),
-                       escapeJournalField(dialog.sourceName()),
-                       QStringLiteral("人数=%1").arg(names.size())};
+                       escapeJournalField(source), QStringLiteral("人数=%1").arg(count)};
     if (!kept.isEmpty())
         fields << QStringLiteral("原名单=") + escapeJournalField(kept);
     journal_.write(fields);
 
-    QString text = QStringLiteral("已从 %1 导入 %2 个名字，写入 %3。")
-                       .arg(dialog.sourceName(), number(names.size()), listPath);
+    QString text =
+        QStringLiteral("已从 %1 导入 %2 个名字，写入 %3。").arg(source, number(count), listPath);
     if (!kept.isEmpty())
         text += QStringLiteral("\n原来的名单保存为 %1。").arg(kept);
     text += QStringLiteral("\n\n现在初始化抽奖，奖池换成新名单。");

@@ -1,7 +1,8 @@
 #include "duplicatenames.h"
 
+#include "radixsort.h"
+
 #include <algorithm>
-#include <array>
 #include <bit>
 #include <cstring>
 #include <utility>
@@ -45,26 +46,6 @@ Entry entryOf(QStringView name, qsizetype index)
         b = std::rotl(b + word, 31) * 0xC2B2AE3D27D4EB4Full;
     }
     return {finish(a), quint32(finish(b) >> 32), quint32(index)};
-}
-
-// A stable radix sort on bits [from, to) of each item's 64-bit key: items with equal keys
-// keep their order. A comparison sort of a million items takes several times as long.
-template <typename T, typename Key> void radixSort(std::vector<T> &items, int from, int to, Key key)
-{
-    constexpr int DigitBits = 11;
-    constexpr quint64 DigitMask = (quint64(1) << DigitBits) - 1;
-    std::vector<T> sorted(items.size());
-    for (int shift = from; shift < to; shift += DigitBits) {
-        std::array<std::size_t, std::size_t(1) << DigitBits> offsets{};
-        for (const T &item : items)
-            ++offsets[(key(item) >> shift) & DigitMask];
-        std::size_t total = 0;
-        for (std::size_t &offset : offsets)
-            total += std::exchange(offset, total);
-        for (const T &item : items)
-            sorted[offsets[(key(item) >> shift) & DigitMask]++] = item;
-        items.swap(sorted);
-    }
 }
 
 bool sameFingerprint(const Entry &a, const Entry &b)

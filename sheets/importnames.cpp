@@ -13,7 +13,7 @@
 #include <QFileInfo>
 
 #include <algorithm>
-#include <vector>
+#include <type_traits>
 
 QString joinedName(QStringView name, QStringView detail)
 {
@@ -47,21 +47,10 @@ ImportedNames importNames(const SheetTable &table, const ImportColumns &columns)
     ImportedNames result;
     if (columns.name < 0)
         return result;
-    QString text;
-    std::vector<qsizetype> starts;
     const qsizetype end =
         columns.endRow >= 0 ? std::min(columns.endRow, table.rowCount()) : table.rowCount();
     const qsizetype first = std::clamp<qsizetype>(columns.firstRow, 0, end);
-    starts.reserve(std::size_t(end - first));
-    // The names' length first, so that a million of them are one allocation, not a string
-    // doubled a few times over.
-    qsizetype characters = 0;
-    for (qsizetype row = first; row < end; ++row) {
-        characters += table.cell(row, columns.name).size();
-        if (columns.detail >= 0)
-            characters += table.cell(row, columns.detail).size() + 2;
-    }
-    text.reserve(characters);
+    result.names = ImportedNameList(table, columns.name, columns.detail, first, end);
     qsizetype emptyBefore = 0; // empty rows since the last name
     for (qsizetype row = first; row < end; ++row) {
         const QStringView name = table.cell(row, columns.name);
@@ -86,51 +75,93 @@ ImportedNames importNames(const SheetTable &table, const ImportColumns &columns)
         // Empty rows after the last name are no rows of the list.
         result.emptyRows += emptyBefore;
         emptyBefore = 0;
-        starts.push_back(text.size());
-        text += name;
-        QStringView detail = columns.detail >= 0 ? table.cell(row, columns.detail) : QStringView();
-        if (isErrorValue(detail)) {
+        if (columns.detail >= 0 && isErrorValue(table.cell(row, columns.detail)))
             ++result.errorDetails;
-            detail = {};
-        }
-        if (!detail.isEmpty()) {
-            text += QStringLiteral("（");
-            text += detail;
-            text += QStringLiteral("）");
-        }
+        result.names.append(row);
     }
-    result.names = NameList(std::move(text), std::move(starts));
-    result.duplicates = findDuplicateNames(result.names, {});
+    result.duplicates = findImportedDuplicates(result.names);
     return result;
 }
 
 namespace {
 
-// The names' lines, CR LF after each, encoded a few thousand names at a time (neither
-// encoding keeps a state between characters), so that the list never stands whole as a
-// second string beside its bytes.
-template <typename Encode> QByteArray encodedLines(const NameList &names, Encode encode)
-{
-    QByteArray bytes;
-    qsizetype characters = 0;
-    for (qsizetype i = 0; i < names.size(); ++i)
-        characters += names.at(i).size() + 2;
-    bytes.reserve(characters * 2);
-    QString chunk;
-    for (qsizetype i = 0; i < names.size(); ++i) {
-        chunk += names.at(i);
-        chunk += QLatin1String("\r\n");
-        if (chunk.size() >= 65536 || i + 1 == names.size()) {
-            bytes += encode(chunk);
-            chunk.clear();
-        }
+// The names' lines, CR LF after each, a few thousand names at a time (neither encoding
+// keeps a state between characters), so that the list never stands whole as a second
+// string beside its bytes.
+class LineChunks {
+public:
+    explicit LineChunks(const NameList &names) : plain_(&names) {}
+    explicit LineChunks(const ImportedNameList &names)
+        : imported_(&names), at_(names.begin()), end_(names.end())
+    {
     }
+
+    // The characters of all the lines.
+    qsizetype characters() const
+    {
+        if (imported_)
+            return imported_->characters() + 2 * imported_->size();
+        qsizetype characters = 0;
+        for (qsizetype i = 0; i < plain_->size(); ++i)
+            characters += plain_->at(i).size() + 2;
+        return characters;
+    }
+
+    // The next lines; empty after the last.
+    const QString &next()
+    {
+        qsizetype used = 0;
+        const auto add = [&](const auto &name) {
+            const qsizetype size = name.size() + 2;
+            if (chunk_.size() < used + size)
+                chunk_.resize(std::max(used + size, ChunkCharacters + 1024));
+            char16_t *out = reinterpret_cast<char16_t *>(chunk_.data()) + used;
+            if constexpr (std::is_same_v<std::decay_t<decltype(name)>, JoinedName>)
+                out = name.copyTo(out);
+            else
+                out = std::copy(name.utf16(), name.utf16() + name.size(), out);
+            out[0] = u'\r';
+            out[1] = u'\n';
+            used += size;
+        };
+        if (plain_) {
+            for (; index_ < plain_->size() && used < ChunkCharacters; ++index_)
+                add(plain_->at(index_));
+        } else {
+            for (; at_ != end_ && used < ChunkCharacters; ++at_)
+                add(*at_);
+        }
+        chunk_.resize(used);
+        return chunk_;
+    }
+
+private:
+    static constexpr qsizetype ChunkCharacters = 65536;
+    const NameList *plain_ = nullptr;
+    const ImportedNameList *imported_ = nullptr;
+    qsizetype index_ = 0;
+    ImportedNameList::const_iterator at_;
+    ImportedNameList::const_iterator end_;
+    QString chunk_;
+};
+
+// The lines encoded after `prefix`, into bytes reserved once: `most` bytes at most for
+// each UTF-16 unit.
+template <typename Names, typename Encode>
+QByteArray encodedLines(const Names &names, const QByteArray &prefix, qsizetype most, Encode encode)
+{
+    LineChunks lines(names);
+    QByteArray bytes;
+    bytes.reserve(prefix.size() + lines.characters() * most);
+    bytes += prefix;
+    for (const QString *chunk = &lines.next(); !chunk->isEmpty(); chunk = &lines.next())
+        bytes += encode(*chunk);
     return bytes;
 }
 
-// Whether the list reader reads `bytes` as these names, line by line. The bytes are
-// decoded a block at a time, as decodeText() decodes them whole.
-bool readBackAs(const QByteArray &bytes, const NameList &names)
+// Whether the list reader reads `bytes` as these lines. The bytes are decoded a block at
+// a time, as decodeText() decodes them whole, and compared with the lines as they come.
+template <typename Names> bool readBackAs(const QByteArray &bytes, const Names &names)
 {
     QBuffer buffer;
     buffer.setData(bytes);
@@ -138,46 +169,53 @@ bool readBackAs(const QByteArray &bytes, const NameList &names)
     TextBlockReader reader(buffer);
     if (!reader.start())
         return false;
-    qsizetype name = 0;
-    qsizetype at = 0; // in the name's line, its CR LF included
+    LineChunks lines(names);
+    const QString *chunk = &lines.next();
+    qsizetype at = 0; // in the chunk
     while (!reader.atEnd()) {
         const QString piece = reader.next();
         for (qsizetype p = 0; p < piece.size();) {
-            if (name == names.size())
-                return false;
-            const QStringView line = names.at(name);
-            const qsizetype take = std::min(line.size() + 2 - at, piece.size() - p);
-            const qsizetype ofName = std::clamp<qsizetype>(line.size() - at, 0, take);
-            if (QStringView(piece).sliced(p, ofName) != line.sliced(at, ofName))
-                return false;
-            for (qsizetype k = ofName; k < take; ++k) {
-                if (piece[p + k] != (at + k == line.size() ? u'\r' : u'\n'))
+            if (at == chunk->size()) {
+                chunk = &lines.next();
+                at = 0;
+                if (chunk->isEmpty())
                     return false;
             }
+            const qsizetype take = std::min(chunk->size() - at, piece.size() - p);
+            if (QStringView(piece).sliced(p, take) != QStringView(*chunk).sliced(at, take))
+                return false;
             p += take;
             at += take;
-            if (at == line.size() + 2) {
-                ++name;
-                at = 0;
-            }
         }
     }
-    return !reader.failed() && name == names.size() && at == 0;
+    return !reader.failed() && at == chunk->size() && lines.next().isEmpty();
 }
 
-} // namespace
-
-QByteArray importedListBytes(const NameList &names)
+template <typename Names> QByteArray listBytes(const Names &names)
 {
-    const QByteArray bytes =
-        encodedLines(names, [](const QString &chunk) { return encodeText(chunk); });
+    // GB18030 takes at most two bytes for each UTF-16 unit, UTF-8 three.
+    QByteArray bytes =
+        encodedLines(names, {}, 2, [](const QString &chunk) { return encodeText(chunk); });
     // Without a byte-order mark the reader guesses between GBK and UTF-8, and a rare text
     // in GB18030 is valid UTF-8 for likelier characters. Such a list is written as UTF-8
     // with its mark, which is never misread: the draw reads what the dialog showed.
     if (readBackAs(bytes, names))
         return bytes;
-    return "\xEF\xBB\xBF" +
-           encodedLines(names, [](const QString &chunk) { return chunk.toUtf8(); });
+    bytes = {};
+    return encodedLines(names, "\xEF\xBB\xBF", 3,
+                        [](const QString &chunk) { return chunk.toUtf8(); });
+}
+
+} // namespace
+
+QByteArray importedListBytes(const ImportedNameList &names)
+{
+    return listBytes(names);
+}
+
+QByteArray importedListBytes(const NameList &names)
+{
+    return listBytes(names);
 }
 
 FileResult writeImportedList(const QString &path, const QByteArray &bytes, QString *keptCopy)

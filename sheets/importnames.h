@@ -1,7 +1,7 @@
 #pragma once
 
-#include "duplicatenames.h"
 #include "fileresult.h"
+#include "importednames.h"
 #include "namelist.h"
 #include "sheetlayout.h"
 #include "sheettable.h"
@@ -14,13 +14,13 @@
 // The names a choice gives, in the order of the rows, with what the operator is told
 // about them.
 struct ImportedNames {
-    NameList names;
-    qsizetype emptyRows = 0;         // rows from firstRow to the last row whose name cell is empty
-    qsizetype hiddenRows = 0;        // rows with a name left out because they are hidden
-    qsizetype errorNames = 0;        // name cells holding an error value (#N/A…), left out
-    qsizetype errorDetails = 0;      // detail cells holding one: the name goes without it
-    qsizetype titles = 0;            // name cells that are a column title (姓名), left out
-    QList<DuplicateName> duplicates; // line numbers count the names, from 1
+    ImportedNameList names;
+    qsizetype emptyRows = 0;       // rows from firstRow to the last row whose name cell is empty
+    qsizetype hiddenRows = 0;      // rows with a name left out because they are hidden
+    qsizetype errorNames = 0;      // name cells holding an error value (#N/A…), left out
+    qsizetype errorDetails = 0;    // detail cells holding one: the name goes without it
+    qsizetype titles = 0;          // name cells that are a column title (姓名), left out
+    ImportedDuplicates duplicates; // line numbers count the names, from 1
 };
 
 ImportedNames importNames(const SheetTable &table, const ImportColumns &columns);
@@ -35,6 +35,7 @@ bool isErrorValue(QStringView text);
 
 // cjk.txt's bytes for these names: GB18030, every line ending in CR LF; or, for the rare
 // list whose GB18030 bytes the reader would take for UTF-8, UTF-8 with a byte-order mark.
+QByteArray importedListBytes(const ImportedNameList &names);
 QByteArray importedListBytes(const NameList &names);
 
 // Writes cjk.txt at `path` atomically. A file there already is first kept beside it as

@@ -3,19 +3,13 @@
 #include "invisiblecharacters.h"
 
 #include <algorithm>
+#include <utility>
 
 quint32 StringPool::add(QStringView text)
 {
     starts_.push_back(quint32(text_.size()));
     text_.append(text);
     return quint32(starts_.size() - 1);
-}
-
-QStringView StringPool::at(quint32 id) const
-{
-    const qsizetype start = starts_[id];
-    const qsizetype end = id + 1 < starts_.size() ? starts_[id + 1] : text_.size();
-    return QStringView(text_).sliced(start, end - start);
 }
 
 void StringPool::reserve(qsizetype texts, qsizetype characters)
@@ -42,14 +36,6 @@ quint32 CellTexts::append(QStringView text)
     }
     chunk.insert(chunk.end(), text.utf16(), text.utf16() + length);
     return place;
-}
-
-QStringView CellTexts::at(quint32 place) const
-{
-    const char16_t *data = chunks_[place >> ChunkBits].data() + (place & quint32(ChunkUnits - 1));
-    if (data[0] < 0x8000)
-        return QStringView(data + 1, data[0]);
-    return QStringView(data + 2, (qsizetype(data[0] & 0x7FFF) << 16) | data[1]);
 }
 
 // The text's place when `repeats` holds it; else the free slot it would take.
@@ -95,95 +81,118 @@ quint32 CellTexts::add(int column, QStringView text)
     return place;
 }
 
+SheetTable::SheetTable() : d_(emptyData()) {}
+
+SheetTable::SheetTable(std::shared_ptr<const StringPool> shared) : d_(new Data)
+{
+    d_->shared = std::move(shared);
+}
+
+SheetTable::SheetTable(SheetTable &&other) noexcept : d_(std::move(other.d_))
+{
+    other.d_ = emptyData();
+}
+
+SheetTable &SheetTable::operator=(SheetTable &&other) noexcept
+{
+    d_ = std::move(other.d_);
+    other.d_ = emptyData();
+    return *this;
+}
+
+const QSharedDataPointer<SheetTable::Data> &SheetTable::emptyData()
+{
+    static const QSharedDataPointer<Data> empty(new Data);
+    return empty;
+}
+
 QList<int> SheetTable::columns() const
 {
     QList<int> columns;
-    for (const auto &[column, cells] : cells_)
+    for (const auto &[column, cells] : d_->cells)
         columns.append(column);
     return columns;
 }
 
 QStringView SheetTable::cell(qsizetype row, int column) const
 {
-    const auto found = cells_.find(column);
-    if (found == cells_.end() || row < 0 || row >= qsizetype(found->second.size()))
-        return {};
-    return text(found->second[std::size_t(row)]);
+    const auto found = d_->cells.find(column);
+    return found == d_->cells.end() ? QStringView() : text(*d_, found->second.at(row));
 }
 
-QStringView SheetTable::text(quint32 reference) const
+SheetTable::ColumnCells SheetTable::columnCells(int column) const
 {
-    if (reference == 0)
-        return {};
-    if (reference & SharedBit) {
-        const quint32 index = reference & ~SharedBit;
-        return shared_ && index < shared_->size() ? shared_->at(index) : QStringView();
+    ColumnCells cells;
+    const auto found = d_->cells.find(column);
+    if (found != d_->cells.end()) {
+        cells.data_ = d_.data();
+        cells.cells_ = &found->second;
     }
-    return own_.at(reference - 1);
+    return cells;
 }
 
-bool SheetTable::grow(std::vector<quint32> &cells, qsizetype rows)
+bool SheetTable::grow(Data &d, CellColumn &cells, qsizetype rows)
 {
-    const qsizetype more = rows - qsizetype(cells.size());
+    const qsizetype more = rows - cells.size();
     if (more <= 0)
         return true;
-    if (slots_ + more > budget_ + 16 * texts_) {
-        overBudget_ = true;
+    if (d.slotsUsed + more > d.budget + 16 * d.texts) {
+        d.overBudget = true;
         return false;
     }
-    // Grown by half again at a time, so a column read row by row is copied a few times.
-    if (qsizetype(cells.capacity()) < rows)
-        cells.reserve(std::max<std::size_t>(std::size_t(rows), cells.capacity() * 3 / 2 + 1024));
-    cells.resize(std::size_t(rows), 0);
-    slots_ += more;
+    cells.grow(rows);
+    d.slotsUsed += more;
     return true;
 }
 
 void SheetTable::set(qsizetype row, int column, quint32 reference)
 {
-    if (overBudget_)
+    Data &d = *d_;
+    if (d.overBudget)
         return;
-    std::vector<quint32> &cells = cells_[column];
-    if (!grow(cells, row + 1))
+    CellColumn &cells = d.cells[column];
+    if (!grow(d, cells, row + 1))
         return;
-    cells[std::size_t(row)] = reference;
-    ++texts_;
-    rowCount_ = std::max(rowCount_, row + 1);
+    cells.set(row, reference);
+    ++d.texts;
+    d.rowCount = std::max(d.rowCount, row + 1);
 }
 
 void SheetTable::setText(qsizetype row, int column, QStringView text)
 {
-    if (text.isEmpty() || overBudget_)
+    if (text.isEmpty() || overBudget())
         return;
-    if (!own_.fits()) {
-        overBudget_ = true;
+    Data &d = *d_;
+    if (!d.own.fits()) {
+        d.overBudget = true;
         return;
     }
-    set(row, column, own_.add(column, text) + 1);
+    set(row, column, d.own.add(column, text) + 1);
 }
 
 void SheetTable::setShared(qsizetype row, int column, quint32 sharedIndex)
 {
-    if (shared_ && sharedIndex < shared_->size() && !shared_->at(sharedIndex).isEmpty())
+    const std::shared_ptr<const StringPool> &shared = std::as_const(d_)->shared;
+    if (shared && sharedIndex < shared->size() && !shared->at(sharedIndex).isEmpty())
         set(row, column, sharedIndex | SharedBit);
 }
 
 void SheetTable::fillMerged(qsizetype firstRow, int firstColumn, qsizetype lastRow, int lastColumn)
 {
     Q_UNUSED(lastColumn);
-    const auto origin = cells_.find(firstColumn);
-    if (origin == cells_.end() || firstRow < 0 || firstRow >= qsizetype(origin->second.size()))
+    const auto found = std::as_const(d_)->cells.find(firstColumn);
+    if (found == std::as_const(d_)->cells.end() || firstRow < 0 ||
+        firstRow >= found->second.size() || found->second.at(firstRow) == 0)
         return;
-    std::vector<quint32> &cells = origin->second;
-    const quint32 reference = cells[std::size_t(firstRow)];
-    if (reference == 0)
-        return;
-    lastRow = std::min(lastRow, rowCount_ - 1);
-    if (!grow(cells, lastRow + 1))
+    Data &d = *d_;
+    CellColumn &cells = d.cells[firstColumn];
+    const quint32 reference = cells.at(firstRow);
+    lastRow = std::min(lastRow, d.rowCount - 1);
+    if (!grow(d, cells, lastRow + 1))
         return;
     for (qsizetype row = firstRow + 1; row <= lastRow; ++row) {
-        if (cells[std::size_t(row)] == 0)
-            cells[std::size_t(row)] = reference;
+        if (cells.at(row) == 0)
+            cells.set(row, reference);
     }
 }
 
@@ -191,21 +200,22 @@ void SheetTable::setRowHidden(qsizetype row)
 {
     if (row < 0)
         return;
-    if (row >= qsizetype(hidden_.size()))
-        hidden_.resize(std::size_t(row) + 1, false);
-    hidden_[std::size_t(row)] = true;
+    std::vector<bool> &hidden = d_->hidden;
+    if (row >= qsizetype(hidden.size()))
+        hidden.resize(std::size_t(row) + 1, false);
+    hidden[std::size_t(row)] = true;
 }
 
 qsizetype SheetTable::unsavedFormulas(int column) const
 {
-    const auto found = unsavedFormulas_.find(column);
-    return found == unsavedFormulas_.end() ? 0 : found->second;
+    const auto found = d_->unsavedFormulas.find(column);
+    return found == d_->unsavedFormulas.end() ? 0 : found->second;
 }
 
 qsizetype SheetTable::unsavedFormulas() const
 {
     qsizetype count = 0;
-    for (const auto &[column, n] : unsavedFormulas_)
+    for (const auto &[column, n] : d_->unsavedFormulas)
         count += n;
     return count;
 }

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "cellcolumn.h"
+
 #include <QList>
+#include <QSharedData>
 #include <QString>
 #include <QStringView>
 
@@ -14,7 +17,12 @@
 class StringPool {
 public:
     quint32 add(QStringView text);
-    QStringView at(quint32 id) const;
+    QStringView at(quint32 id) const
+    {
+        const qsizetype start = starts_[id];
+        const qsizetype end = id + 1 < starts_.size() ? starts_[id + 1] : text_.size();
+        return QStringView(text_).sliced(start, end - start);
+    }
     quint32 size() const { return quint32(starts_.size()); }
     void reserve(qsizetype texts, qsizetype characters);
 
@@ -33,7 +41,14 @@ class CellTexts {
 public:
     // Where the text is kept: its own place, or that of the same text earlier in `column`.
     quint32 add(int column, QStringView text);
-    QStringView at(quint32 place) const;
+    QStringView at(quint32 place) const
+    {
+        const char16_t *data =
+            chunks_[place >> ChunkBits].data() + (place & quint32(ChunkUnits - 1));
+        if (data[0] < 0x8000)
+            return QStringView(data + 1, data[0]);
+        return QStringView(data + 2, (qsizetype(data[0] & 0x7FFF) << 16) | data[1]);
+    }
     // Whether another text still fits: places are counted in 31 bits.
     bool fits() const { return qsizetype(chunks_.size()) + 1 < (qsizetype(1) << (31 - ChunkBits)); }
 
@@ -56,26 +71,48 @@ private:
 };
 
 // The text of a sheet's cells, row by row and column by column, as a spreadsheet shows
-// it; an empty cell has no text. A cell costs four bytes beside its text, and texts of the
-// workbook's shared string table are not copied.
+// it; an empty cell has no text. A cell costs two or four bytes beside its text
+// (cellcolumn.h), and texts of the workbook's shared string table are not copied. A copy
+// shares the cells until either is changed: the names taken from a sheet keep it so,
+// without a second copy of their texts.
 class SheetTable {
+    struct Data;
+
 public:
-    SheetTable() = default;
-    explicit SheetTable(std::shared_ptr<const StringPool> shared) : shared_(std::move(shared)) {}
+    SheetTable();
+    explicit SheetTable(std::shared_ptr<const StringPool> shared);
+    SheetTable(const SheetTable &) = default;
+    SheetTable &operator=(const SheetTable &) = default;
+    // The table moved from is empty, and holds nothing of what it held.
+    SheetTable(SheetTable &&other) noexcept;
+    SheetTable &operator=(SheetTable &&other) noexcept;
+    ~SheetTable() = default;
 
     // One more than the last row that holds a text (rows counted from 0).
-    qsizetype rowCount() const { return rowCount_; }
+    qsizetype rowCount() const { return d_->rowCount; }
     // The columns (0 is A) that hold a text in any row, ascending.
     QList<int> columns() const;
     QStringView cell(qsizetype row, int column) const;
-    bool isEmpty() const { return rowCount_ == 0; }
+    // One column's cells, for a pass over many rows without looking the column up each
+    // time; valid while the table is neither changed nor gone.
+    class ColumnCells {
+    public:
+        QStringView cell(qsizetype row) const;
 
-    // A sheet's cells cost four bytes per row and column from its first row to its last
-    // text. A few cells placed far apart, as an attack would place them, would cost
-    // gigabytes: beyond `baseSlots` plus 16 per text the table holds, it takes no more
-    // texts and says it is over its budget.
-    void setSlotBudget(qsizetype baseSlots) { budget_ = baseSlots; }
-    bool overBudget() const { return overBudget_; }
+    private:
+        friend class SheetTable;
+        const Data *data_ = nullptr;
+        const CellColumn *cells_ = nullptr;
+    };
+    ColumnCells columnCells(int column) const;
+    bool isEmpty() const { return d_->rowCount == 0; }
+
+    // A sheet's cells are counted per row and column from its first row to its last text,
+    // and cost up to four bytes each. A few cells placed far apart, as an attack would
+    // place them, would cost gigabytes: beyond `baseSlots` plus 16 per text the table
+    // holds, it takes no more texts and says it is over its budget.
+    void setSlotBudget(qsizetype baseSlots) { d_->budget = baseSlots; }
+    bool overBudget() const { return d_->overBudget; }
 
     // Empty text leaves the cell empty.
     void setText(qsizetype row, int column, QStringView text);
@@ -90,11 +127,12 @@ public:
     void setRowHidden(qsizetype row);
     bool isRowHidden(qsizetype row) const
     {
-        return row >= 0 && row < qsizetype(hidden_.size()) && hidden_[std::size_t(row)];
+        const std::vector<bool> &hidden = d_->hidden;
+        return row >= 0 && row < qsizetype(hidden.size()) && hidden[std::size_t(row)];
     }
     // A formula whose result was never saved (a file written by a program that does not
     // calculate): the cell shows nothing, but the operator must be told why.
-    void noteUnsavedFormula(int column) { ++unsavedFormulas_[column]; }
+    void noteUnsavedFormula(int column) { ++d_->unsavedFormulas[column]; }
     qsizetype unsavedFormulas(int column) const;
     qsizetype unsavedFormulas() const;
 
@@ -103,23 +141,44 @@ public:
 
 private:
     static constexpr quint32 SharedBit = 0x80000000u;
+    struct Data : QSharedData {
+        std::shared_ptr<const StringPool> shared;
+        CellTexts own;
+        // Per column, per row: 0 is empty; a reference with SharedBit is a shared string's
+        // index, any other is 1 + a place in own.
+        std::map<int, CellColumn> cells;
+        std::vector<bool> hidden;
+        std::map<int, qsizetype> unsavedFormulas;
+        qsizetype rowCount = 0;
+        qsizetype slotsUsed = 0;
+        qsizetype budget = qsizetype(16) << 20;
+        qsizetype texts = 0;
+        bool overBudget = false;
+    };
+    // The one empty table that new and moved-from tables share until they are changed.
+    static const QSharedDataPointer<Data> &emptyData();
     void set(qsizetype row, int column, quint32 reference);
-    bool grow(std::vector<quint32> &cells, qsizetype rows);
-    QStringView text(quint32 reference) const;
+    bool grow(Data &d, CellColumn &cells, qsizetype rows);
+    static QStringView text(const Data &d, quint32 reference);
 
-    std::shared_ptr<const StringPool> shared_;
-    CellTexts own_;
-    // Per column, per row: 0 is empty; a reference with SharedBit is a shared string's
-    // index, any other is 1 + a place in own_.
-    std::map<int, std::vector<quint32>> cells_;
-    std::vector<bool> hidden_;
-    std::map<int, qsizetype> unsavedFormulas_;
-    qsizetype rowCount_ = 0;
-    qsizetype slots_ = 0;
-    qsizetype budget_ = qsizetype(16) << 20;
-    qsizetype texts_ = 0;
-    bool overBudget_ = false;
+    QSharedDataPointer<Data> d_;
 };
+
+inline QStringView SheetTable::text(const Data &d, quint32 reference)
+{
+    if (reference == 0)
+        return {};
+    if (reference & SharedBit) {
+        const quint32 index = reference & ~SharedBit;
+        return d.shared && index < d.shared->size() ? d.shared->at(index) : QStringView();
+    }
+    return d.own.at(reference - 1);
+}
+
+inline QStringView SheetTable::ColumnCells::cell(qsizetype row) const
+{
+    return cells_ ? text(*data_, cells_->at(row)) : QStringView();
+}
 
 // A cell's text as one name can hold it: invisible format characters go first
 // (formatcharacters.h), a line break, a tab or any other control character inside becomes

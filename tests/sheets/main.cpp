@@ -9,6 +9,7 @@ int runQuickRowsTest(int argc, char *argv[]);
 int runDelimitedBlocksTest(int argc, char *argv[]);
 int runSheetTableTest(int argc, char *argv[]);
 int runOdsReadTest(int argc, char *argv[]);
+int runImportedNamesTest(int argc, char *argv[]);
 
 int main(int argc, char *argv[])
 {
@@ -16,5 +17,6 @@ int main(int argc, char *argv[])
     return runSheetReadTest(argc, argv) | runBrokenSheetTest(argc, argv) |
            runImportWriteTest(argc, argv) | runRealSheetTest(argc, argv) |
            runQuickRowsTest(argc, argv) | runDelimitedBlocksTest(argc, argv) |
-           runSheetTableTest(argc, argv) | runOdsReadTest(argc, argv);
+           runSheetTableTest(argc, argv) | runOdsReadTest(argc, argv) |
+           runImportedNamesTest(argc, argv);
 }
