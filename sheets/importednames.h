@@ -116,44 +116,6 @@ public:
     DuplicateName operator[](qsizetype index) const;
     DuplicateName at(qsizetype index) const { return (*this)[index]; }
 
-    class const_iterator {
-    public:
-        using iterator_category = std::forward_iterator_tag;
-        using value_type = DuplicateName;
-        using difference_type = qsizetype;
-        using pointer = void;
-        using reference = DuplicateName;
-
-        const_iterator() = default;
-        DuplicateName operator*() const { return (*duplicates_)[index_]; }
-        const_iterator &operator++()
-        {
-            ++index_;
-            return *this;
-        }
-        const_iterator operator++(int)
-        {
-            const_iterator before = *this;
-            ++index_;
-            return before;
-        }
-        friend bool operator==(const const_iterator &a, const const_iterator &b)
-        {
-            return a.index_ == b.index_;
-        }
-
-    private:
-        friend class ImportedDuplicates;
-        const_iterator(const ImportedDuplicates *duplicates, qsizetype index)
-            : duplicates_(duplicates), index_(index)
-        {
-        }
-        const ImportedDuplicates *duplicates_ = nullptr;
-        qsizetype index_ = 0;
-    };
-    const_iterator begin() const { return {this, 0}; }
-    const_iterator end() const { return {this, size()}; }
-
 private:
     friend ImportedDuplicates findImportedDuplicates(const ImportedNameList &names);
 

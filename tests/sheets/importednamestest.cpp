@@ -105,11 +105,9 @@ void ImportedNamesTest::givesWhatTheWholeListGives()
     const NameList whole(expected);
     const QList<DuplicateName> duplicates = findDuplicateNames(whole, {});
     QCOMPARE(imported.duplicates.size(), duplicates.size());
-    qsizetype i = 0;
-    for (const DuplicateName &duplicate : imported.duplicates) {
-        QCOMPARE(duplicate.name, duplicates[i].name);
-        QCOMPARE(duplicate.lineNumbers, duplicates[i].lineNumbers);
-        ++i;
+    for (qsizetype i = 0; i < duplicates.size(); ++i) {
+        QCOMPARE(imported.duplicates[i].name, duplicates[i].name);
+        QCOMPARE(imported.duplicates[i].lineNumbers, duplicates[i].lineNumbers);
     }
     QCOMPARE(importedListBytes(imported.names), importedListBytes(whole));
 

@@ -188,8 +188,8 @@ void SheetReadTest::readsRealShapedFiles()
     QCOMPARE(imported.names.toStringList(), expected.names);
     QCOMPARE(imported.emptyRows, expected.emptyRows);
     QStringList duplicates;
-    for (const DuplicateName &duplicate : imported.duplicates)
-        duplicates << duplicate.name;
+    for (qsizetype i = 0; i < imported.duplicates.size(); ++i)
+        duplicates << imported.duplicates[i].name;
     QCOMPARE(duplicates, expected.duplicates);
 
     // The list as cjk.txt gets it reads back, through the draw's own reader, as these names.
