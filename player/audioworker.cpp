@@ -66,6 +66,7 @@ void AudioWorker::start(const QString &directory, bool mediaBackend)
     connect(devices_, &QMediaDevices::audioOutputsChanged, this, [this] {
         if (QMediaDevices::defaultAudioOutput() != device_)
             openSink();
+        background_->retryLost();
     });
     connect(background_, &BackgroundMusic::failed, this,
             [this](const QString &path, const QString &reason) {

@@ -2,10 +2,14 @@
 
 #include "mediabackend.h"
 
+#include <QAudioDevice>
 #include <QAudioOutput>
+#include <QMediaDevices>
 #include <QMediaPlayer>
 #include <QTimer>
 #include <QUrl>
+
+#include <utility>
 
 namespace {
 
@@ -15,14 +19,21 @@ constexpr double DuckedVolume = 0.2;
 constexpr int RampStepMs = 30;
 // A full swing of the volume in about a third of a second.
 constexpr double RampStep = 0.1;
+// Music lost with its device is tried again after a second, then ever less often: with no
+// device all evening, a try every half minute costs nothing worth counting.
+constexpr int FirstRetryMs = 1000;
+constexpr int LongestRetryMs = 32000;
 
 } // namespace
 
 BackgroundMusic::BackgroundMusic(bool mediaBackend, QObject *parent)
-    : QObject(parent), mediaBackend_(mediaBackend), ramp_(new QTimer(this))
+    : QObject(parent), mediaBackend_(mediaBackend), ramp_(new QTimer(this)),
+      retry_(new QTimer(this))
 {
     ramp_->setInterval(RampStepMs);
     connect(ramp_, &QTimer::timeout, this, &BackgroundMusic::step);
+    retry_->setSingleShot(true);
+    connect(retry_, &QTimer::timeout, this, &BackgroundMusic::retryLost);
 }
 
 // Made at the first file: without one, nothing of Qt's media backend is loaded.
@@ -36,19 +47,38 @@ void BackgroundMusic::makePlayer()
         if (error == QMediaPlayer::NoError || path_.isEmpty())
             return;
         const QString path = path_;
-        stop();
-        // A device that went (unplugged, the sound server restarted) is no fault of the
-        // file: the music stops quietly, and the next 初始化 starts it again.
-        if (error == QMediaPlayer::FormatError || error == QMediaPlayer::AccessDeniedError)
+        halt();
+        if (error == QMediaPlayer::FormatError || error == QMediaPlayer::AccessDeniedError) {
             emit failed(path, error == QMediaPlayer::FormatError
                                   ? QStringLiteral("文件已损坏，或不是这台电脑能播放的格式")
                                   : QStringLiteral("没有读取它的权限"));
+            return;
+        }
+        // A device that went (unplugged, the sound server restarted) is no fault of the
+        // file: the music pauses quietly until a device takes it again.
+        lost_ = path;
+        retry_->start(retryMs_);
+        retryMs_ = qMin(2 * retryMs_, LongestRetryMs);
     });
 }
 
 void BackgroundMusic::play(const QString &path)
 {
     stop();
+    retryMs_ = FirstRetryMs;
+    begin(path);
+}
+
+void BackgroundMusic::retryLost()
+{
+    if (lost_.isEmpty())
+        return;
+    retry_->stop();
+    begin(std::exchange(lost_, QString()));
+}
+
+void BackgroundMusic::begin(const QString &path)
+{
     if (path.isEmpty())
         return;
     if (!mediaBackend_) {
@@ -60,11 +90,20 @@ void BackgroundMusic::play(const QString &path)
     path_ = path;
     volume_ = target();
     output_->setVolume(float(volume_));
+    // Whatever device is the default now: the one of the last start may have gone.
+    output_->setDevice(QMediaDevices::defaultAudioOutput());
     player_->setSource(QUrl::fromLocalFile(path));
     player_->play();
 }
 
 void BackgroundMusic::stop()
+{
+    lost_.clear();
+    retry_->stop();
+    halt();
+}
+
+void BackgroundMusic::halt()
 {
     path_.clear();
     ramp_->stop();

@@ -9,7 +9,8 @@ class QTimer;
 
 // The operator's music between rolls, streamed from its file (an evening's mix need not
 // fit in memory) and looped. It ducks under the roll music and the fanfare and comes back
-// after, each change a short ramp rather than a jump.
+// after, each change a short ramp rather than a jump. Music lost with its device (unplugged,
+// the sound server restarted) starts again from its beginning once a device takes it.
 class BackgroundMusic : public QObject {
     Q_OBJECT
 public:
@@ -19,6 +20,8 @@ public:
     // Starts `path` from its beginning; an empty path stops the music.
     void play(const QString &path);
     void stop();
+    // The devices changed: music lost with its device is tried again now.
+    void retryLost();
     void setDucked(bool ducked);
     void setMuted(bool muted);
 
@@ -31,12 +34,18 @@ private:
     double target() const;
 
     void makePlayer();
+    void begin(const QString &path);
+    void halt();
 
     bool mediaBackend_;
     QMediaPlayer *player_ = nullptr;
     QAudioOutput *output_ = nullptr;
     QTimer *ramp_ = nullptr;
+    QTimer *retry_ = nullptr;
     QString path_;
+    // Music that stopped because its device went, and the wait before it is tried again.
+    QString lost_;
+    int retryMs_ = 0;
     bool ducked_ = false;
     bool muted_ = false;
     double volume_ = 1.0;
