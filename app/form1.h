@@ -75,6 +75,8 @@ public:
     void toggleSound();
     // A music file that cannot be played: told once the roll is over.
     void soundProblem(const QString &text);
+    // Whether a sound device takes the sound: shown by the loudspeaker mark alone.
+    void setSoundDeviceAvailable(bool available);
 
 signals:
     // drawProof() may have changed: emitted after the event that wrote the journal.

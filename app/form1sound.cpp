@@ -41,6 +41,11 @@ void Form1::soundProblem(const QString &text)
     laterNotices_.warning(QStringLiteral("提示"), text);
 }
 
+void Form1::setSoundDeviceAvailable(bool available)
+{
+    soundMark_->setDeviceAvailable(available);
+}
+
 void Form1::placeSoundMark()
 {
     if (!soundMark_)

@@ -68,6 +68,8 @@ int main(int argc, char *argv[])
             if (host.mainWindow())
                 host.mainWindow()->soundProblem(text);
         });
+        QObject::connect(&*music, &MusicPlayer::deviceAvailable, &host,
+                         &ProgramHost::setSoundDeviceAvailable);
         // The window is up before the sound device and the music files are opened.
         music->start(*directory);
         code = QApplication::exec();

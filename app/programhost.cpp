@@ -75,9 +75,17 @@ void ProgramHost::showNewMainWindow()
     connect(window, &Form1::leaving, this, [this](const QString &report) { report_ = report; });
     connect(window, &QObject::destroyed, this, &ProgramHost::windowGone);
     window->setSoundOutput(soundOutput_);
+    window->setSoundDeviceAvailable(soundDeviceAvailable_);
     mainWindow_ = window;
 
     showCentred(window);
+}
+
+void ProgramHost::setSoundDeviceAvailable(bool available)
+{
+    soundDeviceAvailable_ = available;
+    if (mainWindow_)
+        mainWindow_->setSoundDeviceAvailable(available);
 }
 
 void ProgramHost::openSettingsWindow()

@@ -40,6 +40,8 @@ public:
     {
         soundOutput_ = std::move(output);
     }
+    // Whether a sound device takes the sound, for this main window and those after it.
+    void setSoundDeviceAvailable(bool available);
 
 signals:
     void programEnded();
@@ -62,5 +64,6 @@ private:
     // The report the main window wrote as it went; empty when it could not write one.
     QString report_;
     std::function<void(const SoundCue &)> soundOutput_;
+    bool soundDeviceAvailable_ = true;
     OperatorBoxes boxes_{[this] { return mainWindow_; }};
 };

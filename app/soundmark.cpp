@@ -12,8 +12,22 @@ SoundMark::SoundMark(QWidget *parent) : QWidget(parent)
 void SoundMark::setMuted(bool muted)
 {
     muted_ = muted;
-    setToolTip(muted ? QStringLiteral("声音已关闭（按 F8 打开）")
-                     : QStringLiteral("声音已打开（按 F8 关闭）"));
+    updateToolTip();
+}
+
+void SoundMark::setDeviceAvailable(bool available)
+{
+    deviceAvailable_ = available;
+    updateToolTip();
+}
+
+void SoundMark::updateToolTip()
+{
+    QString tip = muted_ ? QStringLiteral("声音已关闭（按 F8 打开）")
+                         : QStringLiteral("声音已打开（按 F8 关闭）");
+    if (!deviceAvailable_)
+        tip = QStringLiteral("没有可用的声音设备，抽奖照常进行，只是没有声音。") + tip;
+    setToolTip(tip);
     update();
 }
 
@@ -23,7 +37,8 @@ void SoundMark::paintEvent(QPaintEvent *)
     painter.setRenderHint(QPainter::Antialiasing);
     // Drawn on a 16 × 16 grid, scaled to the mark's size.
     painter.scale(width() / 16.0, height() / 16.0);
-    const QColor ink = muted_ ? QColor(0x99, 0x99, 0x99) : QColor(0x33, 0x66, 0x33);
+    const QColor ink =
+        muted_ || !deviceAvailable_ ? QColor(0x99, 0x99, 0x99) : QColor(0x33, 0x66, 0x33);
     QPainterPath speaker;
     speaker.moveTo(1.5, 6);
     speaker.lineTo(4.5, 6);
@@ -40,6 +55,16 @@ void SoundMark::paintEvent(QPaintEvent *)
         painter.setPen(pen);
         painter.drawLine(QPointF(10.5, 5.5), QPointF(15, 10.5));
         painter.drawLine(QPointF(15, 5.5), QPointF(10.5, 10.5));
+        return;
+    }
+    if (!deviceAvailable_) {
+        // A question mark where the waves would be: the sound is on, but nothing plays it.
+        QPainterPath hook;
+        hook.moveTo(10.5, 5.5);
+        hook.cubicTo(10.5, 2.5, 15.5, 2.5, 15.5, 5.5);
+        hook.cubicTo(15.5, 7.5, 13, 7.5, 13, 10);
+        painter.drawPath(hook);
+        painter.drawPoint(QPointF(13, 13));
         return;
     }
     painter.drawArc(QRectF(6.5, 5, 5, 6), -60 * 16, 120 * 16);

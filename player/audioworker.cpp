@@ -23,7 +23,7 @@ constexpr qsizetype MostFrames = qsizetype(4) * 60 * SampleRate;
 constexpr int BufferMs = 60;
 constexpr int WatchMs = 50;
 // After this long without a sound the device is let go until the next cue.
-constexpr int SilentWatchesBeforeSuspend = 1000 / WatchMs;
+constexpr int SilentWatchesBeforeRest = 1000 / WatchMs;
 constexpr int ReopenMs = 2000;
 // A device that takes nothing for this long while it should play has gone.
 constexpr int StalledWatchesBeforeReopen = 500 / WatchMs;
@@ -149,17 +149,25 @@ void AudioWorker::apply(const SoundCue &cue)
     wake();
 }
 
+void AudioWorker::closeSink()
+{
+    if (!sink_)
+        return;
+    sink_->disconnect(this);
+    sink_->stop();
+    sink_->deleteLater();
+    sink_ = nullptr;
+}
+
 void AudioWorker::openSink()
 {
-    if (sink_) {
-        sink_->disconnect(this);
-        sink_->stop();
-        sink_->deleteLater();
-        sink_ = nullptr;
-    }
+    closeSink();
+    resting_ = false;
     device_ = QMediaDevices::defaultAudioOutput();
-    if (device_.isNull())
-        return; // silent until a device comes
+    if (device_.isNull()) {
+        reportDevice(); // silent until a device comes
+        return;
+    }
     QAudioFormat format;
     format.setSampleRate(SampleRate);
     format.setChannelCount(2);
@@ -175,16 +183,30 @@ void AudioWorker::openSink()
     silentWatches_ = 0;
     playedUs_ = -1;
     stalledWatches_ = 0;
+    reportDevice();
+    // Opened for a device plugged in or at the start, it rests again after a silent second.
+    watch_->start();
 }
 
 bool AudioWorker::devicePlays() const
 {
-    return sink_ && (sink_->state() == QAudio::ActiveState || sink_->state() == QAudio::IdleState ||
-                     sink_->state() == QAudio::SuspendedState);
+    return sink_ && (sink_->state() == QAudio::ActiveState || sink_->state() == QAudio::IdleState);
+}
+
+void AudioWorker::reportDevice()
+{
+    if (resting_)
+        return;
+    const int available = devicePlays() ? 1 : 0;
+    if (available == reportedDevice_)
+        return;
+    reportedDevice_ = available;
+    emit deviceAvailable(available == 1);
 }
 
 void AudioWorker::sinkStateChanged(QAudio::State state)
 {
+    reportDevice();
     // A device that failed (unplugged, taken by another program) is tried again later;
     // the mixer keeps its state meanwhile.
     if (state == QAudio::StoppedState && sink_ && sink_->error() != QAudio::NoError)
@@ -195,10 +217,9 @@ void AudioWorker::wake()
 {
     silentWatches_ = 0;
     watch_->start();
-    if (sink_ && sink_->state() == QAudio::SuspendedState)
-        sink_->resume();
-    // A device lost earlier may be back: try it now, not seconds into the roll.
-    else if (!devicePlays() && !reopen_->isActive())
+    // Resting, or a device lost earlier that may be back: opened now, not seconds into the
+    // roll, on whatever device is the default now.
+    if (!devicePlays() && !reopen_->isActive())
         openSink();
 }
 
@@ -225,9 +246,17 @@ void AudioWorker::watch()
         return;
     }
     // Nothing more to hear until the next cue: the device rests, and so does this timer.
-    if (++silentWatches_ < SilentWatchesBeforeSuspend)
-        return;
+    if (++silentWatches_ >= SilentWatchesBeforeRest)
+        rest();
+}
+
+void AudioWorker::rest()
+{
     watch_->stop();
-    if (sink_ && (sink_->state() == QAudio::ActiveState || sink_->state() == QAudio::IdleState))
-        sink_->suspend();
+    reopen_->stop();
+    // Let go, not suspended: Qt's PulseAudio output aborts the whole program when it resumes
+    // a stream that the server dropped meanwhile (its device unplugged between rolls), and a
+    // new stream at the next cue is ready as soon.
+    closeSink();
+    resting_ = true;
 }

@@ -37,16 +37,21 @@ public:
 
 signals:
     void problem(const QString &text);
+    // Whether a device takes the sound: sent at the start and whenever that changes.
+    void deviceAvailable(bool available);
 
 private:
     void loadMusic();
     void useClip(MusicRole role, const SoundClip &clip);
     void decode(MusicRole role, const QString &path);
     void openSink();
+    void closeSink();
+    void rest();
     void sinkStateChanged(QAudio::State state);
     void wake();
     void watch();
     bool devicePlays() const;
+    void reportDevice();
 
     QString directory_;
     bool mediaBackend_ = false;
@@ -59,9 +64,13 @@ private:
     QTimer *watch_ = nullptr;
     QTimer *reopen_ = nullptr;
     int silentWatches_ = 0;
+    // The device let go between rolls, to be opened again at the next cue.
+    bool resting_ = false;
     // How far the device had played at the last watches, and for how many it stood still.
     qint64 playedUs_ = -1;
     int stalledWatches_ = 0;
+    // What deviceAvailable() said last: -1 before the first.
+    int reportedDevice_ = -1;
     // Where the mixer renders while no device takes its sound: its fades and fanfares
     // keep time, so nothing is left half-played or the background ducked for good.
     std::vector<qint16> unheard_;

@@ -24,6 +24,7 @@ MusicPlayer::MusicPlayer(QObject *parent)
     worker_->moveToThread(thread_);
     connect(thread_, &QThread::finished, worker_, &QObject::deleteLater);
     connect(worker_, &AudioWorker::problem, this, &MusicPlayer::problem);
+    connect(worker_, &AudioWorker::deviceAvailable, this, &MusicPlayer::deviceAvailable);
     thread_->start();
 }
 

@@ -22,6 +22,8 @@ public:
 
 signals:
     void problem(const QString &text);
+    // Whether a sound device takes the program's sound; the draw goes on either way.
+    void deviceAvailable(bool available);
 
 private:
     QThread *thread_;

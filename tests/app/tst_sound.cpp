@@ -1,11 +1,15 @@
 #include "tst_sound.h"
 
 #include "drawwindowpresses.h"
+#include "form2.h"
+#include "programhost.h"
 #include "soundmark.h"
 #include "stageview.h"
 
+#include <QImage>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QPointer>
 #include <QTest>
 
 namespace {
@@ -138,4 +142,88 @@ void TestSound::operatorStepsCueTheSound()
     QCOMPARE(cues_, cues);
     QCOMPARE(w.soundMuted(), muted);
     QCOMPARE(w.findChild<SoundMark *>()->isMuted(), muted);
+}
+
+void TestSound::markShowsTheSoundAsItIs_data()
+{
+    QTest::addColumn<QString>("steps");
+    QTest::addColumn<bool>("muted");
+    QTest::addColumn<bool>("device");
+    QTest::addColumn<QString>("toolTip");
+
+    const QString on = QStringLiteral("声音已打开（按 F8 关闭）");
+    const QString off = QStringLiteral("声音已关闭（按 F8 打开）");
+    const QString none = QStringLiteral("没有可用的声音设备，抽奖照常进行，只是没有声音。");
+    QTest::newRow("at start, before the sound says") << "" << false << true << on;
+    QTest::newRow("muted") << "F8" << true << true << off;
+    QTest::newRow("no device") << "nodevice" << false << false << none + on;
+    QTest::newRow("no device, then muted") << "nodevice F8" << true << false << none + off;
+    QTest::newRow("a device plugged in again") << "nodevice device" << false << true << on;
+    QTest::newRow("muted, device lost and back, unmuted")
+        << "F8 nodevice device F8" << false << true << on;
+}
+
+void TestSound::markShowsTheSoundAsItIs()
+{
+    QFETCH(QString, steps);
+    QFETCH(bool, muted);
+    QFETCH(bool, device);
+    QFETCH(QString, toolTip);
+
+    Form1 &w = *window_;
+    for (const QString &step : steps.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        if (step == QLatin1String("F8"))
+            press(w.controls().T1, Qt::Key_F8);
+        else
+            w.setSoundDeviceAvailable(step == QLatin1String("device"));
+    }
+    const SoundMark *mark = w.findChild<SoundMark *>();
+    QCOMPARE(mark->isMuted(), muted);
+    QCOMPARE(mark->isDeviceAvailable(), device);
+    QCOMPARE(mark->toolTip(), toolTip);
+    QVERIFY(mark->isVisible());
+}
+
+void TestSound::markLooksDifferForEachState()
+{
+    // The operator reads the state from the picture alone: on, muted, and no device (muted
+    // or not, F8 still shows its cross).
+    const auto look = [](bool muted, bool device) {
+        SoundMark mark;
+        mark.resize(32, 32);
+        mark.setMuted(muted);
+        mark.setDeviceAvailable(device);
+        return mark.grab().toImage();
+    };
+    const QImage on = look(false, true);
+    const QImage muted = look(true, true);
+    const QImage noDevice = look(false, false);
+    QVERIFY(on != muted);
+    QVERIFY(on != noDevice);
+    QVERIFY(muted != noDevice);
+    QCOMPARE(look(true, false), muted);
+}
+
+void TestSound::settingsSaveKeepsTheSoundState()
+{
+    window_.reset();
+    ProgramHost host(fixture_->notifier, fixture_->random, fixture_->programDirectory());
+    QVERIFY(host.start());
+    QPointer<Form1> old = host.mainWindow();
+    host.setSoundDeviceAvailable(false);
+    press(old->controls().T1, Qt::Key_F8);
+    QVERIFY(old->soundMuted());
+    QTest::mouseClick(old->controls().settxt, Qt::LeftButton);
+    QVERIFY(host.settingsWindow());
+    emit host.settingsWindow()->settingsSaved();
+
+    QVERIFY(!old);
+    Form1 *replaced = host.mainWindow();
+    QVERIFY(replaced);
+    QVERIFY(replaced->soundMuted());
+    const SoundMark *mark = replaced->findChild<SoundMark *>();
+    QVERIFY(mark->isMuted());
+    QVERIFY(!mark->isDeviceAvailable());
+    host.setSoundDeviceAvailable(true);
+    QVERIFY(mark->isDeviceAvailable());
 }

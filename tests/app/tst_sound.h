@@ -10,7 +10,7 @@
 
 // What the real main window tells the sound as the operator drives it: roll music with
 // the names, a fanfare for each recorded stop only, F8 muting from the window and the
-// stage, and the mark that shows it.
+// stage, and the mark that shows it, and whether a sound device plays it.
 class TestSound : public QObject {
     Q_OBJECT
 private slots:
@@ -19,6 +19,10 @@ private slots:
 
     void operatorStepsCueTheSound_data();
     void operatorStepsCueTheSound();
+    void markShowsTheSoundAsItIs_data();
+    void markShowsTheSoundAsItIs();
+    void markLooksDifferForEachState();
+    void settingsSaveKeepsTheSoundState();
 
 private:
     std::optional<AppFixture> fixture_;
