@@ -222,7 +222,10 @@ rm -f "$work/million/$journal"
 "$bench/prizedraw_probe" cadence "$work/million" 300 2>/dev/null |
     sed -n 's/^tick_\([a-z0-9_]*\) /tick_music_\1 /p' >>"$out"
 
-# The key's moment is the recording's length just before it: median of five rolls.
+# The key's moment is the recording's length just before it: median of five rolls, each
+# after the device has rested. With the built-in sounds: the three-minute files would still
+# be heard at the next key.
+rm "$work/million/"{抽奖音乐,中奖音乐,背景音乐}.mp3
 record_hall "$work/hall.raw" 2>/dev/null &
 recorder_pid=$!
 start_million
