@@ -34,11 +34,11 @@ hall_seconds() {
 }
 
 # Milliseconds from second $2 of the recording $1 to its first sample louder than -40 dBFS,
-# within a second; "none" if there is none.
+# within a second; "none" if there is none. awk reads to the end, as below.
 first_sound_after() {
     sox -t raw -r 48000 -e signed -b 16 -c 2 "$1" -t dat - trim "$2" 1 2>/dev/null |
-        awk '!/^;/ && ($2 > 0.01 || $2 < -0.01 || $3 > 0.01 || $3 < -0.01) {
-                 printf "%.1f\n", $1 * 1000; found = 1; exit }
+        awk '!found && !/^;/ && ($2 > 0.01 || $2 < -0.01 || $3 > 0.01 || $3 < -0.01) {
+                 printf "%.1f\n", $1 * 1000; found = 1 }
              END { if (!found) print "none" }'
 }
 
