@@ -162,7 +162,6 @@ void AudioWorker::closeSink()
 void AudioWorker::openSink()
 {
     closeSink();
-    resting_ = false;
     device_ = QMediaDevices::defaultAudioOutput();
     if (device_.isNull()) {
         reportDevice(); // silent until a device comes
@@ -193,10 +192,10 @@ bool AudioWorker::devicePlays() const
     return sink_ && (sink_->state() == QAudio::ActiveState || sink_->state() == QAudio::IdleState);
 }
 
+// Called only while a sink is open or has just been tried: a resting device, let go on
+// purpose, says nothing of whether one is there.
 void AudioWorker::reportDevice()
 {
-    if (resting_)
-        return;
     const int available = devicePlays() ? 1 : 0;
     if (available == reportedDevice_)
         return;
@@ -258,5 +257,4 @@ void AudioWorker::rest()
     // a stream that the server dropped meanwhile (its device unplugged between rolls), and a
     // new stream at the next cue is ready as soon.
     closeSink();
-    resting_ = true;
 }

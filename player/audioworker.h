@@ -64,8 +64,6 @@ private:
     QTimer *watch_ = nullptr;
     QTimer *reopen_ = nullptr;
     int silentWatches_ = 0;
-    // The device let go between rolls, to be opened again at the next cue.
-    bool resting_ = false;
     // How far the device had played at the last watches, and for how many it stood still.
     qint64 playedUs_ = -1;
     int stalledWatches_ = 0;
