@@ -54,7 +54,7 @@ void AudioWorker::start(const QString &directory, bool mediaBackend)
     mixer_ = std::make_unique<SoundMixer>(SampleRate);
     unheard_.resize(size_t(2 * SampleRate * WatchMs / 1000));
     devices_ = new QMediaDevices(this);
-    background_ = new BackgroundMusic(mediaBackend, this);
+    background_ = new BackgroundMusic(*mixer_, mediaBackend, this);
     watch_ = new QTimer(this);
     watch_->setInterval(WatchMs);
     reopen_ = new QTimer(this);
@@ -66,7 +66,6 @@ void AudioWorker::start(const QString &directory, bool mediaBackend)
     connect(devices_, &QMediaDevices::audioOutputsChanged, this, [this] {
         if (QMediaDevices::defaultAudioOutput() != device_)
             openSink();
-        background_->retryLost();
     });
     connect(background_, &BackgroundMusic::failed, this,
             [this](const QString &path, const QString &reason) {
@@ -139,13 +138,10 @@ void AudioWorker::apply(const SoundCue &cue)
     }
     if (cue.fanfare)
         mixer_->playFanfare();
-    if (cue.muteChanged) {
+    if (cue.muteChanged)
         mixer_->setMuted(cue.muted);
-        background_->setMuted(cue.muted);
-    }
     if (cue.reloadMusic)
         loadMusic();
-    background_->setDucked(mixer_->isForegroundPlaying());
     wake();
 }
 
@@ -239,7 +235,7 @@ void AudioWorker::watch()
             reopen_->start();
         mixer_->render(unheard_.data(), qsizetype(unheard_.size() / 2));
     }
-    background_->setDucked(mixer_->isForegroundPlaying());
+    background_->topUp();
     if (mixer_->isSounding()) {
         silentWatches_ = 0;
         return;

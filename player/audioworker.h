@@ -70,7 +70,7 @@ private:
     // What deviceAvailable() said last: -1 before the first.
     int reportedDevice_ = -1;
     // Where the mixer renders while no device takes its sound: its fades and fanfares
-    // keep time, so nothing is left half-played or the background ducked for good.
+    // keep time, so nothing is left half-played or ducked for good.
     std::vector<qint16> unheard_;
     // Decodings started before the last reset are dropped when they end.
     int generation_ = 0;

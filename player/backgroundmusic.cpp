@@ -1,146 +1,131 @@
 #include "backgroundmusic.h"
 
 #include "mediabackend.h"
+#include "soundmixer.h"
 
-#include <QAudioDevice>
-#include <QAudioOutput>
-#include <QMediaDevices>
-#include <QMediaPlayer>
-#include <QTimer>
+#include <QAudioBuffer>
+#include <QAudioDecoder>
+#include <QFile>
 #include <QUrl>
 
-#include <utility>
+#include <limits>
 
 namespace {
 
-// Under the roll music the background stays faintly there, as a hall's music does when
-// the host speaks.
-constexpr double DuckedVolume = 0.2;
-constexpr int RampStepMs = 30;
-// A full swing of the volume in about a third of a second.
-constexpr double RampStep = 0.1;
-// Music lost with its device is tried again after a second, then ever less often: with no
-// device all evening, a try every half minute costs nothing worth counting.
-constexpr int FirstRetryMs = 1000;
-constexpr int LongestRetryMs = 32000;
+// How far the decoding keeps ahead of the device: enough to hide the decoder's restart at
+// the end of each pass and a busy moment of the machine, and only a fifth of a megabyte.
+constexpr int AheadMs = 1000;
 
 } // namespace
 
-BackgroundMusic::BackgroundMusic(bool mediaBackend, QObject *parent)
-    : QObject(parent), mediaBackend_(mediaBackend), ramp_(new QTimer(this)),
-      retry_(new QTimer(this))
+BackgroundMusic::BackgroundMusic(SoundMixer &mixer, bool mediaBackend, QObject *parent)
+    : QObject(parent), mixer_(mixer), mediaBackend_(mediaBackend)
 {
-    ramp_->setInterval(RampStepMs);
-    connect(ramp_, &QTimer::timeout, this, &BackgroundMusic::step);
-    retry_->setSingleShot(true);
-    connect(retry_, &QTimer::timeout, this, &BackgroundMusic::retryLost);
-}
-
-// Made at the first file: without one, nothing of Qt's media backend is loaded.
-void BackgroundMusic::makePlayer()
-{
-    player_ = new QMediaPlayer(this);
-    output_ = new QAudioOutput(this);
-    player_->setAudioOutput(output_);
-    player_->setLoops(QMediaPlayer::Infinite);
-    connect(player_, &QMediaPlayer::errorOccurred, this, [this](QMediaPlayer::Error error) {
-        if (error == QMediaPlayer::NoError || path_.isEmpty())
-            return;
-        const QString path = path_;
-        halt();
-        if (error == QMediaPlayer::FormatError || error == QMediaPlayer::AccessDeniedError) {
-            emit failed(path, error == QMediaPlayer::FormatError
-                                  ? QStringLiteral("文件已损坏，或不是这台电脑能播放的格式")
-                                  : QStringLiteral("没有读取它的权限"));
-            return;
-        }
-        // A device that went (unplugged, the sound server restarted) is no fault of the
-        // file: the music pauses quietly until a device takes it again.
-        lost_ = path;
-        retry_->start(retryMs_);
-        retryMs_ = qMin(2 * retryMs_, LongestRetryMs);
-    });
 }
 
 void BackgroundMusic::play(const QString &path)
 {
     stop();
-    retryMs_ = FirstRetryMs;
-    begin(path);
-}
-
-void BackgroundMusic::retryLost()
-{
-    if (lost_.isEmpty())
-        return;
-    retry_->stop();
-    begin(std::exchange(lost_, QString()));
-}
-
-void BackgroundMusic::begin(const QString &path)
-{
     if (path.isEmpty())
         return;
-    if (!mediaBackend_) {
-        emit failed(path, missingBackendText());
-        return;
-    }
-    if (!player_)
-        makePlayer();
+    QFile file(path);
+    const QString unreadable = openMusicFile(file);
+    if (!unreadable.isEmpty())
+        return fail(unreadable, path);
+    if (!mediaBackend_)
+        return fail(missingBackendText(), path);
     path_ = path;
-    volume_ = target();
-    output_->setVolume(float(volume_));
-    // Whatever device is the default now: the one of the last start may have gone.
-    output_->setDevice(QMediaDevices::defaultAudioOutput());
-    player_->setSource(QUrl::fromLocalFile(path));
-    player_->play();
+    mixer_.startBackground();
+    decodeFromStart();
 }
 
 void BackgroundMusic::stop()
 {
-    lost_.clear();
-    retry_->stop();
-    halt();
-}
-
-void BackgroundMusic::halt()
-{
     path_.clear();
-    ramp_->stop();
-    if (!player_)
-        return;
-    player_->stop();
-    player_->setSource(QUrl());
+    ++pass_;
+    mixer_.stopBackground();
+    if (decoder_) {
+        decoder_->stop();
+        decoder_->deleteLater();
+        decoder_ = nullptr;
+    }
 }
 
-void BackgroundMusic::setDucked(bool ducked)
+// A new decoder for each pass: a decoder that has reached the end is not read again the same
+// way by every platform's backend.
+void BackgroundMusic::decodeFromStart()
 {
-    if (ducked == ducked_)
-        return;
-    ducked_ = ducked;
-    if (!path_.isEmpty())
-        ramp_->start();
+    if (decoder_) {
+        decoder_->stop();
+        decoder_->deleteLater();
+    }
+    passFrames_ = 0;
+    const int pass = ++pass_;
+    decoder_ = new QAudioDecoder(this);
+    QAudioFormat format;
+    format.setSampleRate(mixer_.sampleRate());
+    format.setChannelCount(2);
+    format.setSampleFormat(QAudioFormat::Int16);
+    decoder_->setAudioFormat(format);
+    // The decoder holds a few buffers and then waits until they are read: it decodes only
+    // as fast as the music plays.
+    connect(decoder_, &QAudioDecoder::bufferReady, this, &BackgroundMusic::topUp);
+    // Queued: the next decoder is not made from inside the last one's signal.
+    connect(
+        decoder_, &QAudioDecoder::finished, this,
+        [this, pass] {
+            if (pass == pass_)
+                passEnded();
+        },
+        Qt::QueuedConnection);
+    connect(decoder_, qOverload<QAudioDecoder::Error>(&QAudioDecoder::error), this,
+            [this, pass](QAudioDecoder::Error) {
+                if (pass == pass_)
+                    fail(undecodableText(), path_);
+            });
+    decoder_->setSource(QUrl::fromLocalFile(path_));
+    decoder_->start();
 }
 
-void BackgroundMusic::setMuted(bool muted)
+void BackgroundMusic::topUp()
 {
-    muted_ = muted;
-    if (!path_.isEmpty())
-        ramp_->start();
+    read(qsizetype(mixer_.sampleRate()) * AheadMs / 1000);
 }
 
-double BackgroundMusic::target() const
+void BackgroundMusic::read(qsizetype aheadFrames)
 {
-    if (muted_)
-        return 0.0;
-    return ducked_ ? DuckedVolume : 1.0;
+    while (decoder_ && mixer_.backgroundQueued() < aheadFrames && decoder_->bufferAvailable()) {
+        const QAudioBuffer buffer = decoder_->read();
+        const QAudioFormat format = buffer.format();
+        const qsizetype most = std::numeric_limits<qsizetype>::max();
+        SoundClip part;
+        // The backend may not honour the format asked for: take what it gives.
+        if (format.sampleFormat() == QAudioFormat::Float)
+            part =
+                toStereoClip(buffer.constData<float>(), buffer.frameCount(), format.channelCount(),
+                             format.sampleRate(), mixer_.sampleRate(), most);
+        else if (format.sampleFormat() == QAudioFormat::Int16)
+            part =
+                toStereoClip(buffer.constData<qint16>(), buffer.frameCount(), format.channelCount(),
+                             format.sampleRate(), mixer_.sampleRate(), most);
+        else
+            return fail(QStringLiteral("解码器给出的声音格式无法使用"), path_);
+        mixer_.queueBackground(part.samples.data(), part.frames());
+        passFrames_ += part.frames();
+    }
 }
 
-void BackgroundMusic::step()
+void BackgroundMusic::passEnded()
 {
-    const double goal = target();
-    volume_ = volume_ < goal ? qMin(goal, volume_ + RampStep) : qMax(goal, volume_ - RampStep);
-    output_->setVolume(float(volume_));
-    if (volume_ == goal)
-        ramp_->stop();
+    // Whatever the decoder still holds goes to the mixer before the next pass begins.
+    read(std::numeric_limits<qsizetype>::max());
+    if (passFrames_ == 0)
+        return fail(QStringLiteral("文件里没有声音"), path_);
+    decodeFromStart();
+}
+
+void BackgroundMusic::fail(const QString &reason, QString path)
+{
+    stop();
+    emit failed(path, reason);
 }

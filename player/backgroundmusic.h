@@ -3,50 +3,43 @@
 #include <QObject>
 #include <QString>
 
-class QAudioOutput;
-class QMediaPlayer;
-class QTimer;
+class QAudioDecoder;
+class SoundMixer;
 
-// The operator's music between rolls, streamed from its file (an evening's mix need not
-// fit in memory) and looped. It ducks under the roll music and the fanfare and comes back
-// after, each change a short ramp rather than a jump. Music lost with its device (unplugged,
-// the sound server restarted) starts again from its beginning once a device takes it.
+// The operator's music between rolls, decoded as it plays (an evening's mix need not fit in
+// memory) into the mixer, which ducks it under the roll music and the fanfare. It loops: the
+// next pass is decoded while the end of the last still plays. One stream to the device for
+// all the program's sound, and no second player with its own timers: the music costs
+// little more than its decoding.
 class BackgroundMusic : public QObject {
     Q_OBJECT
 public:
     // Without `mediaBackend` (see mediaBackendPresent()) every file fails.
-    explicit BackgroundMusic(bool mediaBackend, QObject *parent = nullptr);
+    BackgroundMusic(SoundMixer &mixer, bool mediaBackend, QObject *parent = nullptr);
 
     // Starts `path` from its beginning; an empty path stops the music.
     void play(const QString &path);
     void stop();
-    // The devices changed: music lost with its device is tried again now.
-    void retryLost();
-    void setDucked(bool ducked);
-    void setMuted(bool muted);
+    // Keeps the mixer a second ahead; called as the device plays.
+    void topUp();
 
 signals:
-    // The file itself cannot be played; `reason` is short and in Chinese.
+    // The file cannot be played; `reason` is short and in Chinese.
     void failed(const QString &path, const QString &reason);
 
 private:
-    void step();
-    double target() const;
+    void decodeFromStart();
+    void read(qsizetype aheadFrames);
+    void passEnded();
+    void fail(const QString &reason, QString path);
 
-    void makePlayer();
-    void begin(const QString &path);
-    void halt();
-
+    SoundMixer &mixer_;
     bool mediaBackend_;
-    QMediaPlayer *player_ = nullptr;
-    QAudioOutput *output_ = nullptr;
-    QTimer *ramp_ = nullptr;
-    QTimer *retry_ = nullptr;
+    QAudioDecoder *decoder_ = nullptr;
     QString path_;
-    // Music that stopped because its device went, and the wait before it is tried again.
-    QString lost_;
-    int retryMs_ = 0;
-    bool ducked_ = false;
-    bool muted_ = false;
-    double volume_ = 1.0;
+    // Counts the decoders made: a signal of one replaced meanwhile is not acted on.
+    int pass_ = 0;
+    // Frames decoded in this pass: a file that gives none ends the music instead of being
+    // read again and again.
+    qsizetype passFrames_ = 0;
 };

@@ -27,10 +27,9 @@ ClipDecoder::ClipDecoder(const QString &path, int sampleRate, qsizetype maxFrame
 void ClipDecoder::start()
 {
     QFile file(path_);
-    if (!file.open(QIODevice::ReadOnly))
-        return fail(QStringLiteral("无法打开：%1").arg(file.errorString()));
-    if (file.size() == 0)
-        return fail(QStringLiteral("文件是空的"));
+    const QString unreadable = openMusicFile(file);
+    if (!unreadable.isEmpty())
+        return fail(unreadable);
     // A WAV file is known by its content, whatever its name says.
     if (file.peek(12).startsWith("RIFF") && file.peek(12).mid(8) == "WAVE") {
         QString error;
@@ -59,11 +58,7 @@ void ClipDecoder::start()
     connect(decoder_, &QAudioDecoder::bufferReady, this, &ClipDecoder::readBuffers);
     connect(decoder_, &QAudioDecoder::finished, this, &ClipDecoder::finish);
     connect(decoder_, qOverload<QAudioDecoder::Error>(&QAudioDecoder::error), this,
-            [this](QAudioDecoder::Error) {
-                // The backend's own words are English and technical: the operator learns what
-                // to do instead.
-                fail(QStringLiteral("文件已损坏，或不是这台电脑能播放的格式"));
-            });
+            [this](QAudioDecoder::Error) { fail(undecodableText()); });
     decoder_->setSource(QUrl::fromLocalFile(path_));
     decoder_->start();
 }

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QPluginLoader>
@@ -31,4 +32,18 @@ bool mediaBackendPresent()
 QString missingBackendText()
 {
     return QStringLiteral("程序文件夹里缺少播放它的组件 multimedia，请把程序文件夹完整复制过来");
+}
+
+QString openMusicFile(QFile &file)
+{
+    if (!file.open(QIODevice::ReadOnly))
+        return QStringLiteral("无法打开：%1").arg(file.errorString());
+    if (file.size() == 0)
+        return QStringLiteral("文件是空的");
+    return {};
+}
+
+QString undecodableText()
+{
+    return QStringLiteral("文件已损坏，或不是这台电脑能播放的格式");
 }

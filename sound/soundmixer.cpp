@@ -8,6 +8,9 @@ namespace {
 constexpr float RampSeconds = 0.008f;
 constexpr float FadeSeconds = 1.0f / 3.0f;
 constexpr float MuteSeconds = 0.02f;
+// Under the roll music the background stays faintly there, as a hall's music does when
+// the host speaks.
+constexpr float DuckedLevel = 0.2f;
 
 float stepFor(int rate, float seconds)
 {
@@ -128,10 +131,37 @@ bool SoundMixer::isMuted() const
     return m_muted;
 }
 
+void SoundMixer::startBackground()
+{
+    m_background.clear();
+    m_backgroundOn = true;
+    m_backgroundStopping = false;
+    m_backgroundEntry = 0.0f;
+    m_backgroundLevel = isForegroundPlaying() ? DuckedLevel : 1.0f;
+}
+
+void SoundMixer::queueBackground(const qint16 *samples, qsizetype frames)
+{
+    if (m_backgroundOn && !m_backgroundStopping)
+        m_background.push(samples, frames);
+}
+
+qsizetype SoundMixer::backgroundQueued() const
+{
+    return m_background.frames();
+}
+
+void SoundMixer::stopBackground()
+{
+    if (m_backgroundOn)
+        m_backgroundStopping = true;
+}
+
 bool SoundMixer::isSounding() const
 {
-    return isForegroundPlaying() || std::any_of(m_released.begin(), m_released.end(),
-                                                [](const Voice &v) { return v.active(); });
+    return isForegroundPlaying() || m_backgroundOn ||
+           std::any_of(m_released.begin(), m_released.end(),
+                       [](const Voice &v) { return v.active(); });
 }
 
 bool SoundMixer::isForegroundPlaying() const
@@ -167,6 +197,37 @@ void SoundMixer::mixVoice(Voice &voice, float *mix, qsizetype frames) const
     }
 }
 
+void SoundMixer::mixBackground(float *mix, qsizetype frames)
+{
+    const qsizetype got = m_background.pop(m_backgroundBlock.data(), frames);
+    const float level = isForegroundPlaying() ? DuckedLevel : 1.0f;
+    const float entry = m_backgroundStopping ? 0.0f : 1.0f;
+    for (qsizetype i = 0; i < got; ++i) {
+        if (m_backgroundLevel != level) {
+            m_backgroundLevel = m_backgroundLevel < level
+                                    ? std::min(m_backgroundLevel + m_fadeStep, level)
+                                    : std::max(m_backgroundLevel - m_fadeStep, level);
+        }
+        if (m_backgroundEntry != entry) {
+            m_backgroundEntry = m_backgroundEntry < entry
+                                    ? std::min(m_backgroundEntry + m_rampStep, entry)
+                                    : std::max(m_backgroundEntry - m_rampStep, entry);
+        }
+        const float gain = m_backgroundLevel * m_backgroundEntry;
+        mix[2 * i] += gain * float(m_backgroundBlock[size_t(2 * i)]);
+        mix[2 * i + 1] += gain * float(m_backgroundBlock[size_t(2 * i + 1)]);
+    }
+    // Ran short (the decoder late, or its file's end still being read): silent until more
+    // comes, which then rises from nothing.
+    if (got < frames)
+        m_backgroundEntry = 0.0f;
+    if (m_backgroundStopping && (m_backgroundEntry == 0.0f || got < frames)) {
+        m_background.clear();
+        m_backgroundOn = false;
+        m_backgroundStopping = false;
+    }
+}
+
 void SoundMixer::render(qint16 *out, qsizetype frames)
 {
     const float masterTarget = m_muted ? 0.0f : 1.0f;
@@ -181,6 +242,8 @@ void SoundMixer::render(qint16 *out, qsizetype frames)
             if (voice.active())
                 mixVoice(voice, m_mix.data(), block);
         }
+        if (m_backgroundOn)
+            mixBackground(m_mix.data(), block);
         for (qsizetype i = 0; i < block; ++i) {
             if (m_master != masterTarget) {
                 m_master = m_master < masterTarget ? std::min(m_master + m_muteStep, masterTarget)

@@ -1,12 +1,14 @@
 #pragma once
 
+#include "framequeue.h"
 #include "soundclip.h"
 
 #include <array>
 #include <memory>
 
-// The program's foreground sounds mixed into one stereo stream: the roll music, looped while
-// a tier rolls and faded out at the stop, and the fanfare once per winner. Single-threaded:
+// The program's sounds mixed into one stereo stream: the roll music, looped while a tier
+// rolls and faded out at the stop, the fanfare once per winner, and under them the
+// background music as its decoder streams it in. Single-threaded:
 // the audio thread alone calls it. Every change of level is a short ramp, so neither a
 // start, a stop, a restart, a new clip nor muting clicks.
 class SoundMixer {
@@ -27,8 +29,15 @@ public:
     // way does not restart.
     void setMuted(bool muted);
     bool isMuted() const;
-    bool isSounding() const;          // roll, fade or fanfare still to come
-    bool isForegroundPlaying() const; // roll (incl. its fade) or fanfare playing
+    // The background music, decoded ahead by its caller into the mixer's queue. It ducks to a
+    // fifth under the roll and the fanfare and comes back after, over a third of a second
+    // each way. Music that runs short falls silent until more comes, rising again in ~10 ms.
+    void startBackground(); // from silence, dropping whatever was queued
+    void queueBackground(const qint16 *samples, qsizetype frames);
+    qsizetype backgroundQueued() const; // frames
+    void stopBackground();              // to silence in ~10 ms, then the rest is dropped
+    bool isSounding() const;            // roll, fade, fanfare or background still to come
+    bool isForegroundPlaying() const;   // roll (incl. its fade) or fanfare playing
     // Overwrites `frames` stereo frames; sums with saturation.
     void render(qint16 *out, qsizetype frames);
 
@@ -52,6 +61,7 @@ private:
     Voice start(const Clip &clip, bool looping) const;
     void release(Voice &voice); // hands the voice to a short fade-out of its own
     void mixVoice(Voice &voice, float *mix, qsizetype frames) const;
+    void mixBackground(float *mix, qsizetype frames);
 
     int m_rate;
     float m_rampStep; // full scale in ~10 ms: starts, stops, restarts
@@ -62,7 +72,15 @@ private:
     Voice m_roll;
     Voice m_fanfare;
     std::array<Voice, 4> m_released;
+    // The background: `m_backgroundEntry` rises after a start or a gap and falls at the stop;
+    // `m_backgroundLevel` follows the ducking.
+    FrameQueue m_background;
+    bool m_backgroundOn = false;
+    bool m_backgroundStopping = false;
+    float m_backgroundEntry = 0.0f;
+    float m_backgroundLevel = 1.0f;
     bool m_muted = false;
     float m_master = 1.0f;
     std::array<float, 2048> m_mix{};
+    std::array<qint16, 2048> m_backgroundBlock{};
 };

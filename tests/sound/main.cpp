@@ -9,10 +9,12 @@ int main(int argc, char *argv[])
     WavFileTest wav;
     ResampleTest resample;
     MixerTest mixer;
+    BackgroundTest background;
     BuiltinSoundsTest builtin;
     int failed = QTest::qExec(&wav, argc, argv);
     failed |= QTest::qExec(&resample, argc, argv);
     failed |= QTest::qExec(&mixer, argc, argv);
+    failed |= QTest::qExec(&background, argc, argv);
     failed |= QTest::qExec(&builtin, argc, argv);
     return failed;
 }

@@ -47,6 +47,17 @@ private slots:
     void convertsClipsOfAnotherRate();
 };
 
+class BackgroundTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void queueKeepsOrder_data();
+    void queueKeepsOrder();
+    void levelFollowsTheForeground_data();
+    void levelFollowsTheForeground();
+    void changesWithoutClicks();
+};
+
 class BuiltinSoundsTest : public QObject {
     Q_OBJECT
 
