@@ -9,17 +9,19 @@
 #include <QUrl>
 
 #include <limits>
+#include <utility>
 
 namespace {
 
 // How far the decoding keeps ahead of the device: enough to hide the decoder's restart at
 // the end of each pass and a busy moment of the machine, and only a fifth of a megabyte.
 constexpr int AheadMs = 1000;
+constexpr int DecodedRate = 44100;
 
 } // namespace
 
 BackgroundMusic::BackgroundMusic(SoundMixer &mixer, bool mediaBackend, QObject *parent)
-    : QObject(parent), mixer_(mixer), mediaBackend_(mediaBackend)
+    : QObject(parent), mixer_(mixer), mediaBackend_(mediaBackend), resampler_(mixer.sampleRate())
 {
 }
 
@@ -35,6 +37,7 @@ void BackgroundMusic::play(const QString &path)
     if (!mediaBackend_)
         return fail(missingBackendText(), path);
     path_ = path;
+    resampler_.reset();
     mixer_.startBackground();
     decodeFromStart();
 }
@@ -44,32 +47,36 @@ void BackgroundMusic::stop()
     path_.clear();
     ++pass_;
     mixer_.stopBackground();
-    if (decoder_) {
-        decoder_->stop();
-        decoder_->deleteLater();
-        decoder_ = nullptr;
-    }
+    dropDecoder();
+}
+
+void BackgroundMusic::dropDecoder()
+{
+    if (!decoder_)
+        return;
+    disconnect(std::exchange(bufferReady_, {}));
+    decoder_->stop();
+    decoder_->deleteLater();
+    decoder_ = nullptr;
 }
 
 // A new decoder for each pass: a decoder that has reached the end is not read again the same
 // way by every platform's backend.
 void BackgroundMusic::decodeFromStart()
 {
-    if (decoder_) {
-        decoder_->stop();
-        decoder_->deleteLater();
-    }
+    dropDecoder();
     passFrames_ = 0;
     const int pass = ++pass_;
+    // At CD rate, which nearly every MP3 and AAC file has: the platform then passes it through,
+    // where its resampler would cost more than the decoding, and ours takes it to the mixer's
+    // rate for a fraction of that. (Qt 6.4 cannot hand over a file's own format: GStreamer's
+    // MP3 decoder gives planar samples that its player refuses.)
     decoder_ = new QAudioDecoder(this);
     QAudioFormat format;
-    format.setSampleRate(mixer_.sampleRate());
+    format.setSampleRate(DecodedRate);
     format.setChannelCount(2);
     format.setSampleFormat(QAudioFormat::Int16);
     decoder_->setAudioFormat(format);
-    // The decoder holds a few buffers and then waits until they are read: it decodes only
-    // as fast as the music plays.
-    connect(decoder_, &QAudioDecoder::bufferReady, this, &BackgroundMusic::topUp);
     // Queued: the next decoder is not made from inside the last one's signal.
     connect(
         decoder_, &QAudioDecoder::finished, this,
@@ -85,11 +92,23 @@ void BackgroundMusic::decodeFromStart()
             });
     decoder_->setSource(QUrl::fromLocalFile(path_));
     decoder_->start();
+    // The decoder holds a few buffers and then waits until they are read: it decodes only
+    // as fast as the music plays.
+    topUp();
 }
 
 void BackgroundMusic::topUp()
 {
-    read(qsizetype(mixer_.sampleRate()) * AheadMs / 1000);
+    const qsizetype ahead = qsizetype(mixer_.sampleRate()) * AheadMs / 1000;
+    read(ahead);
+    // Behind (at the start, or a file that comes in small buffers), each buffer is read as it
+    // comes; ahead, only as the device plays, which wakes this thread half as often.
+    const bool behind = decoder_ && mixer_.backgroundQueued() < ahead / 2;
+    if (behind && !bufferReady_)
+        bufferReady_ =
+            connect(decoder_, &QAudioDecoder::bufferReady, this, &BackgroundMusic::topUp);
+    else if (!behind && bufferReady_)
+        disconnect(std::exchange(bufferReady_, {}));
 }
 
 void BackgroundMusic::read(qsizetype aheadFrames)
@@ -97,21 +116,32 @@ void BackgroundMusic::read(qsizetype aheadFrames)
     while (decoder_ && mixer_.backgroundQueued() < aheadFrames && decoder_->bufferAvailable()) {
         const QAudioBuffer buffer = decoder_->read();
         const QAudioFormat format = buffer.format();
-        const qsizetype most = std::numeric_limits<qsizetype>::max();
-        SoundClip part;
-        // The backend may not honour the format asked for: take what it gives.
-        if (format.sampleFormat() == QAudioFormat::Float)
-            part =
-                toStereoClip(buffer.constData<float>(), buffer.frameCount(), format.channelCount(),
-                             format.sampleRate(), mixer_.sampleRate(), most);
-        else if (format.sampleFormat() == QAudioFormat::Int16)
-            part =
-                toStereoClip(buffer.constData<qint16>(), buffer.frameCount(), format.channelCount(),
-                             format.sampleRate(), mixer_.sampleRate(), most);
-        else
+        const int channels = format.channelCount();
+        const int rate = format.sampleRate();
+        converted_.clear();
+        switch (format.sampleFormat()) {
+        case QAudioFormat::UInt8:
+            resampler_.convert(buffer.constData<quint8>(), buffer.frameCount(), channels, rate,
+                               converted_);
+            break;
+        case QAudioFormat::Int16:
+            resampler_.convert(buffer.constData<qint16>(), buffer.frameCount(), channels, rate,
+                               converted_);
+            break;
+        case QAudioFormat::Int32:
+            resampler_.convert(buffer.constData<qint32>(), buffer.frameCount(), channels, rate,
+                               converted_);
+            break;
+        case QAudioFormat::Float:
+            resampler_.convert(buffer.constData<float>(), buffer.frameCount(), channels, rate,
+                               converted_);
+            break;
+        default:
             return fail(QStringLiteral("解码器给出的声音格式无法使用"), path_);
-        mixer_.queueBackground(part.samples.data(), part.frames());
-        passFrames_ += part.frames();
+        }
+        const qsizetype frames = qsizetype(converted_.size() / 2);
+        mixer_.queueBackground(converted_.data(), frames);
+        passFrames_ += frames;
     }
 }
 

@@ -1,7 +1,11 @@
 #pragma once
 
+#include "streamresampler.h"
+
 #include <QObject>
 #include <QString>
+
+#include <vector>
 
 class QAudioDecoder;
 class SoundMixer;
@@ -29,6 +33,7 @@ signals:
 
 private:
     void decodeFromStart();
+    void dropDecoder();
     void read(qsizetype aheadFrames);
     void passEnded();
     void fail(const QString &reason, QString path);
@@ -36,7 +41,11 @@ private:
     SoundMixer &mixer_;
     bool mediaBackend_;
     QAudioDecoder *decoder_ = nullptr;
+    QMetaObject::Connection bufferReady_;
     QString path_;
+    // The file's frames at the mixer's rate; a pass runs into the next without a seam.
+    StreamResampler resampler_;
+    std::vector<qint16> converted_;
     // Counts the decoders made: a signal of one replaced meanwhile is not acted on.
     int pass_ = 0;
     // Frames decoded in this pass: a file that gives none ends the music instead of being

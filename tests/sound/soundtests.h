@@ -26,6 +26,16 @@ private slots:
     void refusesNonsense();
 };
 
+class StreamResamplerTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void joinsAreNotHeard_data();
+    void joinsAreNotHeard();
+    void readsEverySampleFormat();
+    void newRateStartsAfresh();
+};
+
 class MixerTest : public QObject {
     Q_OBJECT
 
