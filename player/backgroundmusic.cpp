@@ -116,25 +116,23 @@ void BackgroundMusic::read(qsizetype aheadFrames)
     while (decoder_ && mixer_.backgroundQueued() < aheadFrames && decoder_->bufferAvailable()) {
         const QAudioBuffer buffer = decoder_->read();
         const QAudioFormat format = buffer.format();
-        const int channels = format.channelCount();
-        const int rate = format.sampleRate();
         converted_.clear();
+        const auto convert = [&](const auto *samples) {
+            resampler_.convert(samples, buffer.frameCount(), format.channelCount(),
+                               format.sampleRate(), converted_);
+        };
         switch (format.sampleFormat()) {
         case QAudioFormat::UInt8:
-            resampler_.convert(buffer.constData<quint8>(), buffer.frameCount(), channels, rate,
-                               converted_);
+            convert(buffer.constData<quint8>());
             break;
         case QAudioFormat::Int16:
-            resampler_.convert(buffer.constData<qint16>(), buffer.frameCount(), channels, rate,
-                               converted_);
+            convert(buffer.constData<qint16>());
             break;
         case QAudioFormat::Int32:
-            resampler_.convert(buffer.constData<qint32>(), buffer.frameCount(), channels, rate,
-                               converted_);
+            convert(buffer.constData<qint32>());
             break;
         case QAudioFormat::Float:
-            resampler_.convert(buffer.constData<float>(), buffer.frameCount(), channels, rate,
-                               converted_);
+            convert(buffer.constData<float>());
             break;
         default:
             return fail(QStringLiteral("解码器给出的声音格式无法使用"), path_);

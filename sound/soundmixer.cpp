@@ -12,6 +12,12 @@ constexpr float MuteSeconds = 0.02f;
 // the host speaks.
 constexpr float DuckedLevel = 0.2f;
 
+// One frame's move of a level towards its target.
+float approach(float value, float target, float step)
+{
+    return value < target ? std::min(value + step, target) : std::max(value - step, target);
+}
+
 float stepFor(int rate, float seconds)
 {
     return 1.0f / std::max(1.0f, float(rate) * seconds);
@@ -176,9 +182,7 @@ void SoundMixer::mixVoice(Voice &voice, float *mix, qsizetype frames) const
     for (qsizetype i = 0; i < frames; ++i) {
         voice.entry = std::min(voice.entry + m_rampStep, 1.0f);
         if (voice.gain != voice.target) {
-            voice.gain = voice.gain < voice.target
-                             ? std::min(voice.gain + voice.step, voice.target)
-                             : std::max(voice.gain - voice.step, voice.target);
+            voice.gain = approach(voice.gain, voice.target, voice.step);
         } else if (voice.gain == 0.0f) {
             voice = Voice{}; // faded out for good
             return;
@@ -203,16 +207,8 @@ void SoundMixer::mixBackground(float *mix, qsizetype frames)
     const float level = isForegroundPlaying() ? DuckedLevel : 1.0f;
     const float entry = m_backgroundStopping ? 0.0f : 1.0f;
     for (qsizetype i = 0; i < got; ++i) {
-        if (m_backgroundLevel != level) {
-            m_backgroundLevel = m_backgroundLevel < level
-                                    ? std::min(m_backgroundLevel + m_fadeStep, level)
-                                    : std::max(m_backgroundLevel - m_fadeStep, level);
-        }
-        if (m_backgroundEntry != entry) {
-            m_backgroundEntry = m_backgroundEntry < entry
-                                    ? std::min(m_backgroundEntry + m_rampStep, entry)
-                                    : std::max(m_backgroundEntry - m_rampStep, entry);
-        }
+        m_backgroundLevel = approach(m_backgroundLevel, level, m_fadeStep);
+        m_backgroundEntry = approach(m_backgroundEntry, entry, m_rampStep);
         const float gain = m_backgroundLevel * m_backgroundEntry;
         mix[2 * i] += gain * float(m_backgroundBlock[size_t(2 * i)]);
         mix[2 * i + 1] += gain * float(m_backgroundBlock[size_t(2 * i + 1)]);
@@ -245,10 +241,7 @@ void SoundMixer::render(qint16 *out, qsizetype frames)
         if (m_backgroundOn)
             mixBackground(m_mix.data(), block);
         for (qsizetype i = 0; i < block; ++i) {
-            if (m_master != masterTarget) {
-                m_master = m_master < masterTarget ? std::min(m_master + m_muteStep, masterTarget)
-                                                   : std::max(m_master - m_muteStep, masterTarget);
-            }
+            m_master = approach(m_master, masterTarget, m_muteStep);
             for (int side = 0; side < 2; ++side) {
                 const float value = m_mix[size_t(2 * i + side)] * m_master;
                 out[2 * i + side] = qint16(std::lrint(std::clamp(value, -32768.0f, 32767.0f)));

@@ -48,33 +48,9 @@ void StreamResampler::reset()
     m_phase = 0;
 }
 
-void StreamResampler::convert(const quint8 *samples, qsizetype frames, int channels, int fromRate,
-                              std::vector<qint16> &out)
-{
-    convertBlock(samples, frames, channels, fromRate, out);
-}
-
-void StreamResampler::convert(const qint16 *samples, qsizetype frames, int channels, int fromRate,
-                              std::vector<qint16> &out)
-{
-    convertBlock(samples, frames, channels, fromRate, out);
-}
-
-void StreamResampler::convert(const qint32 *samples, qsizetype frames, int channels, int fromRate,
-                              std::vector<qint16> &out)
-{
-    convertBlock(samples, frames, channels, fromRate, out);
-}
-
-void StreamResampler::convert(const float *samples, qsizetype frames, int channels, int fromRate,
-                              std::vector<qint16> &out)
-{
-    convertBlock(samples, frames, channels, fromRate, out);
-}
-
 template <typename Sample>
-void StreamResampler::convertBlock(const Sample *samples, qsizetype frames, int channels,
-                                   int fromRate, std::vector<qint16> &out)
+void StreamResampler::convert(const Sample *samples, qsizetype frames, int channels, int fromRate,
+                              std::vector<qint16> &out)
 {
     if (frames <= 0 || channels <= 0 || fromRate <= 0 || m_toRate <= 0)
         return;
@@ -93,6 +69,12 @@ void StreamResampler::convertBlock(const Sample *samples, qsizetype frames, int 
     }
     interpolate(fromRate, out);
 }
+
+// The sample formats decoders hand over.
+template void StreamResampler::convert(const quint8 *, qsizetype, int, int, std::vector<qint16> &);
+template void StreamResampler::convert(const qint16 *, qsizetype, int, int, std::vector<qint16> &);
+template void StreamResampler::convert(const qint32 *, qsizetype, int, int, std::vector<qint16> &);
+template void StreamResampler::convert(const float *, qsizetype, int, int, std::vector<qint16> &);
 
 void StreamResampler::interpolate(int fromRate, std::vector<qint16> &out)
 {

@@ -20,20 +20,12 @@ public:
     // Appends the block's frames at the mixer's rate to `out` (interleaved stereo). Samples
     // are 8-bit unsigned, 16- or 32-bit signed, or float at ±1 full scale. A block of
     // another rate than the last starts afresh.
-    void convert(const quint8 *samples, qsizetype frames, int channels, int fromRate,
-                 std::vector<qint16> &out);
-    void convert(const qint16 *samples, qsizetype frames, int channels, int fromRate,
-                 std::vector<qint16> &out);
-    void convert(const qint32 *samples, qsizetype frames, int channels, int fromRate,
-                 std::vector<qint16> &out);
-    void convert(const float *samples, qsizetype frames, int channels, int fromRate,
+    template <typename Sample>
+    void convert(const Sample *samples, qsizetype frames, int channels, int fromRate,
                  std::vector<qint16> &out);
 
 private:
     using Frame = std::pair<float, float>;
-    template <typename Sample>
-    void convertBlock(const Sample *samples, qsizetype frames, int channels, int fromRate,
-                      std::vector<qint16> &out);
     void interpolate(int fromRate, std::vector<qint16> &out);
 
     int m_toRate;
