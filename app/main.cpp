@@ -1,3 +1,4 @@
+#include "firstpaint.h"
 #include "form1.h"
 #include "messageboxnotifier.h"
 #include "musicplayer.h"
@@ -18,6 +19,13 @@
 
 #include <commctrl.h>
 #endif
+
+namespace {
+
+// A window not painted by then (started minimised) does not hold the sound back longer.
+constexpr int SoundStartLatestMs = 1000;
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
@@ -52,26 +60,24 @@ int main(int argc, char *argv[])
     int code = 0;
     {
         ProgramHost host(notifier, *random, *directory);
-        // Made once the program runs: a second copy that refuses to start needs no sound.
-        std::optional<MusicPlayer> music;
-        host.setSoundOutput([&music](const SoundCue &cue) {
-            if (music)
-                music->apply(cue);
-        });
+        MusicPlayer music;
+        host.setSoundOutput([&music](const SoundCue &cue) { music.apply(cue); });
         notifier.setPlacement(&host.boxPlacement());
         QObject::connect(&host, &ProgramHost::programEnded, &app,
                          [] { QCoreApplication::exit(0); });
+        // A second copy that refuses to start never opens the sound.
         if (!host.start())
             return 0;
-        music.emplace();
-        QObject::connect(&*music, &MusicPlayer::problem, &host, [&host](const QString &text) {
+        QObject::connect(&music, &MusicPlayer::problem, &host, [&host](const QString &text) {
             if (host.mainWindow())
                 host.mainWindow()->soundProblem(text);
         });
-        QObject::connect(&*music, &MusicPlayer::deviceAvailable, &host,
+        QObject::connect(&music, &MusicPlayer::deviceAvailable, &host,
                          &ProgramHost::setSoundDeviceAvailable);
-        // The window is up before the sound device and the music files are opened.
-        music->start(*directory);
+        // The window is on the screen before the media backend, the sound device and the
+        // music files are opened: none of them may delay it.
+        afterFirstPaint(host.mainWindow(), SoundStartLatestMs, &music,
+                        [&music, &directory] { music.start(*directory); });
         code = QApplication::exec();
     }
 #ifdef Q_OS_WIN

@@ -8,6 +8,7 @@
 //   prizedraw_probe stage DIR          opens the stage view as F5 does, prints the time to
 //                                      its first frame and to DIR's stage picture shown
 // DIR holds bt.txt and cjk.txt, as the program's own directory does.
+#include "firstpaint.h"
 #include "form1.h"
 #include "messageboxnotifier.h"
 #include "musicplayer.h"
@@ -24,34 +25,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
-#include <functional>
-#include <utility>
 #include <vector>
 
 namespace {
-
-// Calls `then` once, at the main window's first paint.
-class FirstPaint : public QObject {
-public:
-    FirstPaint(ProgramHost &host, std::function<void()> then) : host_(host), then_(std::move(then))
-    {
-        qApp->installEventFilter(this);
-    }
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        if (event->type() == QEvent::Paint && watched == host_.mainWindow() && then_) {
-            // Run after this paint has finished, and only once.
-            QTimer::singleShot(0, this, std::exchange(then_, {}));
-        }
-        return false;
-    }
-
-private:
-    ProgramHost &host_;
-    std::function<void()> then_;
-};
 
 double percentile(std::vector<double> values, double share)
 {
@@ -169,25 +145,22 @@ int main(int argc, char *argv[])
     ProgramHost host(notifier, *random, directory);
     MusicPlayer music;
     host.setSoundOutput([&music](const SoundCue &cue) { music.apply(cue); });
-
-    FirstPaint firstPaint(host, [&] {
-        if (mode == "cadence") {
-            measureCadence(*host.mainWindow(), count);
-            return;
-        }
-        if (mode == "stop") {
-            measureStops(*host.mainWindow(), count);
-            return;
-        }
-        if (mode == "stage") {
-            measureStage(*host.mainWindow());
-            return;
-        }
-        // Leaving without tearing down the pool: only the way in is measured.
-        std::fflush(stdout);
-        std::_Exit(EXIT_SUCCESS);
-    });
     host.start();
-    music.start(directory);
+    // The first paint itself is awaited, however long it takes: it is what is measured.
+    afterFirstPaint(host.mainWindow(), 600'000, &music, [&] {
+        if (mode == "startup") {
+            // Leaving without tearing down the pool: only the way in is measured. The sound
+            // starts after the first paint, as in the program.
+            std::fflush(stdout);
+            std::_Exit(EXIT_SUCCESS);
+        }
+        music.start(directory);
+        if (mode == "cadence")
+            measureCadence(*host.mainWindow(), count);
+        else if (mode == "stop")
+            measureStops(*host.mainWindow(), count);
+        else if (mode == "stage")
+            measureStage(*host.mainWindow());
+    });
     return QApplication::exec();
 }

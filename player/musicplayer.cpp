@@ -6,6 +6,8 @@
 #include <QDeadlineTimer>
 #include <QMediaDevices>
 
+#include <utility>
+
 namespace {
 
 // How long the program's end waits for the sound to close its device.
@@ -16,10 +18,6 @@ constexpr int ClosingMs = 1500;
 MusicPlayer::MusicPlayer(QObject *parent)
     : QObject(parent), thread_(new QThread), worker_(new AudioWorker)
 {
-    // Qt's media devices are made by whichever thread asks first, and on Windows they are COM
-    // objects of that thread: made here, the program's end tears them down where they were
-    // made, not in the sound's thread, which has ended by then.
-    QMediaDevices::audioOutputs();
     thread_->setObjectName(QStringLiteral("sound"));
     worker_->moveToThread(thread_);
     connect(thread_, &QThread::finished, worker_, &QObject::deleteLater);
@@ -39,13 +37,27 @@ MusicPlayer::~MusicPlayer()
 
 void MusicPlayer::start(const QString &directory)
 {
+    if (started_)
+        return;
+    started_ = true;
+    // Qt's media devices are made by whichever thread asks first, and on Windows they are COM
+    // objects of that thread: made here, the program's end tears them down where they were
+    // made, not in the sound's thread, which has ended by then.
+    QMediaDevices::audioOutputs();
     // Plugins are looked for here, in the main thread, as Qt itself does.
     const bool backend = mediaBackendPresent();
     QMetaObject::invokeMethod(
         worker_, [worker = worker_, directory, backend] { worker->start(directory, backend); });
+    for (const SoundCue &cue : std::exchange(waiting_, {}))
+        apply(cue);
 }
 
 void MusicPlayer::apply(const SoundCue &cue)
 {
+    // A press before the sound was started still counts: a mute, above all, must not be lost.
+    if (!started_) {
+        waiting_.append(cue);
+        return;
+    }
     QMetaObject::invokeMethod(worker_, [worker = worker_, cue] { worker->apply(cue); });
 }

@@ -2,6 +2,7 @@
 
 #include "soundcues.h"
 
+#include <QList>
 #include <QObject>
 #include <QThread>
 
@@ -17,6 +18,9 @@ public:
     ~MusicPlayer() override;
 
     // Opens the device and reads the music files of `directory`, on the sound's thread.
+    // Qt's media backend is loaded here, on the caller's thread: a slow sound server or a
+    // first scan of the platform's media plugins takes this long. Cues applied before
+    // are kept and played in order.
     void start(const QString &directory);
     void apply(const SoundCue &cue);
 
@@ -28,4 +32,6 @@ signals:
 private:
     QThread *thread_;
     AudioWorker *worker_ = nullptr;
+    bool started_ = false;
+    QList<SoundCue> waiting_;
 };

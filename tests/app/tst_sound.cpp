@@ -1,6 +1,7 @@
 #include "tst_sound.h"
 
 #include "drawwindowpresses.h"
+#include "firstpaint.h"
 #include "form2.h"
 #include "programhost.h"
 #include "soundmark.h"
@@ -11,6 +12,9 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QTest>
+
+#include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -226,4 +230,56 @@ void TestSound::settingsSaveKeepsTheSoundState()
     QVERIFY(!mark->isDeviceAvailable());
     host.setSoundDeviceAvailable(true);
     QVERIFY(mark->isDeviceAvailable());
+}
+
+void TestSound::soundStartsOnceTheWindowIsPainted_data()
+{
+    QTest::addColumn<QString>("what");
+    QTest::addColumn<int>("latestMs");
+    QTest::addColumn<int>("runs");
+    QTest::newRow("shown: after its first paint, once") << QStringLiteral("show") << 60000 << 1;
+    QTest::newRow("never shown: at the latest") << QStringLiteral("hide") << 50 << 1;
+    QTest::newRow("closed before it was painted") << QStringLiteral("close") << 60000 << 1;
+    QTest::newRow("the sound gone first: never") << QStringLiteral("context") << 50 << 0;
+}
+
+void TestSound::soundStartsOnceTheWindowIsPainted()
+{
+    QFETCH(QString, what);
+    QFETCH(int, latestMs);
+    QFETCH(int, runs);
+
+    auto *window = new QWidget;
+    auto *context = new QObject;
+    int ran = 0;
+    bool paintedFirst = false;
+    struct PaintSeen : QObject {
+        bool painted = false;
+        bool eventFilter(QObject *, QEvent *event) override
+        {
+            painted = painted || event->type() == QEvent::Paint;
+            return false;
+        }
+    } paints;
+    window->installEventFilter(&paints);
+    afterFirstPaint(window, latestMs, context, [&] {
+        ++ran;
+        paintedFirst = paints.painted;
+    });
+    if (what == QLatin1String("show")) {
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+        QTRY_COMPARE(ran, 1);
+        QVERIFY(paintedFirst);
+        window->repaint();
+    } else if (what == QLatin1String("close")) {
+        delete std::exchange(window, nullptr);
+    } else if (what == QLatin1String("context")) {
+        delete std::exchange(context, nullptr);
+        window->show();
+    }
+    QTest::qWait(std::min(latestMs, 200) + 100);
+    QCOMPARE(ran, runs);
+    delete window;
+    delete context;
 }
