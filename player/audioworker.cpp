@@ -7,9 +7,13 @@
 #include "soundmixer.h"
 
 #include <QAudioSink>
+#include <QDeadlineTimer>
 #include <QFileInfo>
 #include <QMediaDevices>
+#include <QThread>
 #include <QTimer>
+
+#include <utility>
 
 namespace {
 
@@ -27,6 +31,8 @@ constexpr int SilentWatchesBeforeRest = 1000 / WatchMs;
 constexpr int ReopenMs = 2000;
 // A device that takes nothing for this long while it should play has gone.
 constexpr int StalledWatchesBeforeReopen = 500 / WatchMs;
+// How long the worker's end waits for a decoding to let go.
+constexpr int DecodingClosingMs = 1000;
 
 QString unplayableText(const QString &path, const QString &reason, bool builtIn)
 {
@@ -45,6 +51,13 @@ AudioWorker::~AudioWorker()
 {
     if (sink_)
         sink_->stop();
+    if (!decoding_)
+        return;
+    // A platform decoder that does not let go must not keep the program from ending: the
+    // thread is then left to the process's end.
+    decoding_->quit();
+    if (decoding_->wait(QDeadlineTimer(DecodingClosingMs)))
+        delete decoding_;
 }
 
 void AudioWorker::start(const QString &directory, bool mediaBackend)
@@ -52,6 +65,11 @@ void AudioWorker::start(const QString &directory, bool mediaBackend)
     directory_ = directory;
     mediaBackend_ = mediaBackend;
     mixer_ = std::make_unique<SoundMixer>(SampleRate);
+    // Music files are read whole, as fast as the decoder goes: on a thread of their own, or
+    // the device would wait for this one meanwhile and the background music break up.
+    decoding_ = new QThread;
+    decoding_->setObjectName(QStringLiteral("decoding"));
+    decoding_->start();
     unheard_.resize(size_t(2 * SampleRate * WatchMs / 1000));
     devices_ = new QMediaDevices(this);
     background_ = new BackgroundMusic(*mixer_, mediaBackend, this);
@@ -88,22 +106,24 @@ void AudioWorker::loadMusic()
     background_->play(findMusicFile(directory_, MusicRole::Background));
 }
 
-void AudioWorker::useClip(MusicRole role, const SoundClip &clip)
+void AudioWorker::useClip(MusicRole role, SoundClip clip)
 {
     if (role == MusicRole::Roll)
-        mixer_->setRollMusic(clip);
+        mixer_->setRollMusic(std::move(clip));
     else
-        mixer_->setFanfare(clip);
+        mixer_->setFanfare(std::move(clip));
 }
 
 void AudioWorker::decode(MusicRole role, const QString &path)
 {
-    auto *decoder = new ClipDecoder(path, SampleRate, MostFrames, mediaBackend_, this);
+    auto *decoder = new ClipDecoder(path, SampleRate, MostFrames, mediaBackend_);
+    decoder->moveToThread(decoding_);
+    connect(decoding_, &QThread::finished, decoder, &QObject::deleteLater);
     const int generation = generation_;
     connect(decoder, &ClipDecoder::decoded, this,
-            [this, decoder, role, generation](const SoundClip &clip) {
+            [this, decoder, role, generation](const std::shared_ptr<SoundClip> &clip) {
                 if (generation == generation_)
-                    useClip(role, clip);
+                    useClip(role, std::move(*clip));
                 decoder->deleteLater();
             });
     connect(decoder, &ClipDecoder::failed, this,
@@ -112,7 +132,7 @@ void AudioWorker::decode(MusicRole role, const QString &path)
                     emit problem(unplayableText(path, reason, true));
                 decoder->deleteLater();
             });
-    decoder->start();
+    QMetaObject::invokeMethod(decoder, &ClipDecoder::start);
 }
 
 void AudioWorker::apply(const SoundCue &cue)

@@ -16,6 +16,7 @@ class BackgroundMusic;
 class MixerDevice;
 class QAudioSink;
 class QMediaDevices;
+class QThread;
 class QTimer;
 class SoundMixer;
 
@@ -42,7 +43,7 @@ signals:
 
 private:
     void loadMusic();
-    void useClip(MusicRole role, const SoundClip &clip);
+    void useClip(MusicRole role, SoundClip clip);
     void decode(MusicRole role, const QString &path);
     void openSink();
     void closeSink();
@@ -61,6 +62,7 @@ private:
     QAudioSink *sink_ = nullptr;
     MixerDevice *stream_ = nullptr;
     BackgroundMusic *background_ = nullptr;
+    QThread *decoding_ = nullptr; // the roll music's and the fanfare's files are read there
     QTimer *watch_ = nullptr;
     QTimer *reopen_ = nullptr;
     int silentWatches_ = 0;

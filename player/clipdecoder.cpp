@@ -8,6 +8,8 @@
 #include <QFile>
 #include <QUrl>
 
+#include <utility>
+
 namespace {
 
 // A WAV file is read up to this much: four minutes of CD-quality stereo and more. A longer
@@ -40,7 +42,7 @@ void ClipDecoder::start()
         if (clip->isEmpty())
             return fail(QStringLiteral("文件里没有声音"));
         done_ = true;
-        emit decoded(*clip);
+        emit decoded(std::make_shared<SoundClip>(std::move(*clip)));
         return;
     }
     file.close();
@@ -94,7 +96,7 @@ void ClipDecoder::finish()
     if (clip_.isEmpty())
         return fail(QStringLiteral("文件里没有声音"));
     done_ = true;
-    emit decoded(clip_);
+    emit decoded(std::make_shared<SoundClip>(std::move(clip_)));
 }
 
 void ClipDecoder::fail(const QString &reason)

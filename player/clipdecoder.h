@@ -5,6 +5,8 @@
 #include <QObject>
 #include <QString>
 
+#include <memory>
+
 class QAudioDecoder;
 
 // Reads one music file into memory, for playing at once and looping without a gap: WAV
@@ -22,7 +24,8 @@ public:
     void start();
 
 signals:
-    void decoded(const SoundClip &clip);
+    // Shared, so that a long clip crosses to the sound's thread without a copy.
+    void decoded(std::shared_ptr<SoundClip> clip);
     // `reason` is short and in Chinese, for the operator's message.
     void failed(const QString &reason);
 
