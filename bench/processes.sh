@@ -6,8 +6,8 @@
 # and CPU while rolling with the stage view open full screen at 1920 x 1080, on its red and
 # over a photograph of the operator's, and with ten names a press at 1920 x 1080 and at
 # 3840 x 2160. With sound, in a hall of PulseAudio's: start-up with the operator's music
-# beside the program, CPU and the tick cadence while rolling with music, and the time from
-# the key to the first sound heard.
+# beside the program, CPU and the tick cadence while rolling with music, breaks in the
+# sound heard, and the time from the key to the first sound heard.
 #   processes.sh BUILD_DIR OUTPUT_FILE      writes "key value" lines
 # Needs Xvfb and xdotool; every process it starts is ended by its id.
 set -euo pipefail
@@ -218,6 +218,20 @@ xdotool key space
 sleep 2
 echo "cpu_music_rolling_percent $(cpu_percent 10)" >>"$out"
 stop_program
+# Breaks in the sound, heard from the program's start, while its roll music and fanfare are
+# read, through 20 s of rolling and the fanfare.
+record_hall "$work/start.raw" 2>/dev/null &
+recorder_pid=$!
+start_million
+xdotool key space
+sleep 20
+xdotool key space
+sleep 3
+stop_program
+kill "$recorder_pid"
+wait "$recorder_pid" 2>/dev/null || true
+recorder_pid=""
+echo "sound_breaks $(dropouts "$work/start.raw")" >>"$out"
 rm -f "$work/million/$journal"
 "$bench/prizedraw_probe" cadence "$work/million" 300 2>/dev/null |
     sed -n 's/^tick_\([a-z0-9_]*\) /tick_music_\1 /p' >>"$out"

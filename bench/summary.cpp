@@ -163,6 +163,15 @@ public:
             QString(), target, verdict(m && *m >= low && *m <= high));
     }
 
+    // A count of things that should not happen.
+    void noneOf(const QString &what, const QString &measured, const QString &unit)
+    {
+        const auto m = value(measured);
+        row(what,
+            m ? QStringLiteral("%1 %2").arg(*m, 0, 'f', 0).arg(unit) : QStringLiteral("missing"),
+            QString(), QString(), QStringLiteral("none"), verdict(m && *m == 0));
+    }
+
     // A figure shown for context, with no target of its own.
     void info(const QString &what, const QString &measured, const QString &unit)
     {
@@ -374,6 +383,9 @@ int main(int argc, char *argv[])
     table.bounded(QStringLiteral("Tick interval with music, 95th percentile"),
                   QStringLiteral("tick_music_p95_ms"), QStringLiteral("ms"), 0, 35,
                   QStringLiteral("≤ 35 ms"));
+    table.noneOf(QStringLiteral("Breaks in the sound heard: start with the three music files, "
+                                "20 s of rolling and the fanfare"),
+                 QStringLiteral("sound_breaks"), QStringLiteral("breaks"));
     table.bounded(QStringLiteral("Key to the first sound heard, median of five rolls"),
                   QStringLiteral("key_to_sound_ms"), QStringLiteral("ms"), 0, 100,
                   QStringLiteral("≤ 100 ms"));

@@ -59,6 +59,16 @@ last_sound_within() {
              END { if (last != "") printf "%.1f\n", last * 1000 }'
 }
 
+# Breaks in the recording $1: runs of at least 1 ms of exact silence after its first sound
+# and before its last. A stream that ran dry is filled with exact silence; music never is.
+dropouts() {
+    sox -t raw -r 48000 -e signed -b 16 -c 2 "$1" -t dat - 2>/dev/null |
+        awk '!/^;/ { if ($2 == 0 && $3 == 0) { run++; next }
+                     if (heard && run >= 48) breaks++
+                     run = 0; heard = 1 }
+             END { print breaks + 0 }'
+}
+
 # --- Measures of the recording, for the tests that listen --------------------------------
 # They read the recording $recording and keep their marks in the log $timeline, both
 # named by the caller; expect and wait_recorded end the test with the caller's fail.
