@@ -14,7 +14,7 @@
 #include <QTest>
 
 #include <algorithm>
-#include <utility>
+#include <memory>
 
 namespace {
 
@@ -249,8 +249,6 @@ void TestSound::soundStartsOnceTheWindowIsPainted()
     QFETCH(int, latestMs);
     QFETCH(int, runs);
 
-    auto *window = new QWidget;
-    auto *context = new QObject;
     int ran = 0;
     bool paintedFirst = false;
     struct PaintSeen : QObject {
@@ -261,25 +259,26 @@ void TestSound::soundStartsOnceTheWindowIsPainted()
             return false;
         }
     } paints;
+    // Made after what the work touches, so gone before it whatever the test's outcome.
+    auto window = std::make_unique<QWidget>();
+    auto context = std::make_unique<QObject>();
     window->installEventFilter(&paints);
-    afterFirstPaint(window, latestMs, context, [&] {
+    afterFirstPaint(window.get(), latestMs, context.get(), [&] {
         ++ran;
         paintedFirst = paints.painted;
     });
     if (what == QLatin1String("show")) {
         window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window));
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
         QTRY_COMPARE(ran, 1);
         QVERIFY(paintedFirst);
         window->repaint();
     } else if (what == QLatin1String("close")) {
-        delete std::exchange(window, nullptr);
+        window.reset();
     } else if (what == QLatin1String("context")) {
-        delete std::exchange(context, nullptr);
+        context.reset();
         window->show();
     }
     QTest::qWait(std::min(latestMs, 200) + 100);
     QCOMPARE(ran, runs);
-    delete window;
-    delete context;
 }
