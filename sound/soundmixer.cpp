@@ -52,21 +52,27 @@ int SoundMixer::sampleRate() const
 
 void SoundMixer::setRollMusic(SoundClip clip)
 {
-    m_rollClip = prepared(std::move(clip), m_rate);
+    // Converted before the lock, and the old clip let go after it: the device waits for
+    // neither.
+    Clip next = prepared(std::move(clip), m_rate);
+    const QMutexLocker lock(&m_lock);
+    m_rollClip.swap(next);
     if (!m_roll.active())
         return;
     // The new clip takes over from its start at the level and fade the old one had.
-    Voice next = start(m_rollClip, true);
-    next.gain = m_roll.gain;
-    next.target = m_roll.target;
-    next.step = m_roll.step;
+    Voice voice = start(m_rollClip, true);
+    voice.gain = m_roll.gain;
+    voice.target = m_roll.target;
+    voice.step = m_roll.step;
     release(m_roll);
-    m_roll = next.active() ? std::move(next) : Voice{};
+    m_roll = voice.active() ? std::move(voice) : Voice{};
 }
 
 void SoundMixer::setFanfare(SoundClip clip)
 {
-    m_fanfareClip = prepared(std::move(clip), m_rate);
+    Clip next = prepared(std::move(clip), m_rate);
+    const QMutexLocker lock(&m_lock);
+    m_fanfareClip.swap(next);
 }
 
 SoundMixer::Voice SoundMixer::start(const Clip &clip, bool looping) const
@@ -98,6 +104,7 @@ void SoundMixer::release(Voice &voice)
 
 void SoundMixer::startRoll()
 {
+    const QMutexLocker lock(&m_lock);
     release(m_roll);
     m_roll = start(m_rollClip, true);
     // A long fanfare of the operator's gives way to the next roll's music.
@@ -109,6 +116,7 @@ void SoundMixer::startRoll()
 
 void SoundMixer::fadeOutRoll()
 {
+    const QMutexLocker lock(&m_lock);
     if (!m_roll.active() || m_roll.target == 0.0f)
         return;
     m_roll.target = 0.0f;
@@ -117,60 +125,75 @@ void SoundMixer::fadeOutRoll()
 
 void SoundMixer::playFanfare()
 {
+    const QMutexLocker lock(&m_lock);
     release(m_fanfare);
     m_fanfare = start(m_fanfareClip, false);
 }
 
 void SoundMixer::stopAll()
 {
+    const QMutexLocker lock(&m_lock);
     release(m_roll);
     release(m_fanfare);
 }
 
 void SoundMixer::setMuted(bool muted)
 {
+    const QMutexLocker lock(&m_lock);
     m_muted = muted;
 }
 
 bool SoundMixer::isMuted() const
 {
+    const QMutexLocker lock(&m_lock);
     return m_muted;
 }
 
 void SoundMixer::startBackground()
 {
+    const QMutexLocker lock(&m_lock);
     m_background.clear();
     m_backgroundOn = true;
     m_backgroundStopping = false;
     m_backgroundEntry = 0.0f;
-    m_backgroundLevel = isForegroundPlaying() ? DuckedLevel : 1.0f;
+    m_backgroundLevel = foregroundPlaying() ? DuckedLevel : 1.0f;
 }
 
 void SoundMixer::queueBackground(const qint16 *samples, qsizetype frames)
 {
+    const QMutexLocker lock(&m_lock);
     if (m_backgroundOn && !m_backgroundStopping)
         m_background.push(samples, frames);
 }
 
 qsizetype SoundMixer::backgroundQueued() const
 {
+    const QMutexLocker lock(&m_lock);
     return m_background.frames();
 }
 
 void SoundMixer::stopBackground()
 {
+    const QMutexLocker lock(&m_lock);
     if (m_backgroundOn)
         m_backgroundStopping = true;
 }
 
 bool SoundMixer::isSounding() const
 {
-    return isForegroundPlaying() || m_backgroundOn ||
+    const QMutexLocker lock(&m_lock);
+    return foregroundPlaying() || m_backgroundOn ||
            std::any_of(m_released.begin(), m_released.end(),
                        [](const Voice &v) { return v.active(); });
 }
 
 bool SoundMixer::isForegroundPlaying() const
+{
+    const QMutexLocker lock(&m_lock);
+    return foregroundPlaying();
+}
+
+bool SoundMixer::foregroundPlaying() const
 {
     return m_roll.active() || m_fanfare.active();
 }
@@ -204,7 +227,7 @@ void SoundMixer::mixVoice(Voice &voice, float *mix, qsizetype frames) const
 void SoundMixer::mixBackground(float *mix, qsizetype frames)
 {
     const qsizetype got = m_background.pop(m_backgroundBlock.data(), frames);
-    const float level = isForegroundPlaying() ? DuckedLevel : 1.0f;
+    const float level = foregroundPlaying() ? DuckedLevel : 1.0f;
     const float entry = m_backgroundStopping ? 0.0f : 1.0f;
     for (qsizetype i = 0; i < got; ++i) {
         m_backgroundLevel = approach(m_backgroundLevel, level, m_fadeStep);
@@ -226,6 +249,7 @@ void SoundMixer::mixBackground(float *mix, qsizetype frames)
 
 void SoundMixer::render(qint16 *out, qsizetype frames)
 {
+    const QMutexLocker lock(&m_lock);
     const float masterTarget = m_muted ? 0.0f : 1.0f;
     while (frames > 0) {
         const qsizetype block = std::min<qsizetype>(frames, qsizetype(m_mix.size() / 2));

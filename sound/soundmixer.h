@@ -3,14 +3,16 @@
 #include "framequeue.h"
 #include "soundclip.h"
 
+#include <QMutex>
+
 #include <array>
 #include <memory>
 
 // The program's sounds mixed into one stereo stream: the roll music, looped while a tier
 // rolls and faded out at the stop, the fanfare once per winner, and under them the
-// background music as its decoder streams it in. Single-threaded:
-// the audio thread alone calls it. Every change of level is a short ramp, so neither a
-// start, a stop, a restart, a new clip nor muting clicks.
+// background music as its decoder streams it in. Any thread may call it: the device's own
+// renders while the sound's thread cues. Every change of level is a short ramp, so neither
+// a start, a stop, a restart, a new clip nor muting clicks.
 class SoundMixer {
 public:
     explicit SoundMixer(int sampleRate);
@@ -58,12 +60,15 @@ private:
         bool active() const { return clip != nullptr; }
     };
 
+    // These run with m_lock held.
+    bool foregroundPlaying() const;
     Voice start(const Clip &clip, bool looping) const;
     void release(Voice &voice); // hands the voice to a short fade-out of its own
     void mixVoice(Voice &voice, float *mix, qsizetype frames) const;
     void mixBackground(float *mix, qsizetype frames);
 
     int m_rate;
+    mutable QMutex m_lock;
     float m_rampStep; // full scale in ~10 ms: starts, stops, restarts
     float m_fadeStep; // full scale in 1/3 s: the roll's fade-out
     float m_muteStep; // full scale in ~20 ms
