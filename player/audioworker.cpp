@@ -3,13 +3,11 @@
 #include "backgroundmusic.h"
 #include "builtinsounds.h"
 #include "clipdecoder.h"
-#include "mixerdevice.h"
 #include "soundmixer.h"
+#include "soundoutput.h"
 
-#include <QAudioSink>
 #include <QDeadlineTimer>
 #include <QFileInfo>
-#include <QMediaDevices>
 #include <QThread>
 #include <QTimer>
 
@@ -21,16 +19,10 @@ constexpr int SampleRate = 48000;
 // The roll music and the fanfare are held in memory; four minutes of either is plenty
 // and keeps a long file from taking half a gigabyte.
 constexpr qsizetype MostFrames = qsizetype(4) * 60 * SampleRate;
-// What the device holds ahead of the mixer: small, so a key is heard within a tenth of
-// a second, yet three of the 20 ms periods in which Qt's PulseAudio output pulls: with
-// less, its first pull does not fill PulseAudio's pre-buffer and the stream never starts.
-constexpr int BufferMs = 60;
 constexpr int WatchMs = 50;
 // After this long without a sound the device is let go until the next cue.
 constexpr int SilentWatchesBeforeRest = 1000 / WatchMs;
 constexpr int ReopenMs = 2000;
-// A device that takes nothing for this long while it should play has gone.
-constexpr int StalledWatchesBeforeReopen = 500 / WatchMs;
 // How long the worker's end waits for a decoding to let go.
 constexpr int DecodingClosingMs = 1000;
 
@@ -49,8 +41,6 @@ AudioWorker::AudioWorker() = default;
 
 AudioWorker::~AudioWorker()
 {
-    if (sink_)
-        sink_->stop();
     if (!decoding_)
         return;
     // A platform decoder that does not let go must not keep the program from ending: the
@@ -71,7 +61,7 @@ void AudioWorker::start(const QString &directory, bool mediaBackend)
     decoding_->setObjectName(QStringLiteral("decoding"));
     decoding_->start();
     unheard_.resize(size_t(2 * SampleRate * WatchMs / 1000));
-    devices_ = new QMediaDevices(this);
+    output_ = makeSoundOutput(*mixer_);
     background_ = new BackgroundMusic(*mixer_, mediaBackend, this);
     watch_ = new QTimer(this);
     watch_->setInterval(WatchMs);
@@ -79,17 +69,16 @@ void AudioWorker::start(const QString &directory, bool mediaBackend)
     reopen_->setSingleShot(true);
     reopen_->setInterval(ReopenMs);
     connect(watch_, &QTimer::timeout, this, &AudioWorker::watch);
-    connect(reopen_, &QTimer::timeout, this, &AudioWorker::openSink);
-    // A device plugged in or out: play on whatever is the default now.
-    connect(devices_, &QMediaDevices::audioOutputsChanged, this, [this] {
-        if (QMediaDevices::defaultAudioOutput() != device_)
-            openSink();
-    });
+    connect(reopen_, &QTimer::timeout, this, &AudioWorker::openOutput);
+    connect(output_.get(), &SoundOutput::playsChanged, this, &AudioWorker::reportDevice);
+    // A device that failed (unplugged, taken by another program) is tried again later; the
+    // mixer keeps its state meanwhile.
+    connect(output_.get(), &SoundOutput::failed, reopen_, qOverload<>(&QTimer::start));
     connect(background_, &BackgroundMusic::failed, this,
             [this](const QString &path, const QString &reason) {
                 emit problem(unplayableText(path, reason, false));
             });
-    openSink();
+    openOutput();
     loadMusic();
 }
 
@@ -165,39 +154,10 @@ void AudioWorker::apply(const SoundCue &cue)
     wake();
 }
 
-void AudioWorker::closeSink()
+void AudioWorker::openOutput()
 {
-    if (!sink_)
-        return;
-    sink_->disconnect(this);
-    sink_->stop();
-    sink_->deleteLater();
-    sink_ = nullptr;
-}
-
-void AudioWorker::openSink()
-{
-    closeSink();
-    device_ = QMediaDevices::defaultAudioOutput();
-    if (device_.isNull()) {
-        reportDevice(); // silent until a device comes
-        return;
-    }
-    QAudioFormat format;
-    format.setSampleRate(SampleRate);
-    format.setChannelCount(2);
-    format.setSampleFormat(QAudioFormat::Int16);
-    sink_ = new QAudioSink(device_, format, this);
-    sink_->setBufferSize(format.bytesForDuration(BufferMs * 1000));
-    connect(sink_, &QAudioSink::stateChanged, this, &AudioWorker::sinkStateChanged);
-    if (!stream_) {
-        stream_ = new MixerDevice(*mixer_, this);
-        stream_->open(QIODevice::ReadOnly);
-    }
-    sink_->start(stream_);
+    output_->open();
     silentWatches_ = 0;
-    playedUs_ = -1;
-    stalledWatches_ = 0;
     reportDevice();
     // Opened for a device plugged in or at the start, it rests again after a silent second.
     watch_->start();
@@ -205,10 +165,10 @@ void AudioWorker::openSink()
 
 bool AudioWorker::devicePlays() const
 {
-    return sink_ && (sink_->state() == QAudio::ActiveState || sink_->state() == QAudio::IdleState);
+    return output_ && output_->plays();
 }
 
-// Called only while a sink is open or has just been tried: a resting device, let go on
+// Called only while the output is open or has just been tried: a resting device, let go on
 // purpose, says nothing of whether one is there.
 void AudioWorker::reportDevice()
 {
@@ -219,15 +179,6 @@ void AudioWorker::reportDevice()
     emit deviceAvailable(available == 1);
 }
 
-void AudioWorker::sinkStateChanged(QAudio::State state)
-{
-    reportDevice();
-    // A device that failed (unplugged, taken by another program) is tried again later;
-    // the mixer keeps its state meanwhile.
-    if (state == QAudio::StoppedState && sink_ && sink_->error() != QAudio::NoError)
-        reopen_->start();
-}
-
 void AudioWorker::wake()
 {
     silentWatches_ = 0;
@@ -235,20 +186,12 @@ void AudioWorker::wake()
     // Resting, or a device lost earlier that may be back: opened now, not seconds into the
     // roll, on whatever device is the default now.
     if (!devicePlays() && !reopen_->isActive())
-        openSink();
+        openOutput();
 }
 
 void AudioWorker::watch()
 {
-    // A stream that the sound server dropped (its device unplugged) stays active in Qt's
-    // PulseAudio output but takes nothing more: its time stands still.
-    if (sink_ && sink_->state() == QAudio::ActiveState) {
-        const qint64 played = sink_->processedUSecs();
-        stalledWatches_ = played == playedUs_ ? stalledWatches_ + 1 : 0;
-        playedUs_ = played;
-        if (stalledWatches_ >= StalledWatchesBeforeReopen)
-            openSink();
-    }
+    output_->watch();
     if (!devicePlays()) {
         // Tried again every few seconds while there is something to hear.
         if (!reopen_->isActive())
@@ -269,8 +212,8 @@ void AudioWorker::rest()
 {
     watch_->stop();
     reopen_->stop();
-    // Let go, not suspended: Qt's PulseAudio output aborts the whole program when it resumes
-    // a stream that the server dropped meanwhile (its device unplugged between rolls), and a
-    // new stream at the next cue is ready as soon.
-    closeSink();
+    // Let go, not suspended: a device unplugged between rolls leaves no stream behind to
+    // resume (Qt's PulseAudio output aborted the program there), and a new stream at the
+    // next cue is ready as soon.
+    output_->close();
 }

@@ -4,8 +4,6 @@
 #include "soundclip.h"
 #include "soundcues.h"
 
-#include <QAudio>
-#include <QAudioDevice>
 #include <QObject>
 #include <QString>
 
@@ -13,12 +11,10 @@
 #include <vector>
 
 class BackgroundMusic;
-class MixerDevice;
-class QAudioSink;
-class QMediaDevices;
 class QThread;
 class QTimer;
 class SoundMixer;
+class SoundOutput;
 
 // Everything that makes sound, on a thread of its own so that neither the draw waits for
 // the sound nor the sound for a busy window: the mixer of roll music and fanfare, the audio
@@ -45,10 +41,8 @@ private:
     void loadMusic();
     void useClip(MusicRole role, SoundClip clip);
     void decode(MusicRole role, const QString &path);
-    void openSink();
-    void closeSink();
+    void openOutput();
     void rest();
-    void sinkStateChanged(QAudio::State state);
     void wake();
     void watch();
     bool devicePlays() const;
@@ -57,18 +51,12 @@ private:
     QString directory_;
     bool mediaBackend_ = false;
     std::unique_ptr<SoundMixer> mixer_;
-    QMediaDevices *devices_ = nullptr;
-    QAudioDevice device_;
-    QAudioSink *sink_ = nullptr;
-    MixerDevice *stream_ = nullptr;
+    std::unique_ptr<SoundOutput> output_; // plays mixer_, so it goes first
     BackgroundMusic *background_ = nullptr;
     QThread *decoding_ = nullptr; // the roll music's and the fanfare's files are read there
     QTimer *watch_ = nullptr;
     QTimer *reopen_ = nullptr;
     int silentWatches_ = 0;
-    // How far the device had played at the last watches, and for how many it stood still.
-    qint64 playedUs_ = -1;
-    int stalledWatches_ = 0;
     // What deviceAvailable() said last: -1 before the first.
     int reportedDevice_ = -1;
     // Where the mixer renders while no device takes its sound: its fades and fanfares

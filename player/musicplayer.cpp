@@ -3,6 +3,7 @@
 #include "audioworker.h"
 #include "mediabackend.h"
 
+#include <QAudioDevice>
 #include <QDeadlineTimer>
 #include <QMediaDevices>
 
@@ -40,10 +41,13 @@ void MusicPlayer::start(const QString &directory)
     if (started_)
         return;
     started_ = true;
+#ifdef Q_OS_WIN
     // Qt's media devices are made by whichever thread asks first, and on Windows they are COM
     // objects of that thread: made here, the program's end tears them down where they were
-    // made, not in the sound's thread, which has ended by then.
+    // made, not in the sound's thread, which has ended by then. Linux's sound does not use
+    // them.
     QMediaDevices::audioOutputs();
+#endif
     // Plugins are looked for here, in the main thread, as Qt itself does.
     const bool backend = mediaBackendPresent();
     QMetaObject::invokeMethod(

@@ -18,9 +18,9 @@ public:
     ~MusicPlayer() override;
 
     // Opens the device and reads the music files of `directory`, on the sound's thread.
-    // Qt's media backend is loaded here, on the caller's thread: a slow sound server or a
-    // first scan of the platform's media plugins takes this long. Cues applied before
-    // are kept and played in order.
+    // On Windows Qt's media devices are made here, on the caller's thread, and a first
+    // look for the platform's media plugins takes this long. Cues applied before are kept
+    // and played in order.
     void start(const QString &directory);
     void apply(const SoundCue &cue);
 
