@@ -3,9 +3,11 @@
 #include "audioworker.h"
 #include "mediabackend.h"
 
-#include <QAudioDevice>
 #include <QDeadlineTimer>
+#ifdef Q_OS_WIN
+#include <QAudioDevice>
 #include <QMediaDevices>
+#endif
 
 #include <utility>
 

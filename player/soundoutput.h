@@ -6,8 +6,8 @@
 
 class SoundMixer;
 
-// Where the mixer's sound goes: the platform's default audio device, fed on the sound's
-// thread. Opening never waits for the sound server; whether a device takes the sound is
+// Where the mixer's sound goes: the platform's default audio device. It lives on the sound's
+// thread and never makes it wait for the sound server; whether a device takes the sound is
 // told by plays() and playsChanged().
 class SoundOutput : public QObject {
     Q_OBJECT
