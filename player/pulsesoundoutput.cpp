@@ -111,9 +111,9 @@ void PulseSoundOutput::connectContext()
 
 void PulseSoundOutput::connectStream()
 {
-    const pa_sample_spec spec{PA_SAMPLE_S16LE, uint32_t(mixer_.sampleRate()), 2};
+    const pa_sample_spec format{PA_SAMPLE_S16LE, uint32_t(mixer_.sampleRate()), 2};
     const QByteArray name = QCoreApplication::applicationName().toUtf8();
-    stream_ = pa_stream_new(context_, name.constData(), &spec, nullptr);
+    stream_ = pa_stream_new(context_, name.constData(), &format, nullptr);
     ++streamGeneration_;
     if (!stream_) {
         failed_ = true;
@@ -123,9 +123,9 @@ void PulseSoundOutput::connectStream()
     pa_stream_set_write_callback(stream_, &PulseSoundOutput::streamWritable, this);
     pa_buffer_attr buffer;
     buffer.maxlength = uint32_t(-1);
-    buffer.tlength = uint32_t(pa_usec_to_bytes(pa_usec_t(BufferMs) * 1000, &spec));
+    buffer.tlength = uint32_t(pa_usec_to_bytes(pa_usec_t(BufferMs) * 1000, &format));
     buffer.prebuf = uint32_t(-1);
-    buffer.minreq = uint32_t(pa_usec_to_bytes(pa_usec_t(RequestMs) * 1000, &spec));
+    buffer.minreq = uint32_t(pa_usec_to_bytes(pa_usec_t(RequestMs) * 1000, &format));
     buffer.fragsize = uint32_t(-1);
     if (pa_stream_connect_playback(stream_, nullptr, &buffer, PA_STREAM_ADJUST_LATENCY, nullptr,
                                    nullptr) < 0) {

@@ -174,20 +174,17 @@ void TestPulseOutput::playsOrFails()
         QVERIFY(!fanfareTaken(mixer, NotTakenMs));
         break;
     case Happening::Unplugged:
+    case Happening::ServerGone:
         mixer.startRoll();
-        QVERIFY(hall.unplug());
+        QVERIFY(happening == Happening::Unplugged ? hall.unplug() : hall.end());
         QTRY_COMPARE(failed.count(), 1);
         QVERIFY(!output.plays());
+        if (happening == Happening::ServerGone)
+            break;
         QVERIFY(hall.plug());
         output.open();
         QVERIFY(output.plays());
         QVERIFY(fanfareTaken(mixer, TakenMs));
-        break;
-    case Happening::ServerGone:
-        mixer.startRoll();
-        QVERIFY(hall.end());
-        QTRY_COMPARE(failed.count(), 1);
-        QVERIFY(!output.plays());
         break;
     default:
         break;
